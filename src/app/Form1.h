@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/SheetBuilder.h"
+#include "card/Sheet.h"
+#include "store/CardStore.h"
+#include "store/Module1.h"
+
+#include <QMainWindow>
+#include <QVariant>
+
+#include <memory>
+
+class QMenu;
+class QTimer;
+
+namespace tray {
+class Module2;
+}
+
+namespace app {
+
+// The program's one window: the side panel, the five-page sheet and every event handler.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Builds the window and runs the start-up sequence. programDir is the folder of the program:
+    // the store and the language packs are looked for there.
+    explicit Form1(const QString& programDir, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The settings-write guard of "磁性窗体": null until start-up, 0 while start-up loads the box, 1 after.
+    QVariant CtlChk;
+
+    // The sheet, copied to and from a plain snapshot.
+    card::Sheet readSheet() const;
+    void writeSheet(const card::Sheet& sheet);
+
+    void RefreshList();
+    void ClearSheet();
+
+    const SheetWidgets& widgets() const { return m_w; }
+    store::Module1& database() { return *m_db; }
+    store::CardStore& cards() { return m_cards; }
+    QTimer* timer1() const { return m_timer1; }
+    QMenu* trayMenu() const { return m_mumTray; }
+    tray::Module2* trayModule() const { return m_tray.get(); }
+    const QString& programDir() const { return m_programDir; }
+
+    // Title of the program's own message boxes.
+    static QString messageTitle();
+
+public slots:
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void List1_Click();
+    void Combo1_Click();
+    void Combo2_Click();
+    void CheckSet_Click();
+    void TabStrip1_Click();
+    void LabelLR_Click();
+    void Timer1_Timer();
+    void mumTrayAbout_Click();
+    void mumTrayClose_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void startUp();
+    void buildMenu();
+    void readSettings(QString* lng);
+    void checkLanguage(const QString& lng);
+    QString selectedListName() const;
+    void showFailure(const QString& error);
+
+    QString m_programDir;
+    std::unique_ptr<store::Module1> m_db;
+    store::CardStore m_cards;
+    SheetWidgets m_w;
+    QTimer* m_timer1 = nullptr;
+    QMenu* m_mumTray = nullptr;
+    std::unique_ptr<tray::Module2> m_tray;
+};
+
+} // namespace app

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that tests can answer in advance and read
+// back what was shown.
+class MessageBox
+{
+public:
+    enum Button { NoButton = 0, Ok = QMessageBox::Ok, Yes = QMessageBox::Yes, No = QMessageBox::No };
+
+    struct Shown
+    {
+        QString title;
+        QString text;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+    };
+
+    // OK only, no icon.
+    static void inform(QWidget* parent, const QString& title, const QString& text);
+    // An error the user must know of: OK only, warning icon.
+    static void warn(QWidget* parent, const QString& title, const QString& text);
+    // Yes and No, Yes the default, no icon.
+    static Button question(QWidget* parent, const QString& title, const QString& text);
+
+    // Test seam: the next box is not shown but answered with this button.
+    static void setNextAnswer(Button button);
+    // Test seam: every box is answered at once (the default answer of each), none is shown.
+    static void setAutoAnswer(bool on);
+    static const QList<Shown>& history();
+    static void clearHistory();
+
+private:
+    static Button show(QWidget* parent, const Shown& box);
+};

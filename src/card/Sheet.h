@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace card {
+
+constexpr int FieldCount = 301;  // Text1(0..300)
+constexpr int CheckFCount = 30;  // CheckF(0..29)
+constexpr int CheckWNCount = 57; // CheckWN(0..56), the "used" tick of field 207 + N
+constexpr int ReferenceField = 289;
+
+// Fields with a column of their own, in column order after the info string.
+constexpr int RacialTraitsField = 25;
+constexpr int FirstNoteField = 290; // 290..300
+
+// A plain copy of the on-screen card: every text exactly as typed (multi-line texts with CR LF
+// line breaks, as they are stored) and every tick. The window copies its controls to and from it.
+struct Sheet
+{
+    std::array<QString, FieldCount> text;
+    std::array<bool, CheckFCount> checkF{};
+    std::array<bool, CheckWNCount> checkWN{};
+
+    bool operator==(const Sheet&) const = default;
+};
+
+// Multi-line fields show a vertical scroll bar; 289 is the read-only reference note.
+constexpr bool isMultiLine(int field)
+{
+    return field == RacialTraitsField || field >= ReferenceField;
+}
+constexpr bool isReadOnly(int field)
+{
+    return field == ReferenceField;
+}
+
+// The fixed reference note of field 289: conditions and the abbreviations for when effects end.
+QString referenceText();
+
+} // namespace card

@@ -1,0 +1,258 @@
+#include "store/CardStore.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace store {
+
+namespace {
+
+QString cardColumns()
+{
+    QString columns = QStringLiteral("Nae, Info, Chk");
+    for (const char* column : card::NoteColumns)
+        columns += QStringLiteral(", ") + QLatin1String(column);
+    return columns;
+}
+
+QString nullable(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+// Binds a value that must reach SQLite as text, never as NULL: an empty field is an empty string.
+void bindText(QSqlQuery& q, const QString& value)
+{
+    q.addBindValue(value.isNull() ? QStringLiteral("") : value);
+}
+
+} // namespace
+
+bool CardStore::begin(QString* error)
+{
+    if (m_faults.noTransaction)
+        return true;
+    return m_db.beginWrite(error);
+}
+
+Outcome CardStore::fail(const QString& error)
+{
+    if (!m_faults.noTransaction)
+        m_db.rollback();
+    return {OpStatus::Failed, error};
+}
+
+LoadResult CardStore::load(const QString& name)
+{
+    LoadResult result;
+    DbSession session(m_db);
+    if (!session.ok()) {
+        result.error = session.error();
+        return result;
+    }
+    QSqlQuery q(m_db.DbConnection());
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM card WHERE Nae = ?").arg(cardColumns()))) {
+        result.error = m_db.describeFailure(q.lastError());
+        return result;
+    }
+    q.addBindValue(name);
+    if (!q.exec()) {
+        result.error = m_db.describeFailure(q.lastError());
+        return result;
+    }
+    result.ok = true;
+    if (q.next()) {
+        result.found = true;
+        result.record.nae = nullable(q.value(0));
+        result.record.info = nullable(q.value(1));
+        result.record.chk = nullable(q.value(2));
+        for (int c = 0; c < card::NoteColumnCount; ++c)
+            result.record.notes[c] = nullable(q.value(3 + c));
+    }
+    return result;
+}
+
+Outcome CardStore::add(const card::Sheet& sheet)
+{
+    const card::CardRecord record = card::toCardRecord(sheet);
+    const card::ListEntry entry = card::toListEntry(sheet);
+    if (record.nae.isEmpty())
+        return {OpStatus::EmptyName, {}};
+
+    DbSession session(m_db);
+    if (!session.ok())
+        return {OpStatus::Failed, session.error()};
+    QString error;
+    if (!begin(&error))
+        return {OpStatus::Failed, error};
+    {
+        QSqlQuery q(m_db.DbConnection());
+        if (!q.prepare(QStringLiteral("SELECT (SELECT COUNT(*) FROM card WHERE Nae = ?)"
+                                      " + (SELECT COUNT(*) FROM lstt WHERE Nam = ?)")))
+            return fail(m_db.describeFailure(q.lastError()));
+        q.addBindValue(record.nae);
+        q.addBindValue(record.nae);
+        if (!q.exec() || !q.next())
+            return fail(m_db.describeFailure(q.lastError()));
+        if (q.value(0).toLongLong() > 0) {
+            q.finish();
+            fail({});
+            return {OpStatus::Duplicate, {}};
+        }
+    }
+    {
+        QSqlQuery q(m_db.DbConnection());
+        if (!q.prepare(QStringLiteral("INSERT INTO card (%1) VALUES (?, ?, ?%2)")
+                           .arg(cardColumns(), QStringLiteral(", ?").repeated(card::NoteColumnCount))))
+            return fail(m_db.describeFailure(q.lastError()));
+        bindText(q, record.nae);
+        bindText(q, record.info);
+        bindText(q, record.chk);
+        for (const QString& note : record.notes)
+            bindText(q, note);
+        if (!q.exec() || q.numRowsAffected() != 1)
+            return fail(m_db.describeFailure(q.lastError()));
+    }
+    if (m_faults.failBetweenRows)
+        return fail(QStringLiteral("测试中断：两行之间"));
+    {
+        QSqlQuery q(m_db.DbConnection());
+        if (!q.prepare(QStringLiteral("INSERT INTO lstt (Nam, lv, race, tra, cmp) VALUES (?, ?, ?, ?, ?)")))
+            return fail(m_db.describeFailure(q.lastError()));
+        bindText(q, entry.nam);
+        bindText(q, entry.lv);
+        bindText(q, entry.race);
+        bindText(q, entry.tra);
+        bindText(q, entry.cmp);
+        if (!q.exec() || q.numRowsAffected() != 1)
+            return fail(m_db.describeFailure(q.lastError()));
+    }
+    if (!m_faults.noTransaction && !m_db.commit(&error))
+        return {OpStatus::Failed, error};
+    return {OpStatus::Done, {}};
+}
+
+Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
+{
+    const card::CardRecord record = card::toCardRecord(sheet);
+    const card::ListEntry entry = card::toListEntry(sheet);
+    if (record.nae != selectedName)
+        return {OpStatus::NameChanged, {}};
+
+    DbSession session(m_db);
+    if (!session.ok())
+        return {OpStatus::Failed, session.error()};
+    QString error;
+    if (!begin(&error))
+        return {OpStatus::Failed, error};
+    {
+        QString sets = QStringLiteral("Info = ?, Chk = ?");
+        for (const char* column : card::NoteColumns)
+            sets += QStringLiteral(", ") + QLatin1String(column) + QStringLiteral(" = ?");
+        QSqlQuery q(m_db.DbConnection());
+        if (!q.prepare(QStringLiteral("UPDATE card SET %1 WHERE Nae = ?").arg(sets)))
+            return fail(m_db.describeFailure(q.lastError()));
+        bindText(q, record.info);
+        bindText(q, record.chk);
+        for (const QString& note : record.notes)
+            bindText(q, note);
+        q.addBindValue(record.nae);
+        if (!q.exec())
+            return fail(m_db.describeFailure(q.lastError()));
+        if (q.numRowsAffected() == 0) {
+            fail({});
+            return {OpStatus::CardMissing, {}};
+        }
+        if (q.numRowsAffected() != 1)
+            return fail(QStringLiteral("数据库中有多张同名角色卡。"));
+    }
+    if (m_faults.failBetweenRows)
+        return fail(QStringLiteral("测试中断：两行之间"));
+    {
+        QSqlQuery q(m_db.DbConnection());
+        if (!q.prepare(QStringLiteral("UPDATE lstt SET lv = ?, race = ?, tra = ?, cmp = ? WHERE Nam = ?")))
+            return fail(m_db.describeFailure(q.lastError()));
+        bindText(q, entry.lv);
+        bindText(q, entry.race);
+        bindText(q, entry.tra);
+        bindText(q, entry.cmp);
+        q.addBindValue(entry.nam);
+        if (!q.exec())
+            return fail(m_db.describeFailure(q.lastError()));
+        if (q.numRowsAffected() == 0) {
+            // The card had lost its list entry: give it back, so the card shows in the list again.
+            QSqlQuery insert(m_db.DbConnection());
+            if (!insert.prepare(
+                    QStringLiteral("INSERT INTO lstt (Nam, lv, race, tra, cmp) VALUES (?, ?, ?, ?, ?)")))
+                return fail(m_db.describeFailure(insert.lastError()));
+            bindText(insert, entry.nam);
+            bindText(insert, entry.lv);
+            bindText(insert, entry.race);
+            bindText(insert, entry.tra);
+            bindText(insert, entry.cmp);
+            if (!insert.exec() || insert.numRowsAffected() != 1)
+                return fail(m_db.describeFailure(insert.lastError()));
+        } else if (q.numRowsAffected() != 1) {
+            return fail(QStringLiteral("数据库中有多个同名列表项。"));
+        }
+    }
+    if (!m_faults.noTransaction && !m_db.commit(&error))
+        return {OpStatus::Failed, error};
+    return {OpStatus::Done, {}};
+}
+
+Outcome CardStore::remove(const QString& name)
+{
+    DbSession session(m_db);
+    if (!session.ok())
+        return {OpStatus::Failed, session.error()};
+    QString error;
+    if (!begin(&error))
+        return {OpStatus::Failed, error};
+    const char* const statements[] = {"DELETE FROM card WHERE Nae = ?", "DELETE FROM lstt WHERE Nam = ?"};
+    bool first = true;
+    for (const char* statement : statements) {
+        if (!first && m_faults.failBetweenRows)
+            return fail(QStringLiteral("测试中断：两行之间"));
+        first = false;
+        QSqlQuery q(m_db.DbConnection());
+        if (!q.prepare(QLatin1String(statement)))
+            return fail(m_db.describeFailure(q.lastError()));
+        q.addBindValue(name);
+        if (!q.exec())
+            return fail(m_db.describeFailure(q.lastError()));
+    }
+    if (!m_faults.noTransaction && !m_db.commit(&error))
+        return {OpStatus::Failed, error};
+    return {OpStatus::Done, {}};
+}
+
+ListResult CardStore::list()
+{
+    ListResult result;
+    DbSession session(m_db);
+    if (!session.ok()) {
+        result.error = session.error();
+        return result;
+    }
+    QSqlQuery q(m_db.DbConnection());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT Nam, lv, race, tra, cmp FROM lstt ORDER BY Nam ASC"))) {
+        result.error = m_db.describeFailure(q.lastError());
+        return result;
+    }
+    while (q.next()) {
+        result.entries.append({nullable(q.value(0)), nullable(q.value(1)), nullable(q.value(2)),
+                               nullable(q.value(3)), nullable(q.value(4))});
+    }
+    if (q.lastError().isValid()) {
+        result.error = m_db.describeFailure(q.lastError());
+        result.entries.clear();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace store

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "card/CardRecord.h"
+#include "store/Module1.h"
+
+#include <QList>
+#include <QString>
+
+namespace store {
+
+// What a card operation did. Store code never shows a message: the window decides how to.
+enum class OpStatus {
+    Done,        // both rows written (add, save) or removed (delete)
+    EmptyName,   // add: field 0 is empty; the store was not touched
+    Duplicate,   // add: a card or list entry of that name exists; nothing written
+    NameChanged, // save: field 0 differs from the selected name; nothing written
+    CardMissing, // save: no card row of that name any more; nothing written
+    Failed,      // the database failed; nothing written (the transaction rolled back)
+};
+
+struct Outcome
+{
+    OpStatus status = OpStatus::Failed;
+    QString error; // the cause, for Failed
+
+    bool ok() const { return status == OpStatus::Done; }
+};
+
+struct LoadResult
+{
+    bool ok = false;    // the store could be read
+    bool found = false; // a card row of that name exists
+    card::CardRecord record;
+    QString error;
+};
+
+struct ListResult
+{
+    bool ok = false;
+    QList<card::ListEntry> entries; // in name order
+    QString error;
+};
+
+// The card operations. Each opens the store, works in one transaction where it writes, and closes
+// the store again. Names are compared as exact values through bound parameters.
+class CardStore
+{
+public:
+    // Test switches: run the writes without a transaction, or fail between the two rows.
+    struct Faults
+    {
+        bool noTransaction = false;
+        bool failBetweenRows = false;
+    };
+
+    explicit CardStore(Module1& db) : m_db(db) {}
+
+    LoadResult load(const QString& name);
+    Outcome add(const card::Sheet& sheet);
+    Outcome save(const QString& selectedName, const card::Sheet& sheet);
+    Outcome remove(const QString& name);
+    ListResult list();
+
+    void setFaults(Faults faults) { m_faults = faults; }
+    Module1& database() { return m_db; }
+
+private:
+    bool begin(QString* error);
+    Outcome fail(const QString& error);
+
+    Module1& m_db;
+    Faults m_faults;
+};
+
+} // namespace store

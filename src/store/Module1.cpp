@@ -1,0 +1,351 @@
+#include "store/Module1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace store {
+
+namespace {
+
+quint32 bigEndian(const QByteArray& bytes, int offset, int size)
+{
+    quint32 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | static_cast<quint8>(bytes.at(offset + i));
+    return value;
+}
+
+const char* const SchemaStatements[] = {
+    "CREATE TABLE card (Nae TEXT, Info TEXT, Chk TEXT, ZhongZu TEXT, ZhuanChang TEXT, TeZheng TEXT,"
+    " Lang TEXT, YiShi TEXT, QiTa TEXT, WuPin TEXT, GeXing TEXT, WaiMao TEXT, MengYou TEXT,"
+    " BeiJing TEXT, Blog TEXT)",
+    "CREATE UNIQUE INDEX card_Nae ON card (Nae)",
+    "CREATE TABLE lstt (Nam TEXT, lv TEXT, race TEXT, tra TEXT, cmp TEXT)",
+    "CREATE UNIQUE INDEX lstt_Nam ON lstt (Nam)",
+    "CREATE TABLE sets (Btips TEXT, magw INTEGER, Lng TEXT)",
+};
+
+struct TableColumns
+{
+    const char* table;
+    QStringList columns;
+};
+
+QString quoted(const QString& path)
+{
+    return QStringLiteral("“") + QDir::toNativeSeparators(path) + QStringLiteral("”");
+}
+
+} // namespace
+
+StoreFileCheck inspectStoreFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {StoreFileKind::Missing, {}};
+    if (!file.open(QIODevice::ReadOnly))
+        return {StoreFileKind::NotDatabase, QStringLiteral("文件无法读取：") + file.errorString()};
+    const qint64 size = file.size();
+    const QByteArray header = file.read(100);
+    if (header.size() >= 20 && (header.mid(4, 16) == QByteArray("Standard Jet DB\0", 16) ||
+                                header.mid(4, 16) == QByteArray("Standard ACE DB\0", 16)))
+        return {StoreFileKind::Jet, {}};
+    if (header.size() < 16 || header.left(16) != QByteArray("SQLite format 3\0", 16)) {
+        if (size == 0)
+            return {StoreFileKind::NotDatabase, QStringLiteral("文件是空的")};
+        return {StoreFileKind::NotDatabase, QStringLiteral("文件不是本程序的数据库")};
+    }
+    if (header.size() < 100)
+        return {StoreFileKind::Truncated, QStringLiteral("文件不完整（已被截断）")};
+    // A hot journal beside the file means an interrupted write: SQLite rolls it back on the first
+    // read, and until then the file's size may legitimately disagree with its header.
+    const QFileInfo journal(path + QStringLiteral("-journal"));
+    if (journal.exists() && journal.size() > 0)
+        return {StoreFileKind::SQLite, {}};
+    quint32 pageSize = bigEndian(header, 16, 2);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const bool pageSizeValid = pageSize >= 512 && (pageSize & (pageSize - 1)) == 0;
+    if (!pageSizeValid)
+        return {StoreFileKind::NotDatabase, QStringLiteral("文件头已损坏")};
+    const quint32 changeCounter = bigEndian(header, 24, 4);
+    const quint32 pageCount = bigEndian(header, 28, 4);
+    const quint32 validFor = bigEndian(header, 92, 4);
+    if (size % pageSize != 0 ||
+        (changeCounter == validFor && pageCount > 0 && quint64(size) < quint64(pageCount) * pageSize))
+        return {StoreFileKind::Truncated, QStringLiteral("文件不完整（已被截断）")};
+    return {StoreFileKind::SQLite, {}};
+}
+
+QString storeFileName()
+{
+    return QStringLiteral("Sav.qlk");
+}
+
+QString locateStore(const QString& programDir)
+{
+    const QString beside = QDir(programDir).filePath(storeFileName());
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QFileInfo dirInfo(programDir);
+    if (dirInfo.isDir() && dirInfo.isWritable())
+        return beside;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data))
+        return beside;
+    return QDir(data).filePath(storeFileName());
+}
+
+Module1::Module1(QString filePath) : m_path(std::move(filePath)) {}
+
+Module1::~Module1()
+{
+    CloseDb();
+}
+
+bool Module1::isOpen() const
+{
+    return QSqlDatabase::contains(QLatin1String(ConnectionName)) &&
+           QSqlDatabase::database(QLatin1String(ConnectionName), false).isOpen();
+}
+
+QSqlDatabase Module1::DbConnection() const
+{
+    return QSqlDatabase::database(QLatin1String(ConnectionName), false);
+}
+
+bool Module1::OpenDb(QString* error)
+{
+    if (isOpen())
+        return true;
+    if (!m_unusable.isEmpty()) {
+        if (error)
+            *error = m_unusable;
+        return false;
+    }
+    // Opening an SQLite file that is not there would create an empty one: never do that here.
+    if (!QFileInfo::exists(m_path)) {
+        if (error)
+            *error = describeOpenFailure();
+        return false;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::contains(QLatin1String(ConnectionName))
+                              ? QSqlDatabase::database(QLatin1String(ConnectionName), false)
+                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                          QLatin1String(ConnectionName));
+        // mode=rw: a file removed meanwhile is reported, not silently recreated.
+        db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(m_path).absoluteFilePath())
+                               .toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?mode=rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+        if (db.open()) {
+            QSqlQuery pragma(db);
+            pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+            pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+            return true;
+        }
+        if (error)
+            *error = describeFailure(db.lastError());
+    }
+    CloseDb();
+    return false;
+}
+
+void Module1::CloseDb()
+{
+    if (!QSqlDatabase::contains(QLatin1String(ConnectionName)))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(QLatin1String(ConnectionName), false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QLatin1String(ConnectionName));
+}
+
+bool Module1::beginWrite(QString* error)
+{
+    QSqlQuery q(DbConnection());
+    if (q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return true;
+    if (error)
+        *error = describeFailure(q.lastError());
+    return false;
+}
+
+bool Module1::commit(QString* error)
+{
+    QSqlQuery q(DbConnection());
+    if (q.exec(QStringLiteral("COMMIT")))
+        return true;
+    if (error)
+        *error = describeFailure(q.lastError());
+    rollback();
+    return false;
+}
+
+void Module1::rollback()
+{
+    QSqlQuery q(DbConnection());
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
+QString Module1::describeOpenFailure() const
+{
+    if (!m_unusable.isEmpty())
+        return m_unusable;
+    if (!QFileInfo::exists(m_path))
+        return QStringLiteral("找不到数据库文件%1，它可能已被移走或删除。").arg(quoted(m_path));
+    return QStringLiteral("无法打开数据库文件%1。").arg(quoted(m_path));
+}
+
+QString Module1::describeFailure(const QSqlError& error) const
+{
+    const QFileInfo file(m_path);
+    const QFileInfo folder(file.absolutePath());
+    const QString detail = error.text().trimmed();
+    const int code = error.nativeErrorCode().toInt();
+    if (!file.exists())
+        return describeOpenFailure();
+    switch (code & 0xff) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quoted(m_path));
+    case 13: // SQLITE_FULL
+        return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quoted(m_path));
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quoted(m_path), detail);
+    default:
+        break;
+    }
+    if (!file.isWritable() && (code & 0xff) == 8)
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
+    if (!folder.isWritable() && ((code & 0xff) == 8 || (code & 0xff) == 14 || (code & 0xff) == 10))
+        return QStringLiteral("文件夹%1不可写入，无法保存（数据库需要在同一文件夹中建立日志文件）。")
+            .arg(quoted(folder.absoluteFilePath()));
+    if (!file.isWritable())
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
+    return QStringLiteral("数据库操作失败（%1）。").arg(detail);
+}
+
+bool Module1::createStore(const QString& path, QString* error)
+{
+    const QString temp = path + QStringLiteral(".new");
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+    const QString connection = QStringLiteral("quillmark-create");
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(temp);
+        if (db.open()) {
+            QSqlQuery q(db);
+            ok = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) && q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            for (const char* statement : SchemaStatements)
+                ok = ok && q.exec(QLatin1String(statement));
+            ok = ok && q.prepare(QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (?, ?, ?)"));
+            if (ok) {
+                q.addBindValue(QStringLiteral("XD"));
+                q.addBindValue(0);
+                q.addBindValue(QStringLiteral("简体中文(内置)"));
+                ok = q.exec();
+            }
+            ok = ok && q.exec(QStringLiteral("COMMIT"));
+            if (!ok && error)
+                *error = q.lastError().text();
+            q.finish();
+        } else if (error) {
+            *error = db.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    if (ok && !QFile::rename(temp, path)) {
+        ok = false;
+        if (error)
+            *error = QStringLiteral("无法建立文件%1").arg(quoted(path));
+    }
+    if (!ok)
+        QFile::remove(temp);
+    return ok;
+}
+
+bool Module1::checkSchema(QString* error)
+{
+    const TableColumns expected[] = {
+        {"card",
+         {QStringLiteral("Nae"), QStringLiteral("Info"), QStringLiteral("Chk"), QStringLiteral("ZhongZu"),
+          QStringLiteral("ZhuanChang"), QStringLiteral("TeZheng"), QStringLiteral("Lang"),
+          QStringLiteral("YiShi"), QStringLiteral("QiTa"), QStringLiteral("WuPin"), QStringLiteral("GeXing"),
+          QStringLiteral("WaiMao"), QStringLiteral("MengYou"), QStringLiteral("BeiJing"),
+          QStringLiteral("Blog")}},
+        {"lstt",
+         {QStringLiteral("Nam"), QStringLiteral("lv"), QStringLiteral("race"), QStringLiteral("tra"),
+          QStringLiteral("cmp")}},
+        {"sets", {QStringLiteral("Btips"), QStringLiteral("magw"), QStringLiteral("Lng")}},
+    };
+    QSqlQuery q(DbConnection());
+    for (const TableColumns& table : expected) {
+        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table.table)))) {
+            *error = q.lastError().text();
+            return false;
+        }
+        QStringList found;
+        while (q.next())
+            found << q.value(1).toString().toLower();
+        if (found.isEmpty()) {
+            *error = QStringLiteral("缺少数据表 %1").arg(QLatin1String(table.table));
+            return false;
+        }
+        for (const QString& column : table.columns) {
+            if (!found.contains(column.toLower())) {
+                *error = QStringLiteral("数据表 %1 缺少列 %2").arg(QLatin1String(table.table), column);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+Module1::Prepared Module1::prepare()
+{
+    m_unusable.clear();
+    const StoreFileCheck check = inspectStoreFile(m_path);
+    switch (check.kind) {
+    case StoreFileKind::Missing: {
+        QString error;
+        if (createStore(m_path, &error))
+            return {PrepareStatus::Created, {}};
+        // Nothing to protect here: operations will report the missing file as they run.
+        return {PrepareStatus::Ready,
+                QStringLiteral("无法建立数据库文件%1：%2").arg(quoted(m_path), error)};
+    }
+    case StoreFileKind::Jet:
+        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quoted(m_path));
+        return {PrepareStatus::Unusable, m_unusable};
+    case StoreFileKind::NotDatabase:
+    case StoreFileKind::Truncated:
+        m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
+                         .arg(quoted(m_path), check.reason);
+        return {PrepareStatus::Unusable, m_unusable};
+    case StoreFileKind::SQLite:
+        break;
+    }
+    QString error;
+    bool ok = OpenDb(&error);
+    if (ok)
+        ok = checkSchema(&error);
+    CloseDb();
+    if (ok)
+        return {PrepareStatus::Ready, {}};
+    m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
+                     .arg(quoted(m_path), error);
+    return {PrepareStatus::Unusable, m_unusable};
+}
+
+} // namespace store

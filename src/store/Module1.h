@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+namespace store {
+
+// What start-up finds where the store belongs.
+enum class StoreFileKind {
+    Missing,     // no file: a new store may be created
+    SQLite,      // an SQLite file whose header and size look whole
+    Jet,         // a Microsoft Jet (Access) file
+    NotDatabase, // some other file
+    Truncated,   // an SQLite file cut short
+};
+
+struct StoreFileCheck
+{
+    StoreFileKind kind = StoreFileKind::Missing;
+    QString reason; // for NotDatabase and Truncated
+};
+
+// Reads the header of the file (and its size) without opening it as a database.
+StoreFileCheck inspectStoreFile(const QString& path);
+
+// The store "Sav.qlk" beside the program. Only when none is there and the program's folder cannot
+// be written does the store live in the user's data folder.
+QString storeFileName();
+QString locateStore(const QString& programDir);
+
+// The store's connection: one fixed connection name, opened and closed around every operation.
+// OpenDb while open keeps the open connection; CloseDb with nothing open does nothing.
+class Module1
+{
+public:
+    static constexpr const char* ConnectionName = "quillmark";
+    static constexpr int BusyTimeoutMs = 1500;
+
+    explicit Module1(QString filePath);
+    ~Module1();
+    Module1(const Module1&) = delete;
+    Module1& operator=(const Module1&) = delete;
+
+    const QString& filePath() const { return m_path; }
+
+    enum class PrepareStatus { Ready, Created, Unusable };
+    struct Prepared
+    {
+        PrepareStatus status = PrepareStatus::Unusable;
+        QString error;
+    };
+    // Start-up: creates a missing store with its three tables and the settings row; checks that an
+    // existing one is a usable database. An unusable file is never written to; every later
+    // operation refuses with the same reason.
+    Prepared prepare();
+
+    bool isUsable() const { return m_unusable.isEmpty(); }
+    const QString& unusableReason() const { return m_unusable; }
+    void markUnusable(const QString& reason) { m_unusable = reason; }
+
+    bool OpenDb(QString* error = nullptr);
+    void CloseDb();
+    bool isOpen() const;
+    QSqlDatabase DbConnection() const;
+
+    // Write transactions: BEGIN IMMEDIATE waits for other writers up to the busy timeout.
+    bool beginWrite(QString* error);
+    bool commit(QString* error);
+    void rollback();
+
+    // A message for the user that names the cause of a failed read or write.
+    QString describeFailure(const QSqlError& error) const;
+    QString describeOpenFailure() const;
+
+    // Creates a store file with the schema and the settings row at the given path (which must not
+    // exist), by way of a temporary file renamed into place.
+    static bool createStore(const QString& path, QString* error);
+
+private:
+    bool checkSchema(QString* error);
+
+    QString m_path;
+    QString m_unusable;
+};
+
+// RAII: opens the store for one operation and closes it at scope end.
+class DbSession
+{
+public:
+    explicit DbSession(Module1& db) : m_db(db) { m_ok = m_db.OpenDb(&m_error); }
+    ~DbSession() { m_db.CloseDb(); }
+    DbSession(const DbSession&) = delete;
+    DbSession& operator=(const DbSession&) = delete;
+    bool ok() const { return m_ok; }
+    const QString& error() const { return m_error; }
+
+private:
+    Module1& m_db;
+    bool m_ok = false;
+    QString m_error;
+};
+
+} // namespace store
