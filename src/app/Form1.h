@@ -19,6 +19,8 @@ class Module2;
 
 namespace app {
 
+class CardListModel;
+
 // The program's one window: the side panel, the five-page sheet and every event handler.
 class Form1 : public QMainWindow
 {
@@ -75,12 +77,18 @@ private:
     void readSettings(QString* lng);
     void checkLanguage(const QString& lng);
     QString selectedListName() const;
+    int selectedListRow() const;
+    void listSelectionChanged();
+    void setCardButtons(bool add, bool saveAndDelete);
     void showFailure(const QString& error);
 
     QString m_programDir;
     std::unique_ptr<store::Module1> m_db;
     store::CardStore m_cards;
     SheetWidgets m_w;
+    CardListModel* m_listModel = nullptr;
+    int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
+    bool m_starting = true;
     QTimer* m_timer1 = nullptr;
     QMenu* m_mumTray = nullptr;
     std::unique_ptr<tray::Module2> m_tray;

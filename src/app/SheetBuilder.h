@@ -7,7 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QListWidget;
+class QListView;
 class QPushButton;
 class QTabBar;
 class QWidget;
@@ -25,7 +25,7 @@ struct SheetWidgets
     std::array<QPushButton*, 4> command{}; // Command1..Command4
     QComboBox* combo1 = nullptr;
     QComboBox* combo2 = nullptr;
-    QListWidget* list1 = nullptr;
+    QListView* list1 = nullptr; // List1: its model is set by Form1
     QCheckBox* checkSet = nullptr; // CheckSet(0)
     QTabBar* tabStrip = nullptr;   // TabStrip1
     std::array<QWidget*, 5> frameA{};

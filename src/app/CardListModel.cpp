@@ -1,0 +1,41 @@
+#include "app/CardListModel.h"
+
+#include "store/CardList.h"
+
+namespace app {
+
+void CardListModel::rebuild(const QString& mode, const QList<card::ListEntry>& entries)
+{
+    beginResetModel();
+    m_lines.clear();
+    m_lines.reserve(entries.size());
+    for (const card::ListEntry& entry : entries)
+        m_lines.append({store::entryText(mode, entry), entry.nam});
+    endResetModel();
+}
+
+void CardListModel::clear()
+{
+    beginResetModel();
+    m_lines.clear();
+    endResetModel();
+}
+
+int CardListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_lines.size());
+}
+
+QVariant CardListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_lines.size())
+        return {};
+    const Line& line = m_lines.at(index.row());
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return line.text;
+    if (role == NameRole)
+        return line.name;
+    return {};
+}
+
+} // namespace app

@@ -1,0 +1,222 @@
+#include "app/Form1.h"
+
+#include "app/CardListModel.h"
+#include "app/FieldWidgets.h"
+#include "app/MessageBox.h"
+#include "app/Settings.h"
+#include "lang/LanguagePacks.h"
+#include "store/CardList.h"
+#include "tray/Module2.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QIcon>
+#include <QListView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+
+namespace app {
+
+namespace {
+constexpr int TwipsPerPixel = 15;
+constexpr int ClientWidthTwips = 15975;
+constexpr int ClientHeightTwips = 11040;
+constexpr int Timer1IntervalMs = 15;
+} // namespace
+
+QString Form1::messageTitle()
+{
+    return QStringLiteral("qlmk-Orz");
+}
+
+Form1::Form1(const QString& programDir, QWidget* parent)
+    : QMainWindow(parent), m_programDir(programDir),
+      m_db(std::make_unique<store::Module1>(store::locateStore(programDir))), m_cards(*m_db)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("羽笔卷宗(Quillmark)  0.3 Alpha"));
+    setWindowIcon(QIcon(QStringLiteral(":/quillmark.png")));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(client);
+    m_w = buildSheet(client);
+    resize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
+
+    m_listModel = new CardListModel(this);
+    m_w.list1->setModel(m_listModel);
+    m_w.list1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_w.list1->setUniformItemSizes(true);
+    m_w.list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_w.list1->installEventFilter(this);
+    m_w.list1->viewport()->installEventFilter(this);
+    connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Form1::listSelectionChanged);
+    connect(m_w.list1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        // A click on the entry that was already selected loads it again.
+        if (index.isValid() && index.row() == m_selectedAtPress)
+            List1_Click();
+    });
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(Timer1IntervalMs);
+    connect(m_timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+
+    connect(m_w.command[0], &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(m_w.command[1], &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_w.command[2], &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(m_w.command[3], &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(m_w.combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+    connect(m_w.combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
+    connect(m_w.checkSet, &QCheckBox::toggled, this, &Form1::CheckSet_Click);
+    connect(m_w.tabStrip, &QTabBar::currentChanged, this, &Form1::TabStrip1_Click);
+    connect(m_w.labelLR, &ClickLabel::clicked, this, &Form1::LabelLR_Click);
+
+    startUp();
+}
+
+Form1::~Form1()
+{
+    if (m_tray)
+        m_tray->RemoveTrayIcon();
+}
+
+void Form1::startUp()
+{
+    m_starting = true;
+    const store::Module1::Prepared prepared = m_db->prepare();
+
+    // Tray icon first, then its tip.
+    buildMenu();
+    m_tray = std::make_unique<tray::Module2>();
+    m_tray->AddTrayIcon(this, m_mumTray);
+    m_tray->SetTrayTip(QStringLiteral("羽笔卷宗"));
+
+    setCardButtons(false, false);
+    m_w.command[0]->setEnabled(true);
+
+    m_w.frameA[0]->setVisible(true);
+    for (int i = 1; i < 5; ++i)
+        m_w.frameA[i]->setVisible(false);
+
+    RefreshList();
+
+    m_w.combo2->addItems(lang::scanPacks(QDir(m_programDir).filePath(QStringLiteral("lngs"))));
+
+    settings::ensureSettingsRow(*m_db);
+    QString lng;
+    readSettings(&lng);
+    checkLanguage(lng);
+    m_starting = false;
+
+    if (!prepared.error.isEmpty()) {
+        // Shown once the window is up, so the message stands over it.
+        const QString error = prepared.error;
+        QTimer::singleShot(0, this, [this, error] { showFailure(error); });
+    }
+}
+
+card::Sheet Form1::readSheet() const
+{
+    card::Sheet sheet;
+    for (int i = 0; i < card::FieldCount; ++i)
+        sheet.text[i] = fieldText(m_w.text[i]);
+    for (int i = 0; i < card::CheckFCount; ++i)
+        sheet.checkF[i] = m_w.checkF[i]->isChecked();
+    for (int i = 0; i < card::CheckWNCount; ++i)
+        sheet.checkWN[i] = m_w.checkWN[i]->isChecked();
+    return sheet;
+}
+
+void Form1::writeSheet(const card::Sheet& sheet)
+{
+    for (int i = 0; i < card::FieldCount; ++i) {
+        if (i != card::ReferenceField)
+            setFieldText(m_w.text[i], sheet.text[i]);
+    }
+    for (int i = 0; i < card::CheckFCount; ++i)
+        m_w.checkF[i]->setChecked(sheet.checkF[i]);
+    for (int i = 0; i < card::CheckWNCount; ++i)
+        m_w.checkWN[i]->setChecked(sheet.checkWN[i]);
+}
+
+void Form1::ClearSheet()
+{
+    for (int i = 0; i < card::FieldCount; ++i) {
+        if (i != card::ReferenceField)
+            setFieldText(m_w.text[i], QString());
+        if (i < card::CheckFCount)
+            m_w.checkF[i]->setChecked(false);
+        if (i < card::CheckWNCount)
+            m_w.checkWN[i]->setChecked(false);
+    }
+}
+
+void Form1::RefreshList()
+{
+    const QString mode = m_w.combo1->currentText();
+    m_listModel->clear();
+    const store::ListResult result = m_cards.list();
+    if (!result.ok && !m_starting)
+        showFailure(result.error);
+    m_listModel->rebuild(mode, result.entries);
+    if (selectedListRow() < 0)
+        setCardButtons(m_w.command[1]->isEnabled(), false);
+}
+
+void Form1::Combo1_Click()
+{
+    RefreshList();
+}
+
+int Form1::selectedListRow() const
+{
+    const QModelIndexList selected = m_w.list1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+QString Form1::selectedListName() const
+{
+    const int row = selectedListRow();
+    if (row < 0)
+        return {};
+    return m_listModel->name(row);
+}
+
+void Form1::listSelectionChanged()
+{
+    if (selectedListRow() >= 0)
+        List1_Click();
+}
+
+void Form1::setCardButtons(bool add, bool saveAndDelete)
+{
+    m_w.command[1]->setEnabled(add);
+    m_w.command[2]->setEnabled(saveAndDelete);
+    m_w.command[3]->setEnabled(saveAndDelete);
+}
+
+void Form1::showFailure(const QString& error)
+{
+    MessageBox::warn(this, messageTitle(), error);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_w.list1 && event->type() == QEvent::FocusOut) {
+        // Losing the focus with nothing selected turns saving and deleting off.
+        if (selectedListRow() < 0)
+            setCardButtons(m_w.command[1]->isEnabled(), false);
+    } else if (watched == m_w.list1->viewport() && event->type() == QEvent::MouseButtonPress) {
+        m_selectedAtPress = selectedListRow();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace app

@@ -1,0 +1,107 @@
+// The card operations of the main window: prepare, add, save, delete and load.
+#include "app/CardListModel.h"
+#include "app/FieldWidgets.h"
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+
+#include <QPushButton>
+
+namespace app {
+
+namespace {
+QString emptyNameText()
+{
+    return QStringLiteral("请输入人物名称！");
+}
+QString duplicateNameText()
+{
+    return QStringLiteral("对不起，您所要新建角色卡人物名已存在，无法完成本次新建。");
+}
+QString renamedText()
+{
+    return QStringLiteral("请不要修改角色名称，如果要新建人物请先点击“新增”按钮。");
+}
+} // namespace
+
+// "准备新增": an empty sheet, and only adding offered.
+void Form1::Command1_Click()
+{
+    ClearSheet();
+    QWidget* name = m_w.text[0];
+    if (name->isVisible())
+        name->setFocus(Qt::OtherFocusReason);
+    setCardButtons(true, false);
+}
+
+// "新增": stores the sheet as a new card. The sheet is cleared only once both rows are stored.
+void Form1::Command2_Click()
+{
+    const store::Outcome outcome = m_cards.add(readSheet());
+    switch (outcome.status) {
+    case store::OpStatus::EmptyName:
+        MessageBox::inform(this, messageTitle(), emptyNameText());
+        return;
+    case store::OpStatus::Duplicate:
+        MessageBox::inform(this, messageTitle(), duplicateNameText());
+        return;
+    case store::OpStatus::Done:
+        ClearSheet();
+        RefreshList();
+        return;
+    default:
+        showFailure(outcome.error);
+        return;
+    }
+}
+
+// "保存": writes the sheet back over the selected card, which must still carry the same name.
+void Form1::Command3_Click()
+{
+    const store::Outcome outcome = m_cards.save(selectedListName(), readSheet());
+    switch (outcome.status) {
+    case store::OpStatus::NameChanged:
+    case store::OpStatus::CardMissing:
+        MessageBox::inform(this, messageTitle(), renamedText());
+        return;
+    case store::OpStatus::Done:
+        RefreshList();
+        return;
+    default:
+        showFailure(outcome.error);
+        return;
+    }
+}
+
+// "删除": removes the selected card after the question. A store that cannot be reached deletes
+// nothing and clears nothing.
+void Form1::Command4_Click()
+{
+    const QString name = selectedListName();
+    if (MessageBox::question(this, QStringLiteral("Qlmk"), QStringLiteral("确定要删除本条信息吗？")) !=
+        MessageBox::Yes)
+        return;
+    const store::Outcome outcome = m_cards.remove(name);
+    if (!outcome.ok()) {
+        showFailure(outcome.error);
+        return;
+    }
+    ClearSheet();
+    RefreshList();
+}
+
+// Picking a list entry loads its card; saving and deleting are offered whatever the load found.
+void Form1::List1_Click()
+{
+    ClearSheet();
+    const store::LoadResult result = m_cards.load(selectedListName());
+    if (result.found) {
+        card::Sheet sheet; // empty, like the cleared sheet
+        card::applyCardRecord(result.record, sheet);
+        writeSheet(sheet);
+    }
+    setCardButtons(false, true);
+    if (!result.ok)
+        showFailure(result.error);
+}
+
+} // namespace app
