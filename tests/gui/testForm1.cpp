@@ -1,0 +1,402 @@
+// The main window driven offscreen: start-up state and the card operations with their messages.
+#include "app/FieldWidgets.h"
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+#include "card/CardRecord.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QListView>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using app::Form1;
+
+namespace {
+
+const QString Title = QStringLiteral("qlmk-Orz");
+const QString RenamedText = QStringLiteral("请不要修改角色名称，如果要新建人物请先点击“新增”按钮。");
+
+// A second, independent connection to the store file, as another program would hold it.
+class RawDb
+{
+public:
+    explicit RawDb(const QString& path) : m_name(QStringLiteral("raw-%1").arg(++s_count))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=100"));
+        QVERIFY(db.open());
+    }
+    ~RawDb()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool exec(const QString& sql, const QVariantList& values = {})
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name));
+        q.prepare(sql);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        return q.exec();
+    }
+    QStringList column(const QString& sql, const QVariantList& values = {})
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name));
+        q.prepare(sql);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        QStringList out;
+        if (q.exec()) {
+            while (q.next())
+                out << q.value(0).toString();
+        }
+        return out;
+    }
+
+private:
+    static inline int s_count = 0;
+    QString m_name;
+};
+
+bool enabled(const Form1& f, int button)
+{
+    return f.widgets().command[button]->isEnabled();
+}
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir* m_dir = nullptr;
+    std::unique_ptr<Form1> m_form;
+
+    QString storePath() const { return m_dir->filePath(QStringLiteral("Sav.qlk")); }
+    Form1& form() { return *m_form; }
+    void setField(int i, const QString& text) { app::setFieldText(form().widgets().text[i], text); }
+    QString field(int i) const { return app::fieldText(m_form->widgets().text[i]); }
+    QStringList listTexts() const
+    {
+        QStringList out;
+        auto* model = m_form->widgets().list1->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->index(r, 0).data().toString();
+        return out;
+    }
+    void pick(int row)
+    {
+        QListView* list = form().widgets().list1;
+        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    }
+    void addCard(const QString& name, const QString& level, const QString& race, const QString& cls,
+                 const QString& alignment)
+    {
+        form().Command1_Click();
+        setField(0, name);
+        setField(6, level);
+        setField(8, race);
+        setField(1, cls);
+        setField(2, alignment);
+        form().Command2_Click();
+    }
+    void chooseMode(int index)
+    {
+        form().widgets().combo1->setCurrentIndex(index);
+        form().Combo1_Click();
+    }
+    MessageBox::Shown lastMessage() const { return MessageBox::history().last(); }
+
+    static card::Sheet fullSheet()
+    {
+        card::Sheet s;
+        for (int i = 0; i < card::FieldCount; ++i) {
+            if (i == card::ReferenceField)
+                continue;
+            s.text[i] = card::isMultiLine(i)
+                            ? QStringLiteral(" 第%1行\r\n\tsecond\u00a0line \r\n\r\n😀 end ").arg(i)
+                            : QStringLiteral(" v%1 值\u00a0😀 ").arg(i);
+        }
+        s.text[0] = QStringLiteral("O'Brien 全");
+        for (int i = 0; i < card::CheckFCount; ++i)
+            s.checkF[i] = i % 3 == 0;
+        for (int i = 0; i < card::CheckWNCount; ++i)
+            s.checkWN[i] = i % 2 == 1;
+        s.text[card::ReferenceField] = card::referenceText();
+        return s;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        QVERIFY(m_dir->isValid());
+        MessageBox::setAutoAnswer(true);
+        MessageBox::clearHistory();
+        m_form = std::make_unique<Form1>(m_dir->path());
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void startsWithTheEmptySheetAndOnlyPrepareEnabled()
+    {
+        QCOMPARE(form().windowTitle(), QStringLiteral("羽笔卷宗(Quillmark)  0.3 Alpha"));
+        int texts = 0, wn = 0, f = 0;
+        for (QWidget* w : form().findChildren<QWidget*>()) {
+            const QString n = w->objectName();
+            texts += n.startsWith(QLatin1String("Text1_"));
+            wn += n.startsWith(QLatin1String("CheckWN_"));
+            f += n.startsWith(QLatin1String("CheckF_"));
+        }
+        QCOMPARE(texts, 301);
+        QCOMPARE(wn, 57);
+        QCOMPARE(f, 30);
+        QCOMPARE(field(289), card::referenceText());
+        QVERIFY(enabled(form(), 0));
+        QVERIFY(!enabled(form(), 1));
+        QVERIFY(!enabled(form(), 2));
+        QVERIFY(!enabled(form(), 3));
+        QVERIFY(!form().widgets().frameA[0]->isHidden());
+        for (int i = 1; i < 5; ++i)
+            QVERIFY(form().widgets().frameA[i]->isHidden());
+        QVERIFY(QFile::exists(storePath()));
+        QVERIFY(MessageBox::history().isEmpty());
+        QCOMPARE(form().widgets().combo1->currentText(), QString());
+    }
+
+    void buttonStatesFollowEveryEvent()
+    {
+        addCard(QStringLiteral("Ann"), QStringLiteral("3"), QStringLiteral("Elf"), QStringLiteral("Wizard"),
+                QStringLiteral("Good"));
+        // After an add: adding stays on, saving and deleting off.
+        QVERIFY(enabled(form(), 1) && !enabled(form(), 2) && !enabled(form(), 3));
+        pick(0);
+        QVERIFY(!enabled(form(), 1) && enabled(form(), 2) && enabled(form(), 3));
+        QCOMPARE(field(0), QStringLiteral("Ann"));
+        form().Command1_Click(); // prepare: the selection stays, the buttons turn to adding
+        QVERIFY(enabled(form(), 1) && !enabled(form(), 2) && !enabled(form(), 3));
+        QCOMPARE(field(0), QString());
+        QCOMPARE(form().widgets().list1->selectionModel()->selectedIndexes().size(), 1);
+        pick(0);
+        setField(0, QStringLiteral("edited"));
+        chooseMode(1); // a refresh: the sheet stays, nothing selected, save and delete off
+        QCOMPARE(field(0), QStringLiteral("edited"));
+        QVERIFY(!enabled(form(), 1) && !enabled(form(), 2) && !enabled(form(), 3));
+        QCOMPARE(listTexts(), QStringList{QStringLiteral("Lv.3-Elf-Wizard-Ann-Good")});
+        QVERIFY(enabled(form(), 0));
+    }
+
+    void addRefusesEmptyAndDuplicateNames()
+    {
+        form().Command1_Click();
+        setField(3, QStringLiteral("typed"));
+        form().Command2_Click();
+        QCOMPARE(lastMessage().title, Title);
+        QCOMPARE(lastMessage().text, QStringLiteral("请输入人物名称！"));
+        QCOMPARE(lastMessage().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(field(3), QStringLiteral("typed"));
+
+        addCard(QStringLiteral("Ann"), {}, {}, {}, {});
+        QCOMPARE(field(0), QString()); // cleared after a successful add
+        form().Command1_Click();
+        setField(0, QStringLiteral("Ann"));
+        setField(3, QStringLiteral("kept"));
+        form().Command2_Click();
+        QCOMPARE(lastMessage().text, QStringLiteral("对不起，您所要新建角色卡人物名已存在，无法完成本次新建。"));
+        QCOMPARE(field(3), QStringLiteral("kept"));
+        QVERIFY(enabled(form(), 1));
+        QCOMPARE(listTexts().size(), 1);
+    }
+
+    void aWholeCardComesBackExactly()
+    {
+        form().Command1_Click();
+        const card::Sheet typed = fullSheet();
+        form().writeSheet(typed);
+        form().Command2_Click();
+        QCOMPARE(listTexts().size(), 1);
+        QCOMPARE(form().readSheet().text[0], QString());
+        pick(0);
+        const card::Sheet loaded = form().readSheet();
+        for (int i = 0; i < card::FieldCount; ++i)
+            QCOMPARE(loaded.text[i], typed.text[i]);
+        QVERIFY(loaded.checkF == typed.checkF);
+        QVERIFY(loaded.checkWN == typed.checkWN);
+    }
+
+    void saveWritesBackInEveryModeAndRefusesARename()
+    {
+        addCard(QStringLiteral("Ann"), QStringLiteral("3"), QStringLiteral("Elf"), QStringLiteral("Wizard"),
+                QStringLiteral("Good"));
+        addCard(QStringLiteral("Bob"), QStringLiteral("1"), QStringLiteral("Dwarf"), QStringLiteral("Fighter"),
+                QStringLiteral("Evil"));
+        for (int mode : {-1, 1}) {
+            chooseMode(mode);
+            pick(0);
+            setField(26, QStringLiteral("AC%1").arg(mode));
+            setField(6, QStringLiteral("4"));
+            form().widgets().checkWN[56]->setChecked(mode == 1);
+            form().Command3_Click();
+            QVERIFY(!enabled(form(), 2) && !enabled(form(), 3));
+            pick(0);
+            QCOMPARE(field(26), QStringLiteral("AC%1").arg(mode));
+            QCOMPARE(form().widgets().checkWN[56]->isChecked(), mode == 1);
+        }
+        QCOMPARE(listTexts().first(), QStringLiteral("Lv.4-Elf-Wizard-Ann-Good"));
+        const int before = MessageBox::history().size();
+        setField(0, QStringLiteral("Bob"));
+        setField(26, QStringLiteral("overwrite?"));
+        form().Command3_Click();
+        QCOMPARE(MessageBox::history().size(), before + 1);
+        QCOMPARE(lastMessage().text, RenamedText);
+        QCOMPARE(lastMessage().title, Title);
+        pick(1);
+        QCOMPARE(field(26), QString()); // Bob untouched
+    }
+
+    void saveOfACardRemovedMeanwhileIsRefused()
+    {
+        addCard(QStringLiteral("Ann"), {}, {}, {}, {});
+        pick(0);
+        {
+            RawDb raw(storePath());
+            QVERIFY(raw.exec(QStringLiteral("DELETE FROM card WHERE Nae = 'Ann'")));
+        }
+        form().Command3_Click();
+        QCOMPARE(lastMessage().text, RenamedText);
+        RawDb raw(storePath());
+        QCOMPARE(raw.column(QStringLiteral("SELECT Nam FROM lstt")), QStringList{QStringLiteral("Ann")});
+        QCOMPARE(raw.column(QStringLiteral("SELECT Nae FROM card")), QStringList{});
+    }
+
+    void deleteAsksAndRemovesTheSelectedCard()
+    {
+        addCard(QStringLiteral("O'Brien"), {}, {}, {}, {});
+        addCard(QStringLiteral("Zed"), {}, {}, {}, {});
+        pick(0);
+        setField(0, QStringLiteral("Zed")); // the selection decides, not field 0
+        MessageBox::setNextAnswer(MessageBox::No);
+        form().Command4_Click();
+        QCOMPARE(lastMessage().title, QStringLiteral("Qlmk"));
+        QCOMPARE(lastMessage().text, QStringLiteral("确定要删除本条信息吗？"));
+        QCOMPARE(lastMessage().defaultButton, QMessageBox::Yes);
+        QCOMPARE(field(0), QStringLiteral("Zed"));
+        QCOMPARE(listTexts().size(), 2);
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        form().Command4_Click();
+        QCOMPARE(field(0), QString());
+        QCOMPARE(listTexts(), QStringList{QStringLiteral("Zed-Lv.---")});
+        QVERIFY(!enabled(form(), 2) && !enabled(form(), 3));
+        RawDb raw(storePath());
+        QCOMPARE(raw.column(QStringLiteral("SELECT Nae FROM card")), QStringList{QStringLiteral("Zed")});
+    }
+
+    void aDashInANameNeverReachesAnotherCard()
+    {
+        // A name with "-" can only come from outside the key filter; the list keeps names beside texts.
+        addCard(QStringLiteral("Ann"), {}, {}, {}, {});
+        {
+            RawDb raw(storePath());
+            const card::Sheet empty;
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO card (Nae, Info, Chk) VALUES (?, ?, ?)"),
+                             {QStringLiteral("Ann-x"), card::encodeInfo(empty), card::encodeTicks(empty)}));
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES ('Ann-x', '9', '', '', '')")));
+        }
+        form().RefreshList();
+        QCOMPARE(listTexts(), (QStringList{QStringLiteral("Ann-Lv.---"), QStringLiteral("Ann-x-Lv.9---")}));
+        pick(1);
+        QCOMPARE(field(0), QStringLiteral("Ann-x"));
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        form().Command4_Click();
+        QCOMPARE(listTexts(), QStringList{QStringLiteral("Ann-Lv.---")});
+    }
+
+    void failedWritesKeepTheSheetAndSayWhy()
+    {
+        addCard(QStringLiteral("Ann"), {}, {}, {}, {});
+        pick(0);
+        setField(3, QStringLiteral("unsaved"));
+
+        // Another program holds a write transaction: the save waits briefly, then reports.
+        {
+            RawDb raw(storePath());
+            QVERIFY(raw.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            form().Command3_Click();
+            QCOMPARE(lastMessage().title, Title);
+            QVERIFY(lastMessage().text.contains(QStringLiteral("其他程序")));
+            QCOMPARE(lastMessage().icon, QMessageBox::Warning);
+            raw.exec(QStringLiteral("ROLLBACK"));
+        }
+        QCOMPARE(field(3), QStringLiteral("unsaved"));
+        QVERIFY(enabled(form(), 2)); // list and buttons as they were
+
+        // A failure between the two rows leaves both as they were.
+        form().cards().setFaults({false, true});
+        form().Command3_Click();
+        QVERIFY(lastMessage().text.contains(QStringLiteral("测试中断")));
+        form().cards().setFaults({});
+        form().Command1_Click();
+        setField(0, QStringLiteral("Bob"));
+        form().cards().setFaults({false, true});
+        form().Command2_Click();
+        QCOMPARE(field(0), QStringLiteral("Bob")); // not cleared: nothing was stored
+        form().cards().setFaults({});
+        {
+            RawDb raw(storePath());
+            QCOMPARE(raw.column(QStringLiteral("SELECT Nae FROM card")), QStringList{QStringLiteral("Ann")});
+            QCOMPARE(raw.column(QStringLiteral("SELECT Nam FROM lstt")), QStringList{QStringLiteral("Ann")});
+            QCOMPARE(raw.column(QStringLiteral("SELECT Info FROM card")), QStringList{QString(286, u'@')});
+        }
+
+        // The file vanishes between load and save: reported, never recreated behind the user's back.
+        pick(0);
+        setField(3, QStringLiteral("unsaved again"));
+        QVERIFY(QFile::remove(storePath()));
+        form().Command3_Click();
+        QVERIFY(lastMessage().text.contains(QStringLiteral("找不到数据库文件")));
+        QCOMPARE(field(3), QStringLiteral("unsaved again"));
+        QVERIFY(!QFile::exists(storePath()));
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        form().Command4_Click();
+        QCOMPARE(field(3), QStringLiteral("unsaved again")); // a delete that failed clears nothing
+    }
+
+    void anUnusableStoreIsReportedAndNeverTouched()
+    {
+        m_form.reset();
+        QFile f(storePath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        const QByteArray junk("this is a letter, not a database\n");
+        f.write(junk);
+        f.close();
+        MessageBox::clearHistory();
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QTRY_COMPARE(MessageBox::history().size(), 1);
+        QVERIFY(lastMessage().text.contains(QStringLiteral("Sav.qlk")));
+        QCOMPARE(listTexts(), QStringList{});
+        form().Command1_Click();
+        setField(0, QStringLiteral("Ann"));
+        form().Command2_Click();
+        QCOMPARE(MessageBox::history().size(), 2);
+        QCOMPARE(field(0), QStringLiteral("Ann"));
+        QFile check(storePath());
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), junk);
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "testForm1.moc"
