@@ -275,7 +275,7 @@ bool Module1::createStore(const QString& path, QString* error)
     return ok;
 }
 
-bool Module1::checkSchema(QString* error)
+bool Module1::checkSchema(QString* error, bool* busy)
 {
     const TableColumns expected[] = {
         {"card",
@@ -292,7 +292,10 @@ bool Module1::checkSchema(QString* error)
     QSqlQuery q(DbConnection());
     for (const TableColumns& table : expected) {
         if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table.table)))) {
-            *error = q.lastError().text();
+            const QSqlError failure = q.lastError();
+            const int code = failure.nativeErrorCode().toInt() & 0xff;
+            *busy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
+            *error = *busy ? describeFailure(failure) : failure.text();
             return false;
         }
         QStringList found;
@@ -337,12 +340,16 @@ Module1::Prepared Module1::prepare()
         break;
     }
     QString error;
+    bool busy = false;
     bool ok = OpenDb(&error);
     if (ok)
-        ok = checkSchema(&error);
+        ok = checkSchema(&error, &busy);
     CloseDb();
     if (ok)
         return {PrepareStatus::Ready, {}};
+    // Another program holding the store says nothing about the file: operations report it as they run.
+    if (busy)
+        return {PrepareStatus::Ready, error};
     m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
                      .arg(quoted(m_path), error);
     return {PrepareStatus::Unusable, m_unusable};

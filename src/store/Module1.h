@@ -78,7 +78,7 @@ public:
     static bool createStore(const QString& path, QString* error);
 
 private:
-    bool checkSchema(QString* error);
+    bool checkSchema(QString* error, bool* busy);
 
     QString m_path;
     QString m_unusable;
