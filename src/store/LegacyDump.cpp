@@ -191,7 +191,9 @@ bool parseLegacyDump(const QByteArray& output, LegacyTables& tables, QString* er
                 tables.sets << SetsRow{v[0], magw, v[2]};
             }
         }
-        if (!in.expect("E") || in.number(8) != rows || rows != stored)
+        if (!in.expect("E") || in.number(8) != rows)
+            in.fail(QStringLiteral("数据表 %1 的读取结果不完整").arg(QLatin1String(spec.name)));
+        else if (rows != stored)
             in.fail(QStringLiteral("数据表 %1 的行数不符（读到 %2 行，文件记载 %3 行）")
                         .arg(QLatin1String(spec.name))
                         .arg(rows)

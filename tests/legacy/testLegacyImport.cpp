@@ -122,6 +122,7 @@ private slots:
     void survivesFailingReaders_data();
     void survivesFailingReaders();
     void neverOverwritesAnOldCopy();
+    void putsTheFileBackWhenTheNewStoreFails();
     void leavesTheFileWhenItCannotBeMoved();
 };
 
@@ -336,6 +337,25 @@ void TestLegacyImport::neverOverwritesAnOldCopy()
     QCOMPARE(contents(result.legacyPath), original);
     QCOMPARE(contents(store + QStringLiteral(".legacy-mdb")), QByteArray("Sav.qlk.legacy-mdb"));
     QCOMPARE(contents(store + QStringLiteral(".legacy-mdb.1")), QByteArray("Sav.qlk.legacy-mdb.1"));
+}
+
+void TestLegacyImport::putsTheFileBackWhenTheNewStoreFails()
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Sav.qlk"));
+    QJsonObject report;
+    QVERIFY(writeFixture(QStringLiteral("full"), store, &report));
+    const QByteArray original = contents(store);
+    // A folder where the new store is built blocks its creation.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Sav.qlk.new")));
+
+    const store::LegacyImportResult result = store::importLegacyStore(store, Reader);
+    QCOMPARE(result.status, store::LegacyImportResult::WriteFailed);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(result.legacyPath, store);
+    QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("Sav.qlk")});
+    QCOMPARE(contents(store), original);
+    QVERIFY(store::legacyImportMessage(result).contains(QStringLiteral("无法建立新的数据库")));
 }
 
 void TestLegacyImport::leavesTheFileWhenItCannotBeMoved()
