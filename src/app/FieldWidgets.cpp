@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <limits>
 
 namespace app {
@@ -29,19 +30,35 @@ FieldLine::FieldLine(int index, QWidget* parent) : QLineEdit(parent), m_index(in
     // A single-line field keeps text of any length.
     setMaxLength(std::numeric_limits<int>::max());
     // textEdited carries every change the user makes (keys, input methods, paste, drop) and
-    // never a text the program sets.
+    // never a text the program sets; it comes before textChanged, so m_shown still holds the
+    // text as it was before the edit.
     connect(this, &QLineEdit::textEdited, this, &FieldLine::filterEdit);
+    connect(this, &QLineEdit::textChanged, this, [this] { m_shown = text(); });
 }
 
 void FieldLine::filterEdit(const QString& text)
 {
-    if (!hasRefused(m_index, text))
+    // The edit replaced the middle of the old text: what lies between the common start and the
+    // common end is what came in. Text that was there before stays as it is. An edit leaves the
+    // cursor behind what it brought in, so the common end never reaches back past the cursor.
+    const qsizetype cursor = cursorPosition();
+    const qsizetype shortest = std::min(text.size(), m_shown.size());
+    qsizetype suffix = 0;
+    const qsizetype suffixLimit = std::min(shortest, text.size() - cursor);
+    while (suffix < suffixLimit && text[text.size() - 1 - suffix] == m_shown[m_shown.size() - 1 - suffix])
+        ++suffix;
+    qsizetype prefix = 0;
+    while (prefix + suffix < shortest && text[prefix] == m_shown[prefix])
+        ++prefix;
+    const QString inserted = text.mid(prefix, text.size() - prefix - suffix);
+    if (!hasRefused(m_index, inserted))
         return;
-    const int cursor = cursorPosition();
-    const int removedBefore = static_cast<int>(text.left(cursor).size()) -
-                              static_cast<int>(card::filterFieldText(m_index, text.left(cursor)).size());
-    setText(card::filterFieldText(m_index, text));
-    setCursorPosition(cursor - removedBefore);
+
+    const qsizetype beforeCursor = std::clamp(cursor - prefix, qsizetype(0), inserted.size());
+    const qsizetype removedBefore =
+        beforeCursor - card::filterFieldText(m_index, inserted.left(beforeCursor)).size();
+    setText(text.left(prefix) + card::filterFieldText(m_index, inserted) + text.right(suffix));
+    setCursorPosition(static_cast<int>(cursor - removedBefore));
     setModified(true);
 }
 

@@ -18,6 +18,7 @@ public:
 private:
     void filterEdit(const QString& text);
     int m_index;
+    QString m_shown; // the text before the user's edit: only what the edit brings in is filtered
 };
 
 // A multi-line sheet field. Tab moves the focus. Its text is read exactly: paragraph breaks become
