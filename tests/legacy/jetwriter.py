@@ -4,7 +4,8 @@
     jetwriter.py VARIANT OUT.mdb OUT.json
 
 VARIANT is "full", "encrypted" (the same content with RC4-encrypted pages) or a damaged file:
-"truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column", "bad-count".
+"truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column", "bad-count",
+or "duplicate-card" (two cards of one name, which the new store cannot hold).
 OUT.json receives the rows exactly as written (null for NULL) and what the file exercises.
 """
 import json
@@ -87,6 +88,8 @@ def content():
 def make_tables(damage):
     cards, lstt, sets = content()
     card_cols = [Column(n, T_TEXT if n in ("Nae", "Chk") else T_MEMO, 510) for n in CARD_COLUMNS]
+    if damage == "duplicate-card":
+        cards.append(card("Dup", {1: "Second"}))
     if damage == "no-column":
         card_cols = [c for c in card_cols if c.name != "Blog"]
         for r in cards:
@@ -207,7 +210,8 @@ def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
     variant = sys.argv[1]
-    damages = ["truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column", "bad-count"]
+    damages = ["truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column", "bad-count",
+               "duplicate-card"]
     if variant not in ["full", "encrypted"] + damages:
         sys.exit("unknown variant " + variant)
     data, report = write(variant if variant in damages else None, 0x5A3C96E1 if variant == "encrypted" else 0)

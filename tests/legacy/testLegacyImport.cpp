@@ -256,8 +256,8 @@ void TestLegacyImport::importsEveryValue()
 void TestLegacyImport::refusesDamagedFiles_data()
 {
     QTest::addColumn<QString>("variant");
-    for (const char* v :
-         {"truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column", "bad-count"})
+    for (const char* v : {"truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column",
+                          "bad-count", "duplicate-card"})
         QTest::newRow(v) << QString::fromLatin1(v);
 }
 
