@@ -95,7 +95,9 @@ private:
     }
     void pick(int row)
     {
+        // As a click on a line: a fresh selection, which loads the card.
         QListView* list = form().widgets().list1;
+        list->selectionModel()->clearSelection();
         list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
     }
     void addCard(const QString& name, const QString& level, const QString& race, const QString& cls,
