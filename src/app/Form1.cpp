@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "lang/LanguagePacks.h"
 #include "store/CardList.h"
+#include "store/LegacyImport.h"
 #include "tray/Module2.h"
 
 #include <QCheckBox>
@@ -90,7 +91,18 @@ Form1::~Form1()
 void Form1::startUp()
 {
     m_starting = true;
+    // A store left in the old Access format is carried over into a new one, once.
+    QString startMessage;
+    bool startMessageIsError = true;
+    if (store::inspectStoreFile(m_db->filePath()).kind == store::StoreFileKind::Jet) {
+        const store::LegacyImportResult imported = store::importLegacyStore(
+            m_db->filePath(), QDir(m_programDir).filePath(QStringLiteral("quillmark-mdbread")));
+        startMessage = store::legacyImportMessage(imported);
+        startMessageIsError = imported.status != store::LegacyImportResult::Imported;
+    }
     const store::Module1::Prepared prepared = m_db->prepare();
+    if (startMessage.isEmpty())
+        startMessage = prepared.error;
 
     // Tray icon first, then its tip.
     buildMenu();
@@ -115,10 +127,14 @@ void Form1::startUp()
     checkLanguage(lng);
     m_starting = false;
 
-    if (!prepared.error.isEmpty()) {
+    if (!startMessage.isEmpty()) {
         // Shown once the window is up, so the message stands over it.
-        const QString error = prepared.error;
-        QTimer::singleShot(0, this, [this, error] { showFailure(error); });
+        QTimer::singleShot(0, this, [this, startMessage, startMessageIsError] {
+            if (startMessageIsError)
+                showFailure(startMessage);
+            else
+                MessageBox::inform(this, messageTitle(), startMessage);
+        });
     }
 }
 
