@@ -68,8 +68,8 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
         return false;
     }
     if (process.exitCode() != 0) {
-        *error =
-            reason.isEmpty() ? QStringLiteral("读取程序报告失败（代码 %1）").arg(process.exitCode()) : reason;
+        *error = reason.isEmpty() ? QStringLiteral("读取程序报告失败（代码 %1）").arg(process.exitCode())
+                                  : QStringLiteral("读取程序报告：") + reason;
         return false;
     }
     *output = out;
