@@ -126,44 +126,43 @@ void TestLayout::containersAndRectangles()
 
 void TestLayout::windowRectangles()
 {
-    QCOMPARE(layout::find(Kind::SidePanel)->rect, (Rect{120, 0, 6015, 10935}));
-    QCOMPARE(layout::find(Kind::TabStrip, 1)->rect, (Rect{6120, 0, 9735, 10935}));
-    for (int i = 0; i < 5; ++i) {
-        const Item* page = layout::find(Kind::Page, i);
-        QCOMPARE(page->rect, (Rect{6240, 360, 9495, 10455}));
-        QCOMPARE(page->parent, -1);
+    // Rectangles the window fixes; a width or height of 0 stands for one it leaves open.
+    const struct
+    {
+        Kind kind;
+        int index;
+        const char* frame;
+        Rect rect;
+    } fixed[] = {
+        {Kind::SidePanel, 0, "", {120, 0, 6015, 10935}},  {Kind::TabStrip, 1, "", {6120, 0, 9735, 10935}},
+        {Kind::Command, 1, "", {120, 240, 1455, 375}},    {Kind::Command, 2, "", {120, 720, 1455, 375}},
+        {Kind::Command, 3, "", {120, 1200, 1455, 375}},   {Kind::Command, 4, "", {120, 1680, 1455, 375}},
+        {Kind::Combo, 1, "", {120, 2160, 1455, 0}},       {Kind::List, 1, "", {120, 240, 3975, 1530}},
+        {Kind::CheckSet, 0, "设定", {120, 360, 0, 0}},    {Kind::Combo, 2, "设定", {120, 1440, 1455, 0}},
+        {Kind::LabelAbout, 0, "", {120, 10560, 4335, 0}}, {Kind::LabelLR, 0, "", {5640, 10560, 255, 255}},
+    };
+    for (const auto& f : fixed) {
+        const Item* item = layout::find(f.kind, f.index);
+        QVERIFY(item);
+        const QString name = layout::objectName(*item);
+        QVERIFY2(item->rect.left == f.rect.left && item->rect.top == f.rect.top, qPrintable(name));
+        QVERIFY2(!f.rect.width || item->rect.width == f.rect.width, qPrintable(name));
+        QVERIFY2(!f.rect.height || item->rect.height == f.rect.height, qPrintable(name));
+        QCOMPARE(frameTitle(*item), QString::fromUtf8(f.frame));
     }
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(layout::find(Kind::Page, i)->rect, (Rect{6240, 360, 9495, 10455}));
+        QCOMPARE(layout::find(Kind::Page, i)->parent, -1);
+    }
+    // The four buttons and the display-mode box share the untitled frame of the side panel.
     const Item* buttons = layout::parentOf(*layout::find(Kind::Command, 1));
     QCOMPARE(buttons->rect, (Rect{4200, 120, 1695, 2655}));
-    QVERIFY(buttons->text.isEmpty());
-    for (int i = 1; i <= 4; ++i) {
-        const Item* command = layout::find(Kind::Command, i);
-        QCOMPARE(layout::parentOf(*command), buttons);
-        QCOMPARE(command->rect, (Rect{120, 240 + 480 * (i - 1), 1455, 375}));
-    }
-    const Item* combo1 = layout::find(Kind::Combo, 1);
-    QCOMPARE(layout::parentOf(*combo1), buttons);
-    QCOMPARE((std::pair{combo1->rect.left, combo1->rect.top}), (std::pair{120, 2160}));
-    QCOMPARE(combo1->rect.width, 1455);
-
-    const Item* list = layout::find(Kind::List, 1);
-    QCOMPARE(layout::parentOf(*list)->kind, Kind::SidePanel);
-    QCOMPARE(list->rect, (Rect{120, 240, 3975, 1530}));
-
-    const Item* combo2 = layout::find(Kind::Combo, 2);
-    const Item* checkSet = layout::find(Kind::CheckSet);
-    QCOMPARE(frameTitle(*combo2), QStringLiteral("设定"));
-    QCOMPARE(layout::parentOf(*combo2)->rect, (Rect{4200, 5520, 1695, 1935}));
-    QCOMPARE((std::pair{combo2->rect.left, combo2->rect.top}), (std::pair{120, 1440}));
-    QCOMPARE(combo2->rect.width, 1455);
-    QCOMPARE(layout::parentOf(*checkSet), layout::parentOf(*combo2));
-    QCOMPARE((std::pair{checkSet->rect.left, checkSet->rect.top}), (std::pair{120, 360}));
-
-    const Item* about = layout::find(Kind::LabelAbout);
-    QCOMPARE((std::pair{about->rect.left, about->rect.top}), (std::pair{120, 10560}));
-    QCOMPARE(about->rect.width, 4335);
-    QCOMPARE(layout::find(Kind::LabelLR)->rect, (Rect{5640, 10560, 255, 255}));
-    QCOMPARE(layout::parentOf(*layout::find(Kind::LabelLR))->kind, Kind::SidePanel);
+    QCOMPARE(layout::parentOf(*buttons)->kind, Kind::SidePanel);
+    for (int i = 2; i <= 4; ++i)
+        QCOMPARE(layout::parentOf(*layout::find(Kind::Command, i)), buttons);
+    QCOMPARE(layout::parentOf(*layout::find(Kind::Combo, 1)), buttons);
+    for (Kind kind : {Kind::List, Kind::LabelAbout, Kind::LabelLR})
+        QCOMPARE(layout::parentOf(*layout::find(kind, kind == Kind::List ? 1 : 0))->kind, Kind::SidePanel);
     QCOMPARE(layout::find(Kind::LabelTras)->page, 4);
 }
 
@@ -489,20 +488,7 @@ void TestLayout::nothingOverlapsWithinAFrame()
 
 void TestLayout::textsAndChoices()
 {
-    QCOMPARE(layout::find(Kind::TabStrip, 1)->choices,
-             (QStringList{QStringLiteral("基础资料"), QStringLiteral("技能和专长"), QStringLiteral("威能"),
-                          QStringLiteral("物品/杂记"), QStringLiteral("战斗卡")}));
-    QCOMPARE(layout::find(Kind::Combo, 1)->choices,
-             (QStringList{QStringLiteral("名字"), QStringLiteral("等级"), QStringLiteral("种族"),
-                          QStringLiteral("职业"), QStringLiteral("阵营")}));
-    const Item* combo2 = layout::find(Kind::Combo, 2);
-    QCOMPARE(combo2->choices, QStringList{QStringLiteral("简体中文(内置)")});
-    QVERIFY(!combo2->enabled);
-    QCOMPARE(layout::find(Kind::CheckSet)->text, QStringLiteral("磁性窗体"));
-    const QStringView commands[] = {u"准备新增", u"新增", u"保存", u"删除"};
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(layout::find(Kind::Command, i + 1)->text, commands[i].toString());
-    QCOMPARE(layout::find(Kind::LabelLR)->text, QStringLiteral("<"));
+    QVERIFY(!layout::find(Kind::Combo, 2)->enabled);
     QVERIFY(layout::find(Kind::LabelAbout)->text.startsWith(QStringLiteral("Quillmark 0.3 Alpha")));
     const QString tras = layout::find(Kind::LabelTras)->text;
     QVERIFY(tras.startsWith(QStringLiteral("Language Pack Created By：")));

@@ -122,19 +122,28 @@ void TestSheetBuilder::initialContents()
         if (i != 289)
             QVERIFY(app::fieldText(m_w.text[size_t(i)]).isEmpty());
     }
-    QCOMPARE(m_w.combo1->count(), 5);
-    QCOMPARE(m_w.combo1->itemText(0), QStringLiteral("名字"));
+    const QStringList modes{QStringLiteral("名字"), QStringLiteral("等级"), QStringLiteral("种族"),
+                            QStringLiteral("职业"), QStringLiteral("阵营")};
+    QCOMPARE(m_w.combo1->count(), int(modes.size()));
+    for (int i = 0; i < modes.size(); ++i)
+        QCOMPARE(m_w.combo1->itemText(i), modes[i]);
     QCOMPARE(m_w.combo1->currentIndex(), -1);
     QCOMPARE(m_w.combo1->currentText(), QString());
     QCOMPARE(m_w.combo2->count(), 1);
     QCOMPARE(m_w.combo2->itemText(0), QStringLiteral("简体中文(内置)"));
     QVERIFY(!m_w.combo2->isEnabled());
-    QCOMPARE(m_w.tabStrip->count(), 5);
-    QCOMPARE(m_w.tabStrip->tabText(4), QStringLiteral("战斗卡"));
+    const QStringList tabs{QStringLiteral("基础资料"), QStringLiteral("技能和专长"), QStringLiteral("威能"),
+                           QStringLiteral("物品/杂记"), QStringLiteral("战斗卡")};
+    QCOMPARE(m_w.tabStrip->count(), int(tabs.size()));
+    for (int i = 0; i < tabs.size(); ++i)
+        QCOMPARE(m_w.tabStrip->tabText(i), tabs[i]);
     QCOMPARE(m_w.tabStrip->currentIndex(), 0);
     QCOMPARE(m_w.labelLR->text(), QStringLiteral("<"));
     QCOMPARE(m_w.checkSet->text(), QStringLiteral("磁性窗体"));
-    QCOMPARE(m_w.command[0]->text(), QStringLiteral("准备新增"));
+    const QStringList commands{QStringLiteral("准备新增"), QStringLiteral("新增"), QStringLiteral("保存"),
+                               QStringLiteral("删除")};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(m_w.command[size_t(i)]->text(), commands[i]);
     auto* line = qobject_cast<QLineEdit*>(m_w.text[0]);
     QVERIFY(line->maxLength() > 100000);
 }
