@@ -1,0 +1,160 @@
+#include "BenchReport.h"
+
+#include <QLocale>
+
+namespace bench {
+
+namespace {
+
+class Builder
+{
+public:
+    Builder(const Results& results, const QList<int>& sizes)
+        : m_r(results), m_sizes(sizes), m_table(header(sizes))
+    {
+    }
+
+    Table& table() { return m_table; }
+
+    QString key(const QString& figure, int n) const { return figure + QLatin1Char('.') + QString::number(n); }
+
+    // A figure at every size; the ratio column holds largest over smallest when a target is given.
+    void figureRow(const QString& label, const QString& figure, int decimals, const QString& target = {},
+                   double limit = 0)
+    {
+        QStringList cells{label};
+        for (int n : m_sizes)
+            cells << formatSamples(m_r.get(key(figure, n)), decimals);
+        if (limit > 0) {
+            const double ratio = m_r.ratio(key(figure, m_sizes.last()), key(figure, m_sizes.first()));
+            cells << formatNumber(ratio, 2) << target << verdict(ratio, limit);
+        }
+        m_table.addRow(cells);
+    }
+
+    // The ratio of two figures at every size, judged at the sizes given.
+    void ratioRow(const QString& label, const QString& over, const QString& under,
+                  const QMap<int, double>& limits, const QString& target)
+    {
+        QStringList cells{label};
+        bool met = true;
+        bool judged = false;
+        for (int n : m_sizes) {
+            const double ratio = m_r.ratio(key(over, n), key(under, n));
+            cells << formatNumber(ratio, 2);
+            if (limits.contains(n)) {
+                judged = true;
+                met = met && ratio > 0 && ratio <= limits[n];
+            }
+        }
+        cells << QString() << target
+              << (judged ? (met ? QStringLiteral("yes") : QStringLiteral("NO")) : QString());
+        m_table.addRow(cells);
+    }
+
+    // One ratio between two figures at one size, in the ratio column.
+    void singleRatio(const QString& label, const QString& over, const QString& under, const QString& target,
+                     double limit, bool atLeast = false)
+    {
+        const double ratio = m_r.ratio(over, under);
+        QStringList cells{label};
+        for (qsizetype i = 0; i < m_sizes.size(); ++i)
+            cells << QString();
+        const bool met = atLeast ? ratio >= limit : (ratio > 0 && ratio <= limit);
+        cells << formatNumber(ratio, 2) << target << (met ? QStringLiteral("yes") : QStringLiteral("NO"));
+        m_table.addRow(cells);
+    }
+
+    static QString verdict(double ratio, double limit)
+    {
+        return ratio > 0 && ratio <= limit ? QStringLiteral("yes") : QStringLiteral("NO");
+    }
+
+private:
+    static QStringList header(const QList<int>& sizes)
+    {
+        QStringList h{QStringLiteral("figure")};
+        const QLocale english(QLocale::English);
+        for (int n : sizes)
+            h << english.toString(n) + QStringLiteral(" cards");
+        h << QStringLiteral("ratio") << QStringLiteral("target") << QStringLiteral("met");
+        return h;
+    }
+
+    const Results& m_r;
+    QList<int> m_sizes;
+    Table m_table;
+};
+
+} // namespace
+
+QString report(const Results& r, const QList<int>& sizes, int opsReps, int startupReps)
+{
+    Builder b(r, sizes);
+    const int small = sizes.first();
+    const int large = sizes.last();
+    const QString largeName = QLocale(QLocale::English).toString(large);
+    const QString smallName = QLocale(QLocale::English).toString(small);
+    const QString growth = QStringLiteral("%1 / %2").arg(largeName, smallName);
+
+    b.table().addSection(QStringLiteral("Start-up to window mapped, ms (%1 runs)").arg(startupReps));
+    b.figureRow(QStringLiteral("minimal Qt Widgets window"), QStringLiteral("startFloor"), 1);
+    b.figureRow(QStringLiteral("Quillmark"), QStringLiteral("startOurs"), 1);
+    QMap<int, double> startLimits;
+    if (sizes.contains(10000))
+        startLimits[10000] = 1.3;
+    if (sizes.contains(100000))
+        startLimits[100000] = 1.5;
+    b.ratioRow(QStringLiteral("Quillmark / minimal window"), QStringLiteral("startOurs"),
+               QStringLiteral("startFloor"), startLimits,
+               QStringLiteral("≤ 1.3 at 10,000; ≤ 1.5 at 100,000"));
+
+    b.table().addSection(
+        QStringLiteral("Operations through the window's handlers, ms (%1 runs)").arg(opsReps));
+    const QString opTarget = QStringLiteral("%1 ≤ 1.5").arg(growth);
+    b.figureRow(QStringLiteral("load (pick a line)"), QStringLiteral("load"), 2, opTarget, 1.5);
+    b.figureRow(QStringLiteral("add, without the list rebuild"), QStringLiteral("add"), 2, opTarget, 1.5);
+    b.figureRow(QStringLiteral("save, without the list rebuild"), QStringLiteral("save"), 2, opTarget, 1.5);
+    b.figureRow(QStringLiteral("delete, without the list rebuild"), QStringLiteral("delete"), 2, opTarget,
+                1.5);
+    b.figureRow(QStringLiteral("“准备新增”"), QStringLiteral("prepare"), 2, opTarget, 1.5);
+    b.figureRow(QStringLiteral("list rebuild"), QStringLiteral("rebuild"), 2,
+                QStringLiteral("%1 ≤ %2 (cards)").arg(growth).arg(double(large) / small, 0, 'f', 0),
+                double(large) / small);
+    b.figureRow(QStringLiteral("bare floor: read 5 columns in name order + entry texts"),
+                QStringLiteral("bareList"), 2);
+    b.ratioRow(QStringLiteral("list rebuild / bare floor"), QStringLiteral("rebuild"),
+               QStringLiteral("bareList"), {{large, 2.0}}, QStringLiteral("≤ 2 at %1").arg(largeName));
+
+    b.table().addSection(QStringLiteral("Saving, ms"));
+    b.figureRow(QStringLiteral("bare durable transaction, same two rows"), QStringLiteral("bareSave"), 2);
+    b.ratioRow(QStringLiteral("our save / bare transaction"), QStringLiteral("save"),
+               QStringLiteral("bareSave"), {{small, 1.5}, {large, 1.5}}, QStringLiteral("≤ 1.5"));
+    const QString whole = b.key(QStringLiteral("wholeSave"), large);
+    const QString ours = b.key(QStringLiteral("ourSave"), large);
+    b.table().addRow({QStringLiteral("whole-table save (old way), %1 cards").arg(largeName),
+                      formatSamples(r.get(whole), 1)});
+    b.table().addRow({QStringLiteral("our save, store layer, same process"), formatSamples(r.get(ours), 2)});
+    b.table().addRow({QStringLiteral("bare transaction, same process"),
+                      formatSamples(r.get(b.key(QStringLiteral("floorSave"), large)), 2)});
+    b.singleRatio(QStringLiteral("whole-table save / our save"), whole, ours,
+                  QStringLiteral("visibly slower (> 1)"), 1.0, true);
+
+    b.table().addSection(QStringLiteral("Peak resident memory, MB"));
+    b.figureRow(QStringLiteral("Quillmark, start-up and first paint"), QStringLiteral("rssOurs"), 1,
+                QStringLiteral("%1 ≤ 1.5").arg(growth), 1.5);
+    b.figureRow(QStringLiteral("minimal Qt Widgets window"), QStringLiteral("rssFloor"), 1);
+    b.figureRow(QStringLiteral("operations process (window + all operations)"), QStringLiteral("rssOps"), 1);
+
+    b.table().addSection(QStringLiteral("Idle, “磁性窗体” on, mouse still"));
+    QStringList idle{QStringLiteral("CPU, % of one core over 10 s")};
+    idle << formatSamples(r.get(QStringLiteral("idleCpu")), 2);
+    for (qsizetype i = 1; i < sizes.size(); ++i)
+        idle << QString();
+    const double cpu = r.get(QStringLiteral("idleCpu")).median();
+    idle << QString() << QStringLiteral("≤ 1 %") << Builder::verdict(cpu > 0 ? cpu : 1e-9, 1.0);
+    b.table().addRow(idle);
+    return b.table().render();
+}
+
+} // namespace bench

@@ -1,0 +1,202 @@
+#include "Floors.h"
+
+#include "store/CardList.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace bench {
+
+namespace {
+
+QString columnText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
+}
+
+bool bindText(sqlite3_stmt* statement, int index, const QString& value)
+{
+    const QString text = value.isNull() ? QStringLiteral("") : value;
+    return sqlite3_bind_text16(statement, index, text.utf16(), static_cast<int>(text.size() * 2),
+                               SQLITE_TRANSIENT) == SQLITE_OK;
+}
+
+bool exec(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+} // namespace
+
+int bareListRead(const QString& storePath, const QString& mode)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(storePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return -1;
+    }
+    sqlite3_stmt* statement = nullptr;
+    QStringList texts;
+    if (sqlite3_prepare_v2(db, "SELECT Nam, lv, race, tra, cmp FROM lstt ORDER BY Nam", -1, &statement,
+                           nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const card::ListEntry entry{columnText(statement, 0), columnText(statement, 1),
+                                        columnText(statement, 2), columnText(statement, 3),
+                                        columnText(statement, 4)};
+            texts.append(store::entryText(mode, entry));
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return static_cast<int>(texts.size());
+}
+
+BareWriter::BareWriter(const QString& storePath)
+{
+    if (sqlite3_open_v2(storePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        !exec(m_db, "PRAGMA synchronous=FULL") || !exec(m_db, "PRAGMA journal_mode=DELETE")) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+}
+
+BareWriter::~BareWriter()
+{
+    sqlite3_close(m_db);
+}
+
+bool BareWriter::writeBoth(const card::CardRecord& record, const card::ListEntry& entry)
+{
+    if (!m_db)
+        return false;
+    sqlite3_stmt* cardRow = nullptr;
+    sqlite3_stmt* listRow = nullptr;
+    bool ok = exec(m_db, "BEGIN IMMEDIATE");
+    ok = ok &&
+         sqlite3_prepare_v2(m_db,
+                            "UPDATE card SET Info = ?, Chk = ?, ZhongZu = ?, ZhuanChang = ?, TeZheng = ?,"
+                            " Lang = ?, YiShi = ?, QiTa = ?, WuPin = ?, GeXing = ?, WaiMao = ?,"
+                            " MengYou = ?, BeiJing = ?, Blog = ? WHERE Nae = ?",
+                            -1, &cardRow, nullptr) == SQLITE_OK;
+    ok = ok && bindText(cardRow, 1, record.info) && bindText(cardRow, 2, record.chk);
+    for (int c = 0; ok && c < card::NoteColumnCount; ++c)
+        ok = bindText(cardRow, 3 + c, record.notes[c]);
+    ok = ok && bindText(cardRow, 15, record.nae) && sqlite3_step(cardRow) == SQLITE_DONE &&
+         sqlite3_changes(m_db) == 1;
+    ok = ok && sqlite3_prepare_v2(m_db, "UPDATE lstt SET lv = ?, race = ?, tra = ?, cmp = ? WHERE Nam = ?",
+                                  -1, &listRow, nullptr) == SQLITE_OK;
+    ok = ok && bindText(listRow, 1, entry.lv) && bindText(listRow, 2, entry.race) &&
+         bindText(listRow, 3, entry.tra) && bindText(listRow, 4, entry.cmp) &&
+         bindText(listRow, 5, entry.nam) && sqlite3_step(listRow) == SQLITE_DONE &&
+         sqlite3_changes(m_db) == 1;
+    sqlite3_finalize(cardRow);
+    sqlite3_finalize(listRow);
+    ok = ok && exec(m_db, "COMMIT");
+    if (!ok)
+        exec(m_db, "ROLLBACK");
+    return ok;
+}
+
+namespace {
+
+// One client-side record set: every row of the table with every column, and the row ids to write back.
+struct ClientTable
+{
+    QList<qint64> rowIds;
+    QList<QList<QVariant>> rows;
+};
+
+ClientTable openWholeTable(const QSqlDatabase& db, const QString& table)
+{
+    ClientTable t;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT rowid, * FROM ") + table))
+        return t;
+    const int columns = q.record().count();
+    while (q.next()) {
+        t.rowIds.append(q.value(0).toLongLong());
+        QList<QVariant> row;
+        row.reserve(columns - 1);
+        for (int c = 1; c < columns; ++c)
+            row.append(q.value(c));
+        t.rows.append(std::move(row));
+    }
+    return t;
+}
+
+// The "filter": the first row whose name column equals the name, found by looking at every row.
+qsizetype findRow(const ClientTable& t, const QString& name)
+{
+    for (qsizetype r = 0; r < t.rows.size(); ++r) {
+        if (t.rows[r].at(0).toString() == name)
+            return r;
+    }
+    return -1;
+}
+
+template <typename Write> bool withConnection(const QString& storePath, Write write)
+{
+    const QString connection = QStringLiteral("bench-whole-table");
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(storePath);
+        if (db.open()) {
+            QSqlQuery pragma(db);
+            pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+            pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+            ok = write(db);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+} // namespace
+
+bool wholeTableSave(const QString& storePath, const card::CardRecord& record, const card::ListEntry& entry)
+{
+    const bool cardWritten = withConnection(storePath, [&](const QSqlDatabase& db) {
+        const ClientTable t = openWholeTable(db, QStringLiteral("card"));
+        const qsizetype row = findRow(t, record.nae);
+        if (row < 0)
+            return false;
+        QSqlQuery q(db);
+        q.prepare(
+            QStringLiteral("UPDATE card SET Info = ?, Chk = ?, ZhongZu = ?, ZhuanChang = ?, TeZheng = ?,"
+                           " Lang = ?, YiShi = ?, QiTa = ?, WuPin = ?, GeXing = ?, WaiMao = ?,"
+                           " MengYou = ?, BeiJing = ?, Blog = ? WHERE rowid = ?"));
+        q.addBindValue(record.info);
+        q.addBindValue(record.chk);
+        for (const QString& note : record.notes)
+            q.addBindValue(note);
+        q.addBindValue(t.rowIds[row]);
+        return q.exec() && q.numRowsAffected() == 1;
+    });
+    const bool listWritten = withConnection(storePath, [&](const QSqlDatabase& db) {
+        const ClientTable t = openWholeTable(db, QStringLiteral("lstt"));
+        const qsizetype row = findRow(t, entry.nam);
+        if (row < 0)
+            return false;
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("UPDATE lstt SET lv = ?, race = ?, tra = ?, cmp = ? WHERE rowid = ?"));
+        q.addBindValue(entry.lv);
+        q.addBindValue(entry.race);
+        q.addBindValue(entry.tra);
+        q.addBindValue(entry.cmp);
+        q.addBindValue(t.rowIds[row]);
+        return q.exec() && q.numRowsAffected() == 1;
+    });
+    return cardWritten && listWritten;
+}
+
+} // namespace bench

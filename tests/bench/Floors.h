@@ -1,0 +1,37 @@
+#pragma once
+
+#include "card/CardRecord.h"
+
+#include <QString>
+
+struct sqlite3;
+
+namespace bench {
+
+// The bare floor of a list rebuild: open the file, read the five columns of every list row in name
+// order with the SQLite library itself, build each entry text, close. Returns the number of texts.
+int bareListRead(const QString& storePath, const QString& mode);
+
+// A plain SQLite connection, held open, that writes the two rows of one save in one durable
+// transaction (the same journal and sync settings as the program's own connection).
+class BareWriter
+{
+public:
+    explicit BareWriter(const QString& storePath);
+    ~BareWriter();
+    BareWriter(const BareWriter&) = delete;
+    BareWriter& operator=(const BareWriter&) = delete;
+
+    bool isOpen() const { return m_db != nullptr; }
+    bool writeBoth(const card::CardRecord& record, const card::ListEntry& entry);
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// The save done the old way: open the whole card table into the client, look for the name row by
+// row, rewrite that row; close, reopen, the same with the whole list table. Each row is its own
+// write, without a transaction around the two. The closing list rebuild is left out.
+bool wholeTableSave(const QString& storePath, const card::CardRecord& record, const card::ListEntry& entry);
+
+} // namespace bench

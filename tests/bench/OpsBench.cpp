@@ -1,0 +1,205 @@
+#include "OpsBench.h"
+
+#include "BenchStats.h"
+#include "Floors.h"
+#include "StoreMaker.h"
+
+#include "app/CardListModel.h"
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QListView>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace bench {
+
+namespace {
+
+// The row of the list that shows the card of that name, or -1.
+int rowOf(const app::Form1& form, const QString& name)
+{
+    const QAbstractItemModel* model = form.widgets().list1->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 0).data(app::CardListModel::NameRole).toString() == name)
+            return r;
+    }
+    return -1;
+}
+
+// Selects a line afresh, as a click on it does: the selection loads the card.
+void pick(app::Form1& form, int row)
+{
+    QListView* list = form.widgets().list1;
+    list->selectionModel()->clearSelection();
+    list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+}
+
+void settle()
+{
+    QCoreApplication::processEvents();
+}
+
+// Times a card button's click up to the moment its closing list rebuild starts (the rebuild empties
+// the list model first). Returns -1 when the click ended without a rebuild.
+class UntilRebuild
+{
+public:
+    explicit UntilRebuild(app::Form1& form) : m_model(form.widgets().list1->model())
+    {
+        QObject::connect(m_model, &QAbstractItemModel::modelAboutToBeReset, &m_guard, [this] {
+            if (m_started > 0 && m_stopped < 0)
+                m_stopped = nowMs();
+        });
+    }
+    template <typename Click> double time(Click click)
+    {
+        m_stopped = -1;
+        m_started = nowMs();
+        click();
+        const double result = m_stopped < 0 ? -1 : m_stopped - m_started;
+        m_started = -1;
+        settle();
+        return result;
+    }
+
+private:
+    QAbstractItemModel* m_model;
+    QObject m_guard;
+    double m_started = -1;
+    double m_stopped = -1;
+};
+
+template <typename Work> double timed(Work work)
+{
+    const double start = nowMs();
+    work();
+    settle();
+    return nowMs() - start;
+}
+
+void print(const Results& results)
+{
+    QTextStream out(stdout);
+    out << results.serialize();
+    out.flush();
+}
+
+} // namespace
+
+int runOperations(const QString& storeDir, int cards, int reps)
+{
+    int argc = 1;
+    char name[] = "quillmark-bench";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    MessageBox::setAutoAnswer(true);
+    const QString storePath = QDir(storeDir).filePath(QStringLiteral("Sav.qlk"));
+    const QString key = QString::number(cards);
+    const CardMaker maker;
+    const card::Sheet newCard = maker.sheet(CardMaker::NameCount - 1);
+
+    app::Form1 form(storeDir);
+    form.show();
+    settle();
+    // A run broken off before its delete may have left the new card behind.
+    if (rowOf(form, newCard.text[0]) >= 0) {
+        form.cards().remove(newCard.text[0]);
+        form.RefreshList();
+    }
+    const int rows = form.widgets().list1->model()->rowCount();
+    if (rows != cards) {
+        std::fprintf(stderr, "the store lists %d cards, not %d\n", rows, cards);
+        return 1;
+    }
+    const int middle = rows / 2;
+    BareWriter bare(storePath);
+    if (!bare.isOpen()) {
+        std::fprintf(stderr, "cannot open the store for the bare transaction\n");
+        return 1;
+    }
+    UntilRebuild untilRebuild(form);
+    Results results;
+    for (int round = 0; round <= reps; ++round) {
+        const bool counted = round > 0; // the first round warms the caches and is not counted
+        const double load = timed([&] { pick(form, middle); });
+        const card::Sheet loaded = form.readSheet();
+        const double save = untilRebuild.time([&] { form.Command3_Click(); });
+        const double bareSave =
+            timed([&] { bare.writeBoth(card::toCardRecord(loaded), card::toListEntry(loaded)); });
+        const double prepare = timed([&] { form.Command1_Click(); });
+        form.writeSheet(newCard);
+        const double add = untilRebuild.time([&] { form.Command2_Click(); });
+        const int added = rowOf(form, newCard.text[0]);
+        if (added < 0 || save < 0 || add < 0) {
+            std::fprintf(stderr, "an operation did not complete\n");
+            return 1;
+        }
+        pick(form, added);
+        const double remove = untilRebuild.time([&] { form.Command4_Click(); });
+        const double rebuild = timed([&] { form.RefreshList(); });
+        int bareRows = 0;
+        const double bareList = timed([&] { bareRows = bareListRead(storePath, QString()); });
+        if (remove < 0 || bareRows != cards || rowOf(form, newCard.text[0]) >= 0) {
+            std::fprintf(stderr, "the delete or the bare read went wrong\n");
+            return 1;
+        }
+        if (!counted)
+            continue;
+        results[QStringLiteral("load.") + key].add(load);
+        results[QStringLiteral("add.") + key].add(add);
+        results[QStringLiteral("save.") + key].add(save);
+        results[QStringLiteral("delete.") + key].add(remove);
+        results[QStringLiteral("rebuild.") + key].add(rebuild);
+        results[QStringLiteral("prepare.") + key].add(prepare);
+        results[QStringLiteral("bareList.") + key].add(bareList);
+        results[QStringLiteral("bareSave.") + key].add(bareSave);
+    }
+    print(results);
+    return 0;
+}
+
+int runSaves(const QString& storeDir, int cards, int reps)
+{
+    int argc = 1;
+    char name[] = "quillmark-bench";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    MessageBox::setAutoAnswer(true);
+    const QString storePath = QDir(storeDir).filePath(QStringLiteral("Sav.qlk"));
+    const QString key = QString::number(cards);
+    const CardMaker maker;
+    // A card from the middle of the generated ones, with the content it already has.
+    const card::Sheet sheet = maker.sheet(cards / 2);
+    const card::CardRecord record = card::toCardRecord(sheet);
+    const card::ListEntry entry = card::toListEntry(sheet);
+
+    store::Module1 db(storePath);
+    store::CardStore ours(db);
+    BareWriter bare(storePath);
+    Results results;
+    for (int round = 0; round <= reps; ++round) {
+        double whole = 0;
+        bool wholeOk = false;
+        whole = timed([&] { wholeOk = wholeTableSave(storePath, record, entry); });
+        const double our = timed([&] { ours.save(record.nae, sheet); });
+        const double floor = timed([&] { bare.writeBoth(record, entry); });
+        if (!wholeOk) {
+            std::fprintf(stderr, "the whole-table save found no row\n");
+            return 1;
+        }
+        if (round == 0)
+            continue;
+        results[QStringLiteral("wholeSave.") + key].add(whole);
+        results[QStringLiteral("ourSave.") + key].add(our);
+        results[QStringLiteral("floorSave.") + key].add(floor);
+    }
+    print(results);
+    return 0;
+}
+
+} // namespace bench

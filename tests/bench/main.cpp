@@ -1,0 +1,178 @@
+// The benchmark: start-up under a virtual X server, the card operations through the window's own
+// handlers, the old whole-table save, the bare floors, peak memory and idle CPU, as one table.
+//
+//   quillmark-bench            the full run: 10, 10,000 and 100,000 cards
+//   quillmark-bench --smoke    one quick round on the smallest store (keeps the benchmark working)
+#include "BenchReport.h"
+#include "BenchStats.h"
+#include "OpsBench.h"
+#include "StoreMaker.h"
+#include "XWatch.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+void say(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// The program sits beside its store, as it would when installed: it finds the store next to itself.
+QString placeProgram(const QString& storeDir)
+{
+    const QString target = QDir(storeDir).filePath(QStringLiteral("quillmark"));
+    QFile::remove(target);
+    return QFile::copy(QStringLiteral(QUILLMARK_PROGRAM), target) ? target : QString();
+}
+
+bool measureStartup(bench::Results& results, const QList<int>& sizes, const QMap<int, QString>& stores,
+                    int reps)
+{
+    bench::VirtualDisplay display;
+    if (!display.isRunning()) {
+        say(QStringLiteral("no virtual display: ") + display.error());
+        return false;
+    }
+    QMap<int, QString> programs;
+    for (int n : sizes) {
+        programs[n] = placeProgram(stores[n]);
+        if (programs[n].isEmpty()) {
+            say(QStringLiteral("cannot place the program beside the store of %1 cards").arg(n));
+            return false;
+        }
+    }
+    const double pollMs = 1;
+    const int settleMs = 300;
+    // One start each of the floor and of ours per size, in turn: slow drifts of the machine's load
+    // touch both sides of every ratio alike.
+    for (int round = 0; round <= reps; ++round) {
+        for (int n : sizes) {
+            const QString key = QString::number(n);
+            const bench::StartupResult floor = bench::watchStartup(
+                display.name(), QStringLiteral(QUILLMARK_FLOOR_WINDOW), pollMs, settleMs, 0);
+            const bench::StartupResult ours =
+                bench::watchStartup(display.name(), programs[n], pollMs, settleMs, 0);
+            if (!floor.mapped || !ours.mapped) {
+                say(QStringLiteral("start-up: ") + floor.error + QLatin1Char(' ') + ours.error);
+                return false;
+            }
+            if (round == 0)
+                continue; // the first round fills the file caches
+            results[QStringLiteral("startFloor.") + key].add(floor.msToMapped);
+            results[QStringLiteral("startOurs.") + key].add(ours.msToMapped);
+            results[QStringLiteral("rssFloor.") + key].add(floor.peakRssMb);
+            results[QStringLiteral("rssOurs.") + key].add(ours.peakRssMb);
+        }
+    }
+    return true;
+}
+
+bool measureIdle(bench::Results& results, const QString& cacheRoot, const QString& smallStore, int reps,
+                 double seconds)
+{
+    QString error;
+    const QString dir = bench::autoHideStore(cacheRoot, smallStore, &error);
+    const QString program = dir.isEmpty() ? QString() : placeProgram(dir);
+    if (program.isEmpty()) {
+        say(QStringLiteral("idle: ") + error);
+        return false;
+    }
+    bench::VirtualDisplay display;
+    if (!display.isRunning())
+        return false;
+    for (int round = 0; round < reps; ++round) {
+        const bench::StartupResult run = bench::watchStartup(display.name(), program, 1, 1000, seconds);
+        if (!run.mapped) {
+            say(QStringLiteral("idle: ") + run.error);
+            return false;
+        }
+        results[QStringLiteral("idleCpu")].add(run.cpuShare);
+    }
+    return true;
+}
+
+bool runChild(bench::Results& results, const QString& mode, const QString& dir, int cards, int reps,
+              const QString& rssKey)
+{
+    const bench::ChildResult child = bench::runToEnd(
+        {QCoreApplication::applicationFilePath(), mode, dir, QString::number(cards), QString::number(reps)},
+        {QStringLiteral("QT_QPA_PLATFORM=offscreen")});
+    if (!child.started || child.exitCode != 0) {
+        say(QStringLiteral("%1 on %2 cards failed (exit %3)").arg(mode).arg(cards).arg(child.exitCode));
+        return false;
+    }
+    results.merge(child.output);
+    if (!rssKey.isEmpty())
+        results[rssKey].add(child.peakRssMb);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const QStringList args = [&] {
+        QStringList out;
+        for (int i = 1; i < argc; ++i)
+            out << QString::fromLocal8Bit(argv[i]);
+        return out;
+    }();
+    if (args.size() == 4 && (args[0] == QLatin1String("--ops") || args[0] == QLatin1String("--saves"))) {
+        const int cards = args[2].toInt();
+        const int reps = args[3].toInt();
+        return args[0] == QLatin1String("--ops") ? bench::runOperations(args[1], cards, reps)
+                                                 : bench::runSaves(args[1], cards, reps);
+    }
+    QCoreApplication application(argc, argv);
+    const bool smoke = args.contains(QLatin1String("--smoke"));
+    const QList<int> sizes = smoke ? QList<int>{10} : QList<int>{10, 10000, 100000};
+    const int startupReps = smoke ? 1 : 9;
+    const int opsReps = smoke ? 1 : 9;
+    const int saveReps = smoke ? 1 : 3;
+    const int idleReps = smoke ? 1 : 3;
+    const double idleSeconds = smoke ? 1 : 10;
+    const QString cacheRoot = QStringLiteral(QUILLMARK_BENCH_CACHE);
+
+    QMap<int, QString> stores;
+    for (int n : sizes) {
+        const double start = bench::nowMs();
+        QString error;
+        stores[n] = bench::cachedStore(cacheRoot, n, &error);
+        if (stores[n].isEmpty()) {
+            say(QStringLiteral("cannot generate the store of %1 cards: %2").arg(n).arg(error));
+            return 1;
+        }
+        say(QStringLiteral("store of %1 cards ready (%2 s)")
+                .arg(n)
+                .arg((bench::nowMs() - start) / 1000, 0, 'f', 1));
+    }
+
+    bench::Results results;
+    say(QStringLiteral("start-up and peak memory ..."));
+    if (!measureStartup(results, sizes, stores, startupReps))
+        return 1;
+    for (int n : sizes) {
+        say(QStringLiteral("operations on %1 cards ...").arg(n));
+        if (!runChild(results, QStringLiteral("--ops"), stores[n], n, opsReps,
+                      QStringLiteral("rssOps.%1").arg(n)))
+            return 1;
+    }
+    const int largest = sizes.last();
+    say(QStringLiteral("whole-table save on %1 cards ...").arg(largest));
+    if (!runChild(results, QStringLiteral("--saves"), stores[largest], largest, saveReps, QString()))
+        return 1;
+    say(QStringLiteral("idle CPU with the edge auto-hide on ..."));
+    if (!measureIdle(results, cacheRoot, stores[sizes.first()], idleReps, idleSeconds))
+        return 1;
+
+    QTextStream out(stdout);
+    out << bench::report(results, sizes, opsReps, startupReps);
+    out.flush();
+    return 0;
+}
