@@ -5,6 +5,8 @@
 
 int main(int argc, char* argv[])
 {
+    // The icon lives in the resources of the static GUI library; nothing else pulls them in.
+    Q_INIT_RESOURCE(quillmark);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationName(QStringLiteral("Quillmark"));
