@@ -57,6 +57,22 @@ bool WriterProcess::waitForLine(const QByteArray& line, int timeoutMs)
     }
 }
 
+bool WriterProcess::waitForLines(const QByteArray& prefix, int count, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        collect();
+        int found = 0;
+        for (const QByteArray& line : std::as_const(m_lines))
+            found += line.startsWith(prefix) ? 1 : 0;
+        if (found >= count)
+            return true;
+        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+            return false;
+        m_process.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    }
+}
+
 void WriterProcess::send(const QByteArray& line)
 {
     m_process.write(line + '\n');

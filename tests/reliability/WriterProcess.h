@@ -21,6 +21,8 @@ public:
     bool start(const QStringList& arguments);
     // Waits (at most timeoutMs) until a line equal to `line` has arrived.
     bool waitForLine(const QByteArray& line, int timeoutMs = 10000);
+    // Waits (at most timeoutMs) until `count` lines starting with `prefix` have arrived.
+    bool waitForLines(const QByteArray& prefix, int count, int timeoutMs = 60000);
     // Sends one line to the writer's stdin.
     void send(const QByteArray& line);
     // Kills the writer with SIGKILL and waits for it to be gone.

@@ -16,7 +16,7 @@ if ! runuser -u nobody -- test -x "$bin"; then
     exit 77
 fi
 home=$(mktemp -d)
-chmod 0777 "$home"
+chown nobody "$home" && chmod 0700 "$home"
 runuser -u nobody -- env HOME="$home" XDG_RUNTIME_DIR="$home" TMPDIR=/tmp "$bin" "$@"
 status=$?
 rm -rf "$home"

@@ -1,0 +1,177 @@
+// Two copies of the program on one store file. Their writes interleave without corrupting the file
+// or each other's cards, and a save of a card that the other copy deleted is refused.
+#include "ReliabilityKit.h"
+#include "WriterProcess.h"
+#include "app/FieldWidgets.h"
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+#include "store/CardStore.h"
+
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString RenamedText = QStringLiteral("请不要修改角色名称，如果要新建人物请先点击“新增”按钮。");
+
+struct Report
+{
+    rel::Model own;                  // the copy's own cards, as it reported them
+    QMap<QString, QSet<int>> shared; // committed versions of each shared card
+    int committed = 0;
+    int failed = 0;
+};
+
+Report replay(const QList<QByteArray>& lines, const QStringList& shared)
+{
+    Report report;
+    QString name;
+    QByteArray op;
+    int version = 0;
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.value(0) == "B" && parts.size() == 5) {
+            op = parts.at(2);
+            name = QString::fromUtf8(QByteArray::fromHex(parts.at(3)));
+            version = parts.at(4).toInt();
+        } else if (parts.value(0) == "C" && parts.size() == 3) {
+            if (parts.at(2) != "0") {
+                ++report.failed;
+                continue;
+            }
+            ++report.committed;
+            if (shared.contains(name))
+                report.shared[name].insert(version);
+            else if (op == "remove")
+                report.own.remove(name);
+            else
+                report.own.insert(name, version);
+        }
+    }
+    return report;
+}
+
+} // namespace
+
+class TestTwoCopies : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { MessageBox::setAutoAnswer(true); }
+
+    void concurrentWritersNeitherCorruptNorLoseCards()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+        QVERIFY(rel::makeStore(path));
+        QStringList shared;
+        QStringList sharedHex;
+        {
+            store::Module1 db(path);
+            store::CardStore cards(db);
+            for (int k = 0; k < 3; ++k) {
+                shared << rel::makeName(99, k);
+                sharedHex << QString::fromLatin1(shared.last().toUtf8().toHex());
+                QCOMPARE(cards.add(rel::makeSheet(shared.last(), 0)).status, store::OpStatus::Done);
+            }
+        }
+        rel::WriterProcess first;
+        rel::WriterProcess second;
+        const QString sharedArg = sharedHex.join(QLatin1Char(','));
+        QVERIFY(first.start({QStringLiteral("ops"), path, QStringLiteral("11"), QStringLiteral("1"),
+                             QStringLiteral("150"), QStringLiteral("--shared"), sharedArg}));
+        QVERIFY(second.start({QStringLiteral("ops"), path, QStringLiteral("12"), QStringLiteral("2"),
+                              QStringLiteral("150"), QStringLiteral("--shared"), sharedArg}));
+        QVERIFY(first.finish(240000));
+        QVERIFY(second.finish(240000));
+        QVERIFY(first.lines().contains("end") && second.lines().contains("end"));
+
+        const Report a = replay(first.lines(), shared);
+        const Report b = replay(second.lines(), shared);
+        rel::Model expected = a.own;
+        for (auto it = b.own.cbegin(); it != b.own.cend(); ++it)
+            expected.insert(it.key(), it.value());
+        QCOMPARE(expected.size(), a.own.size() + b.own.size()); // the copies' names never meet
+        for (const QString& name : shared)
+            expected.insert(name, rel::AnyVersion);
+        const rel::StoreCheck check = rel::checkStore(path, expected);
+        QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+        // Each shared card is the last save of one of the copies, never a blend of two.
+        for (const QString& name : shared) {
+            const int version = check.found.value(name);
+            QVERIFY2(version == 0 || a.shared.value(name).contains(version) ||
+                         b.shared.value(name).contains(version),
+                     qPrintable(QStringLiteral("%1 is v%2, which no copy saved").arg(name).arg(version)));
+        }
+        qInfo("committed %d + %d operations, %d + %d refused while the other copy wrote", a.committed,
+              b.committed, a.failed, b.failed);
+        QVERIFY(a.committed >= 75 && b.committed >= 75); // most operations get through the busy wait
+    }
+
+    void saveOfACardTheOtherCopyDeletedIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+        QVERIFY(rel::makeStore(path));
+        store::Module1 db(path);
+        store::CardStore cards(db);
+        const QString ann = QStringLiteral("O'Ann 😀");
+        QCOMPARE(cards.add(rel::makeSheet(ann, 0)).status, store::OpStatus::Done);
+        QCOMPARE(cards.add(rel::makeSheet(QStringLiteral("Bob"), 0)).status, store::OpStatus::Done);
+        QVERIFY(cards.load(ann).found);
+
+        rel::WriterProcess other;
+        QVERIFY(other.start({QStringLiteral("remove"), path, QString::fromLatin1(ann.toUtf8().toHex())}));
+        QVERIFY(other.finish());
+        QVERIFY(other.lines().contains("C 0"));
+
+        QCOMPARE(cards.save(ann, rel::makeSheet(ann, 1)).status, store::OpStatus::CardMissing);
+        const rel::StoreCheck check = rel::checkStore(path, {{QStringLiteral("Bob"), 0}});
+        QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+    }
+
+    void windowRefusesToSaveACardTheOtherCopyDeleted()
+    {
+        QTemporaryDir dir;
+        app::Form1 form(dir.path());
+        const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+        for (const QString& name : {QStringLiteral("Ann"), QStringLiteral("Bob")}) {
+            form.Command1_Click();
+            form.writeSheet(rel::makeSheet(name, 0));
+            form.Command2_Click();
+        }
+        QListView* list = form.widgets().list1;
+        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(app::fieldText(form.widgets().text[0]), QStringLiteral("Ann"));
+        const card::Sheet edited = rel::makeSheet(QStringLiteral("Ann"), 1);
+        form.writeSheet(edited);
+
+        rel::WriterProcess other;
+        QVERIFY(
+            other.start({QStringLiteral("remove"), path, QString::fromLatin1(QByteArray("Ann").toHex())}));
+        QVERIFY(other.finish());
+
+        MessageBox::clearHistory();
+        form.Command3_Click();
+        QCOMPARE(MessageBox::history().size(), 1);
+        QCOMPARE(MessageBox::history().last().text, RenamedText);
+        QCOMPARE(MessageBox::history().last().title, QStringLiteral("qlmk-Orz"));
+        QVERIFY(form.readSheet() == edited);
+        const rel::StoreCheck check = rel::checkStore(path, {{QStringLiteral("Bob"), 0}});
+        QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+
+        // A card the other copy adds shows at the next refresh.
+        rel::WriterProcess adder;
+        QVERIFY(adder.start(
+            {QStringLiteral("ops"), path, QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("1")}));
+        QVERIFY(adder.finish());
+        form.RefreshList();
+        QCOMPARE(list->model()->rowCount(), 2);
+    }
+};
+
+QTEST_MAIN(TestTwoCopies)
+#include "testTwoCopies.moc"

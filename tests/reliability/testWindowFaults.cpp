@@ -1,0 +1,221 @@
+// The window offscreen, its store file misbehaving under it. Whatever fails, the user is told why,
+// the typed sheet stays as typed, the list and buttons stay, and the file keeps every byte.
+// Run as an unprivileged user, since root ignores file modes.
+#include "ReliabilityKit.h"
+#include "WriterProcess.h"
+#include "app/FieldWidgets.h"
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+using app::Form1;
+
+namespace {
+
+enum class Fault { ReadOnlyFile, ReadOnlyFolder, Deleted, Locked };
+
+bool needsModes(Fault f)
+{
+    return f == Fault::ReadOnlyFile || f == Fault::ReadOnlyFolder;
+}
+
+} // namespace
+
+class TestWindowFaults : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<rel::WriterProcess> m_holder;
+
+    QString path() const { return m_dir->filePath(QStringLiteral("Sav.qlk")); }
+    QString awayPath() const { return m_dir->filePath(QStringLiteral("moved.qlk")); }
+    Form1& form() { return *m_form; }
+    QStringList listTexts() const
+    {
+        QStringList out;
+        auto* model = m_form->widgets().list1->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->index(r, 0).data().toString();
+        return out;
+    }
+    void pick(int row)
+    {
+        QListView* list = form().widgets().list1;
+        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    }
+    bool enabled(int button) const { return m_form->widgets().command[button]->isEnabled(); }
+    void addThroughWindow(const card::Sheet& sheet)
+    {
+        form().Command1_Click();
+        form().writeSheet(sheet);
+        form().Command2_Click();
+    }
+    void apply(Fault fault)
+    {
+        switch (fault) {
+        case Fault::ReadOnlyFile:
+            QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            break;
+        case Fault::ReadOnlyFolder:
+            QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+            break;
+        case Fault::Deleted:
+            QVERIFY(QFile::rename(path(), awayPath()));
+            break;
+        case Fault::Locked:
+            m_holder = std::make_unique<rel::WriterProcess>();
+            QVERIFY(m_holder->start({QStringLiteral("hold"), path(), QStringLiteral("immediate")}));
+            QVERIFY(m_holder->waitForLine("holding"));
+            break;
+        }
+    }
+    void undo()
+    {
+        if (m_holder) {
+            m_holder->send("release");
+            m_holder->finish();
+            m_holder.reset();
+        }
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+        if (QFileInfo::exists(awayPath()))
+            QFile::rename(awayPath(), path());
+    }
+    // The last message is a warning of ours that names the cause.
+    void toldWhy(const QString& cause, int shownBefore)
+    {
+        QCOMPARE(MessageBox::history().size(), shownBefore + 1);
+        const MessageBox::Shown& box = MessageBox::history().last();
+        QCOMPARE(box.title, QStringLiteral("qlmk-Orz"));
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QVERIFY2(box.text.contains(cause), qPrintable(box.text));
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        MessageBox::setAutoAnswer(true);
+        MessageBox::clearHistory();
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QVERIFY(QFileInfo::exists(path()));
+        addThroughWindow(rel::makeSheet(QStringLiteral("Ann"), 0));
+        addThroughWindow(rel::makeSheet(QStringLiteral("Bob"), 0));
+        QCOMPARE(listTexts().size(), 2);
+        QVERIFY(MessageBox::history().isEmpty());
+    }
+    void cleanup()
+    {
+        undo();
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void failedWritesKeepTheTypedSheet_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("read-only file") << int(Fault::ReadOnlyFile) << QStringLiteral("只读");
+        QTest::newRow("read-only folder") << int(Fault::ReadOnlyFolder) << QStringLiteral("文件夹");
+        QTest::newRow("file deleted") << int(Fault::Deleted) << QStringLiteral("找不到数据库文件");
+        QTest::newRow("write lock of another program") << int(Fault::Locked) << QStringLiteral("其他程序");
+    }
+    void failedWritesKeepTheTypedSheet()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, cause);
+        const Fault f = static_cast<Fault>(fault);
+        if (needsModes(f) && ::geteuid() == 0)
+            QSKIP("root ignores file modes; run this test as another user");
+        const QStringList list = listTexts();
+
+        // Save: Ann loaded, edited, then the fault.
+        pick(0);
+        QCOMPARE(app::fieldText(form().widgets().text[0]), QStringLiteral("Ann"));
+        const card::Sheet edited = rel::makeSheet(QStringLiteral("Ann"), 1);
+        form().writeSheet(edited);
+        apply(f);
+        const QByteArray before = rel::fileBytes(path());
+        int shown = int(MessageBox::history().size());
+        form().Command3_Click();
+        toldWhy(cause, shown);
+        QVERIFY(form().readSheet() == edited);
+        QVERIFY(enabled(2) && enabled(3));
+        QCOMPARE(listTexts(), list);
+
+        // Delete of the selected card: refused, nothing cleared.
+        shown = int(MessageBox::history().size());
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        form().Command4_Click();
+        QCOMPARE(MessageBox::history().at(shown).text, QStringLiteral("确定要删除本条信息吗？"));
+        toldWhy(cause, shown + 1);
+        QVERIFY(form().readSheet() == edited);
+        QCOMPARE(listTexts(), list);
+
+        // Add of a new card: refused, the typed card stays for another try.
+        form().Command1_Click();
+        const card::Sheet typed = rel::makeSheet(QStringLiteral("Carl"), 0);
+        form().writeSheet(typed);
+        shown = int(MessageBox::history().size());
+        form().Command2_Click();
+        toldWhy(cause, shown);
+        QVERIFY(form().readSheet() == typed);
+        QVERIFY(enabled(1));
+
+        QCOMPARE(rel::fileBytes(path()), before);
+        if (f == Fault::Deleted)
+            QVERIFY(!QFileInfo::exists(path())); // refused, never recreated
+        undo();
+        const rel::StoreCheck check =
+            rel::checkStore(path(), {{QStringLiteral("Ann"), 0}, {QStringLiteral("Bob"), 0}});
+        QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+
+        // With the fault gone, the very same sheet goes in.
+        form().Command2_Click();
+        QCOMPARE(listTexts().size(), 3);
+    }
+
+    void unusableFileAtStartUpIsReportedAndKept_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("binary") << QByteArray::fromHex("00ff13370badf00d").repeated(3000);
+        QTest::newRow("truncated store") << QByteArray();
+    }
+    void unusableFileAtStartUpIsReportedAndKept()
+    {
+        QFETCH(QByteArray, bytes);
+        m_form.reset();
+        if (bytes.isEmpty())
+            bytes = rel::fileBytes(path()).chopped(777);
+        QVERIFY(rel::writeFile(path(), bytes));
+        MessageBox::clearHistory();
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QTRY_COMPARE(MessageBox::history().size(), 1);
+        QVERIFY(MessageBox::history().last().text.contains(QStringLiteral("Sav.qlk")));
+        QCOMPARE(listTexts(), QStringList{});
+        form().Command1_Click();
+        const card::Sheet typed = rel::makeSheet(QStringLiteral("Carl"), 0);
+        form().writeSheet(typed);
+        form().Command2_Click();
+        QCOMPARE(MessageBox::history().size(), 2);
+        QVERIFY(form().readSheet() == typed);
+        m_form.reset();
+        QCOMPARE(rel::fileBytes(path()), bytes);
+    }
+};
+
+QTEST_MAIN(TestWindowFaults)
+#include "testWindowFaults.moc"
