@@ -1,0 +1,183 @@
+#pragma once
+
+// Looking at a store file from outside, as another program would: statements on a connection of
+// their own, every row of the three tables, and the raw bytes of the file.
+#include "card/CardRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+
+namespace probe {
+
+// Runs statements on a connection of its own, opened and closed around them. Returns false when
+// one of them fails; the rows of the last one are rendered into `rows`, NULL as "NULL".
+inline bool execute(const QString& path, const QStringList& statements, QList<QStringList>* rows = nullptr)
+{
+    bool ok = true;
+    const QString name = QStringLiteral("probe");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery q(db);
+        for (const QString& statement : statements)
+            ok = ok && q.exec(statement);
+        while (ok && rows && q.next()) {
+            QStringList row;
+            for (int c = 0; c < q.record().count(); ++c)
+                row << (q.isNull(c) ? QStringLiteral("NULL") : q.value(c).toString());
+            rows->append(row);
+        }
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+inline QList<QStringList> rows(const QString& path, const QString& select)
+{
+    QList<QStringList> result;
+    if (!execute(path, {select}, &result))
+        return {{QStringLiteral("query failed")}};
+    return result;
+}
+
+// Every row of the three tables, keyed by its first column, each value with its SQLite type.
+struct Dump
+{
+    bool ok = false;
+    QMap<QString, QString> card;
+    QMap<QString, QString> lstt;
+    QMap<QString, QString> sets;
+};
+
+inline bool readTable(QSqlDatabase& db, const QString& table, const QString& columns,
+                      QMap<QString, QString>& rows)
+{
+    const QStringList names = columns.split(QLatin1Char(' '));
+    QStringList select;
+    for (const QString& c : names)
+        select << QStringLiteral("typeof(%1), %1").arg(c);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2").arg(select.join(QStringLiteral(", ")), table)))
+        return false;
+    while (q.next()) {
+        QString row;
+        for (int c = 0; c < names.size(); ++c)
+            row += q.value(2 * c).toString() + QLatin1Char(':') + q.value(2 * c + 1).toString() +
+                   QLatin1Char('|');
+        QString key = q.value(1).toString();
+        while (rows.contains(key))
+            key += QStringLiteral(" (again)");
+        rows.insert(key, row);
+    }
+    return true;
+}
+
+inline Dump dump(const QString& path)
+{
+    Dump d;
+    const QString name = QStringLiteral("dump");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        d.ok = db.open() &&
+               readTable(db, QStringLiteral("card"),
+                         QStringLiteral("Nae Info Chk ZhongZu ZhuanChang TeZheng Lang YiShi QiTa WuPin "
+                                        "GeXing WaiMao MengYou BeiJing Blog"),
+                         d.card) &&
+               readTable(db, QStringLiteral("lstt"), QStringLiteral("Nam lv race tra cmp"), d.lstt) &&
+               readTable(db, QStringLiteral("sets"), QStringLiteral("Btips magw Lng"), d.sets);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return d;
+}
+
+inline QString mapDifference(const char* table, const QMap<QString, QString>& a,
+                             const QMap<QString, QString>& b)
+{
+    for (auto it = a.cbegin(); it != a.cend(); ++it) {
+        if (!b.contains(it.key()))
+            return QStringLiteral("%1: row %2 should not be there").arg(QLatin1String(table), it.key());
+        if (b.value(it.key()) != it.value())
+            return QStringLiteral("%1: row %2 is %3, expected %4")
+                .arg(QLatin1String(table), it.key(), it.value(), b.value(it.key()));
+    }
+    for (auto it = b.cbegin(); it != b.cend(); ++it) {
+        if (!a.contains(it.key()))
+            return QStringLiteral("%1: row %2 is missing").arg(QLatin1String(table), it.key());
+    }
+    return {};
+}
+
+// Empty when both dumps hold the same rows; otherwise the first difference.
+inline QString difference(const Dump& actual, const Dump& expected)
+{
+    if (!actual.ok || !expected.ok)
+        return QStringLiteral("the store could not be read");
+    QString d = mapDifference("card", actual.card, expected.card);
+    if (d.isEmpty())
+        d = mapDifference("lstt", actual.lstt, expected.lstt);
+    if (d.isEmpty())
+        d = mapDifference("sets", actual.sets, expected.sets);
+    return d;
+}
+
+// The rows a card's record and list entry give in a dump.
+inline QString renderCard(const card::CardRecord& r)
+{
+    QString row = QStringLiteral("text:") + r.nae + QStringLiteral("|text:") + r.info +
+                  QStringLiteral("|text:") + r.chk + QLatin1Char('|');
+    for (const QString& note : r.notes)
+        row += QStringLiteral("text:") + note + QLatin1Char('|');
+    return row;
+}
+
+inline QString renderEntry(const card::ListEntry& e)
+{
+    QString row;
+    for (const QString& v : {e.nam, e.lv, e.race, e.tra, e.cmp})
+        row += QStringLiteral("text:") + v + QLatin1Char('|');
+    return row;
+}
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+inline QStringList listing(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A sheet as the window holds it after "准备新增": empty fields, clear boxes, the reference note.
+inline card::Sheet blankSheet()
+{
+    card::Sheet sheet;
+    sheet.text[card::ReferenceField] = card::referenceText();
+    return sheet;
+}
+
+} // namespace probe
+
+#define COMPARE_STORE(path, expected)                                                                        \
+    do {                                                                                                     \
+        const QString d_ = probe::difference(probe::dump(path), (expected));                                 \
+        QVERIFY2(d_.isEmpty(), qPrintable(d_));                                                              \
+    } while (false)

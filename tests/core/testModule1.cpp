@@ -1,0 +1,437 @@
+// The store's connection: where the store lives, how a missing store is created, how a file that
+// is not a usable store is left alone, and how the connection is opened and closed.
+#include "StoreProbe.h"
+#include "store/CardStore.h"
+#include "store/Module1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using probe::listing;
+using probe::readAll;
+using probe::writeAll;
+using store::Module1;
+
+namespace {
+
+card::Sheet namedSheet(const QString& name)
+{
+    card::Sheet sheet;
+    sheet.text[0] = name;
+    sheet.text[6] = QStringLiteral("3");
+    return sheet;
+}
+
+// A real store holding enough rows to span many pages.
+bool writeBigStore(const QString& path)
+{
+    Module1 db(path);
+    if (db.prepare().status != Module1::PrepareStatus::Created)
+        return false;
+    store::CardStore cards(db);
+    for (int i = 0; i < 30; ++i) {
+        card::Sheet sheet = namedSheet(QStringLiteral("card %1").arg(i));
+        sheet.text[300] = QString(3000, QLatin1Char('a' + i % 26));
+        if (!cards.add(sheet).ok())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestModule1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void createsMissingStore();
+    void preparesExistingStoreWithoutChange();
+    void refusesUnusableFile_data();
+    void refusesUnusableFile();
+    void replacedFileIsNotOverwritten();
+    void lockedStoreAtStartStaysUsable();
+    void nestedOpenAndClose();
+    void deletedStoreIsNotRecreated();
+    void connectionSettings();
+    void locateExistingStore();
+    void locateMissingStoreInWritableFolder();
+    void locateMissingStoreInReadOnlyFolder();
+};
+
+void TestModule1::createsMissingStore()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    Module1 db(path);
+    const Module1::Prepared prepared = db.prepare();
+    QCOMPARE(prepared.status, Module1::PrepareStatus::Created);
+    QVERIFY(db.isUsable());
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("Sav.qlk")});
+
+    QCOMPARE(
+        probe::rows(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                         "ORDER BY name")),
+        (QList<QStringList>{{QStringLiteral("card")}, {QStringLiteral("lstt")}, {QStringLiteral("sets")}}));
+
+    const struct
+    {
+        const char* table;
+        QString columns;
+    } expected[] = {
+        {"card", QStringLiteral("Nae Info Chk ZhongZu ZhuanChang TeZheng Lang YiShi QiTa WuPin GeXing WaiMao "
+                                "MengYou BeiJing Blog")},
+        {"lstt", QStringLiteral("Nam lv race tra cmp")},
+        {"sets", QStringLiteral("Btips magw Lng")},
+    };
+    for (const auto& table : expected) {
+        QStringList names;
+        for (const QStringList& row :
+             probe::rows(path, QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table.table)))) {
+            names << row.value(1);
+            const QString type = row.value(2).toUpper();
+            const QString want =
+                row.value(1) == QLatin1String("magw") ? QStringLiteral("INTEGER") : QStringLiteral("TEXT");
+            QVERIFY2(type == want, qPrintable(row.join(QLatin1Char(' '))));
+        }
+        QCOMPARE(names, table.columns.split(QLatin1Char(' ')));
+    }
+
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT Btips, magw, typeof(magw), Lng FROM sets")),
+             (QList<QStringList>{{QStringLiteral("XD"), QStringLiteral("0"), QStringLiteral("integer"),
+                                  QStringLiteral("简体中文(内置)")}}));
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT COUNT(*) FROM card")),
+             QList<QStringList>{{QStringLiteral("0")}});
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT COUNT(*) FROM lstt")),
+             QList<QStringList>{{QStringLiteral("0")}});
+
+    // The name is the key of both tables.
+    QVERIFY(probe::execute(path, {QStringLiteral("INSERT INTO card (Nae) VALUES ('Ann')")}));
+    QVERIFY(!probe::execute(path, {QStringLiteral("INSERT INTO card (Nae) VALUES ('Ann')")}));
+    QVERIFY(probe::execute(path, {QStringLiteral("INSERT INTO lstt (Nam) VALUES ('Ann')")}));
+    QVERIFY(!probe::execute(path, {QStringLiteral("INSERT INTO lstt (Nam) VALUES ('Ann')")}));
+}
+
+void TestModule1::preparesExistingStoreWithoutChange()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    {
+        Module1 db(path);
+        QCOMPARE(db.prepare().status, Module1::PrepareStatus::Created);
+        store::CardStore cards(db);
+        QVERIFY(cards.add(namedSheet(QStringLiteral("Ann"))).ok());
+    }
+    const QByteArray before = readAll(path);
+    Module1 db(path);
+    const Module1::Prepared prepared = db.prepare();
+    QCOMPARE(prepared.status, Module1::PrepareStatus::Ready);
+    QVERIFY(db.isUsable());
+    QCOMPARE(readAll(path), before);
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT COUNT(*) FROM sets")),
+             QList<QStringList>{{QStringLiteral("1")}});
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("Sav.qlk")});
+}
+
+void TestModule1::refusesUnusableFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("zero-length") << QStringLiteral("empty");
+    QTest::newRow("text file") << QStringLiteral("text");
+    QTest::newRow("random bytes") << QStringLiteral("random");
+    QTest::newRow("Access file") << QStringLiteral("jet");
+    QTest::newRow("header only") << QStringLiteral("header");
+    QTest::newRow("cut inside a page") << QStringLiteral("cutInPage");
+    QTest::newRow("cut at a page boundary") << QStringLiteral("cutAtPage");
+    QTest::newRow("table missing") << QStringLiteral("noTable");
+    QTest::newRow("column missing") << QStringLiteral("noColumn");
+}
+
+void TestModule1::refusesUnusableFile()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+
+    if (kind == QLatin1String("empty")) {
+        QVERIFY(writeAll(path, {}));
+    } else if (kind == QLatin1String("text")) {
+        QVERIFY(writeAll(path, "Ann,3,Elf,Wizard,Good\nBob,1,Dwarf,Fighter,Lawful\n"));
+    } else if (kind == QLatin1String("random")) {
+        QByteArray bytes;
+        quint32 x = 12345;
+        for (int i = 0; i < 8192; ++i) {
+            x = x * 1103515245u + 12345u;
+            bytes.append(static_cast<char>(x >> 24));
+        }
+        QVERIFY(writeAll(path, bytes));
+    } else if (kind == QLatin1String("jet")) {
+        QByteArray bytes(4096, '\0');
+        bytes.replace(4, 16, QByteArray("Standard Jet DB\0", 16));
+        QVERIFY(writeAll(path, bytes));
+    } else if (kind == QLatin1String("header")) {
+        QVERIFY(writeAll(path, QByteArray("SQLite format 3\0", 16) + QByteArray(40, '\x01')));
+    } else if (kind.startsWith(QLatin1String("cut"))) {
+        QVERIFY(writeBigStore(path));
+        const QByteArray whole = readAll(path);
+        const int pageSize = (static_cast<quint8>(whole.at(16)) << 8) | static_cast<quint8>(whole.at(17));
+        QVERIFY(whole.size() > 8 * pageSize);
+        const int keep = kind == QLatin1String("cutInPage") ? 3 * pageSize + pageSize / 2 : 3 * pageSize;
+        QVERIFY(writeAll(path, whole.left(keep)));
+    } else {
+        const QString blog = kind == QLatin1String("noColumn") ? QString() : QStringLiteral(", Blog TEXT");
+        QStringList statements = {
+            QStringLiteral("CREATE TABLE card (Nae TEXT, Info TEXT, Chk TEXT, ZhongZu TEXT, ZhuanChang TEXT, "
+                           "TeZheng TEXT, Lang TEXT, YiShi TEXT, QiTa TEXT, WuPin TEXT, GeXing TEXT, "
+                           "WaiMao TEXT, MengYou TEXT, BeiJing TEXT%1)")
+                .arg(blog),
+            QStringLiteral("CREATE TABLE lstt (Nam TEXT, lv TEXT, race TEXT, tra TEXT, cmp TEXT)"),
+            QStringLiteral("INSERT INTO lstt VALUES ('Ann', '3', 'Elf', 'Wizard', 'Good')")};
+        if (kind == QLatin1String("noColumn"))
+            statements << QStringLiteral("CREATE TABLE sets (Btips TEXT, magw INTEGER, Lng TEXT)");
+        QVERIFY(probe::execute(path, statements));
+    }
+    const QByteArray before = readAll(path);
+    const QStringList files = listing(dir.path());
+
+    Module1 db(path);
+    const Module1::Prepared prepared = db.prepare();
+    QCOMPARE(prepared.status, Module1::PrepareStatus::Unusable);
+    QVERIFY(!db.isUsable());
+    QVERIFY2(prepared.error.contains(QLatin1String("Sav.qlk")), qPrintable(prepared.error));
+    const QString reason = db.unusableReason();
+    QCOMPARE(reason, prepared.error);
+
+    // Every later operation refuses with that reason and never opens the file.
+    QString error;
+    QVERIFY(!db.OpenDb(&error));
+    QCOMPARE(error, reason);
+    QVERIFY(!db.isOpen());
+    store::CardStore cards(db);
+    const store::Outcome added = cards.add(namedSheet(QStringLiteral("Carl")));
+    QCOMPARE(added.status, store::OpStatus::Failed);
+    QCOMPARE(added.error, reason);
+    const store::Outcome saved = cards.save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann")));
+    QCOMPARE(saved.status, store::OpStatus::Failed);
+    QCOMPARE(saved.error, reason);
+    const store::Outcome removed = cards.remove(QStringLiteral("Ann"));
+    QCOMPARE(removed.status, store::OpStatus::Failed);
+    QCOMPARE(removed.error, reason);
+    const store::LoadResult loaded = cards.load(QStringLiteral("Ann"));
+    QVERIFY(!loaded.ok);
+    QVERIFY(!loaded.found);
+    QCOMPARE(loaded.error, reason);
+    const store::ListResult listed = cards.list();
+    QVERIFY(!listed.ok);
+    QVERIFY(listed.entries.isEmpty());
+    QCOMPARE(listed.error, reason);
+
+    // A second start-up finds the same file and refuses again.
+    QCOMPARE(Module1(path).prepare().status, Module1::PrepareStatus::Unusable);
+
+    QVERIFY(readAll(path) == before);
+    QCOMPARE(listing(dir.path()), files);
+}
+
+void TestModule1::replacedFileIsNotOverwritten()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    Module1 db(path);
+    QCOMPARE(db.prepare().status, Module1::PrepareStatus::Created);
+    // Another program puts something else in its place while the program runs.
+    const QByteArray other = QByteArray("not a store at all\n").repeated(300);
+    QVERIFY(writeAll(path, other));
+    store::CardStore cards(db);
+    const store::Outcome added = cards.add(namedSheet(QStringLiteral("Ann")));
+    QCOMPARE(added.status, store::OpStatus::Failed);
+    QVERIFY(!added.error.isEmpty());
+    QCOMPARE(cards.remove(QStringLiteral("Ann")).status, store::OpStatus::Failed);
+    QVERIFY(!cards.list().ok);
+    QVERIFY(!db.isOpen());
+    QVERIFY(readAll(path) == other);
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("Sav.qlk")});
+}
+
+void TestModule1::lockedStoreAtStartStaysUsable()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    {
+        Module1 db(path);
+        QCOMPARE(db.prepare().status, Module1::PrepareStatus::Created);
+        QVERIFY(store::CardStore(db).add(namedSheet(QStringLiteral("Ann"))).ok());
+    }
+    // Another program holds the store while the program starts: that passes, the file is fine.
+    Module1 db(path);
+    Module1::Prepared prepared;
+    const QString lockName = QStringLiteral("locker");
+    {
+        QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), lockName);
+        locker.setDatabaseName(path);
+        QVERIFY(locker.open());
+        QSqlQuery q(locker);
+        QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        prepared = db.prepare();
+        QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+        q.finish();
+        locker.close();
+    }
+    QSqlDatabase::removeDatabase(lockName);
+    QVERIFY2(prepared.status != Module1::PrepareStatus::Unusable, qPrintable(prepared.error));
+    QVERIFY(db.isUsable());
+    store::CardStore cards(db);
+    const store::ListResult listed = cards.list();
+    QVERIFY2(listed.ok, qPrintable(listed.error));
+    QCOMPARE(listed.entries.size(), 1);
+    QVERIFY(cards.add(namedSheet(QStringLiteral("Bob"))).ok());
+}
+
+void TestModule1::nestedOpenAndClose()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    Module1 db(path);
+    QCOMPARE(db.prepare().status, Module1::PrepareStatus::Created);
+
+    // CloseDb with nothing open does nothing.
+    QVERIFY(!db.isOpen());
+    db.CloseDb();
+    db.CloseDb();
+    QVERIFY(!db.isOpen());
+
+    QVERIFY(db.OpenDb());
+    QVERIFY(db.isOpen());
+    {
+        // A temporary table lives as long as its connection: it tells whether OpenDb reopened it.
+        QSqlQuery q(db.DbConnection());
+        QVERIFY(q.exec(QStringLiteral("CREATE TEMP TABLE marker (x INTEGER)")));
+    }
+    // OpenDb while open keeps the open connection, and it stays usable.
+    QString error;
+    QVERIFY(db.OpenDb(&error));
+    QVERIFY(db.isOpen());
+    {
+        QSqlQuery q(db.DbConnection());
+        QVERIFY2(q.exec(QStringLiteral("SELECT COUNT(*) FROM temp.marker")),
+                 qPrintable(q.lastError().text()));
+        QVERIFY(q.exec(QStringLiteral("SELECT Btips FROM sets")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("XD"));
+    }
+
+    // The nested refresh: the list opens (finding the connection open), reads, and closes it; the
+    // caller's own CloseDb then has nothing left to close.
+    QVERIFY(probe::execute(
+        path, {QStringLiteral("INSERT INTO lstt VALUES ('Ann', '3', 'Elf', 'Wizard', 'Good')")}));
+    store::CardStore cards(db);
+    const store::ListResult listed = cards.list();
+    QVERIFY(listed.ok);
+    QCOMPARE(listed.entries.size(), 1);
+    QVERIFY(!db.isOpen());
+    db.CloseDb();
+    QVERIFY(!db.isOpen());
+
+    // Two operations in a row: nothing carries over from the first.
+    QVERIFY(cards.list().ok);
+    QVERIFY(!db.isOpen());
+    QVERIFY(db.OpenDb());
+    db.CloseDb();
+    QVERIFY(!db.isOpen());
+}
+
+void TestModule1::deletedStoreIsNotRecreated()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    Module1 db(path);
+    QCOMPARE(db.prepare().status, Module1::PrepareStatus::Created);
+    QVERIFY(QFile::remove(path));
+
+    QString error;
+    QVERIFY(!db.OpenDb(&error));
+    QVERIFY2(error.contains(QLatin1String("Sav.qlk")), qPrintable(error));
+    QVERIFY(!db.isOpen());
+    store::CardStore cards(db);
+    const store::Outcome added = cards.add(namedSheet(QStringLiteral("Ann")));
+    QCOMPARE(added.status, store::OpStatus::Failed);
+    QVERIFY2(added.error.contains(QLatin1String("Sav.qlk")), qPrintable(added.error));
+    QCOMPARE(cards.save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"))).status,
+             store::OpStatus::Failed);
+    QCOMPARE(cards.remove(QStringLiteral("Ann")).status, store::OpStatus::Failed);
+    QVERIFY(!cards.load(QStringLiteral("Ann")).ok);
+    QVERIFY(!cards.list().ok);
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(listing(dir.path()).isEmpty());
+}
+
+void TestModule1::connectionSettings()
+{
+    QTemporaryDir dir;
+    Module1 db(dir.filePath(QStringLiteral("Sav.qlk")));
+    QCOMPARE(db.prepare().status, Module1::PrepareStatus::Created);
+    QVERIFY(db.OpenDb());
+    QSqlQuery q(db.DbConnection());
+    QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+    QCOMPARE(q.value(0).toString().toLower(), QStringLiteral("delete"));
+    QVERIFY(q.exec(QStringLiteral("PRAGMA synchronous")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 2); // FULL
+    QVERIFY(q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next());
+    QCOMPARE(q.value(0).toInt(), Module1::BusyTimeoutMs);
+    QCOMPARE(Module1::BusyTimeoutMs, 1500);
+    q.finish();
+    db.CloseDb();
+}
+
+void TestModule1::locateExistingStore()
+{
+    QTemporaryDir dir;
+    const QString beside = QDir(dir.path()).filePath(QStringLiteral("Sav.qlk"));
+    QVERIFY(writeAll(beside, "anything"));
+    QCOMPARE(store::locateStore(dir.path()), beside);
+    // Also when the folder cannot be written: an existing store is always the store.
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const QString found = store::locateStore(dir.path());
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(found, beside);
+}
+
+void TestModule1::locateMissingStoreInWritableFolder()
+{
+    QTemporaryDir dir;
+    QCOMPARE(store::locateStore(dir.path()), QDir(dir.path()).filePath(QStringLiteral("Sav.qlk")));
+    QVERIFY(listing(dir.path()).isEmpty());
+}
+
+void TestModule1::locateMissingStoreInReadOnlyFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const bool stillWritable = QFileInfo(dir.path()).isWritable();
+    if (stillWritable) {
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QSKIP("a read-only folder is still writable for this user (root)");
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(!data.isEmpty());
+    const bool existed = QFileInfo::exists(data);
+    const QString located = store::locateStore(dir.path());
+    const bool created = QFileInfo(data).isDir();
+    if (!existed)
+        QDir().rmdir(data);
+    QStandardPaths::setTestModeEnabled(false);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(located, QDir(data).filePath(QStringLiteral("Sav.qlk")));
+    QVERIFY(created);
+}
+
+QTEST_GUILESS_MAIN(TestModule1)
+#include "testModule1.moc"
