@@ -19,6 +19,11 @@ quint32 bigEndian(const QByteArray& bytes, int offset, int size)
     return value;
 }
 
+// The card list reads all five columns in name order: with every column in the index that walk
+// never leaves the index for the table rows, which lie scattered between the long card rows.
+const char* const ListIndexStatement =
+    "CREATE INDEX IF NOT EXISTS lstt_list ON lstt (Nam, lv, race, tra, cmp)";
+
 const char* const SchemaStatements[] = {
     "CREATE TABLE card (Nae TEXT, Info TEXT, Chk TEXT, ZhongZu TEXT, ZhuanChang TEXT, TeZheng TEXT,"
     " Lang TEXT, YiShi TEXT, QiTa TEXT, WuPin TEXT, GeXing TEXT, WaiMao TEXT, MengYou TEXT,"
@@ -26,6 +31,7 @@ const char* const SchemaStatements[] = {
     "CREATE UNIQUE INDEX card_Nae ON card (Nae)",
     "CREATE TABLE lstt (Nam TEXT, lv TEXT, race TEXT, tra TEXT, cmp TEXT)",
     "CREATE UNIQUE INDEX lstt_Nam ON lstt (Nam)",
+    ListIndexStatement,
     "CREATE TABLE sets (Btips TEXT, magw INTEGER, Lng TEXT)",
 };
 
@@ -144,9 +150,11 @@ bool Module1::OpenDb(QString* error)
                            QStringLiteral("?mode=rw"));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
         if (db.open()) {
+            // Durable commits. The store keeps SQLite's default rollback journal (created so by
+            // createStore); asking for the journal mode here would wait on another writer's lock
+            // before the operation's own statement waits again.
             QSqlQuery pragma(db);
             pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-            pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
             return true;
         }
         if (error)
@@ -245,7 +253,8 @@ bool Module1::createStore(const QString& path, QString* error)
         db.setDatabaseName(temp);
         if (db.open()) {
             QSqlQuery q(db);
-            ok = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) && q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            ok = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) &&
+                 q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && q.exec(QStringLiteral("BEGIN IMMEDIATE"));
             for (const char* statement : SchemaStatements)
                 ok = ok && q.exec(QLatin1String(statement));
             ok = ok && q.prepare(QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (?, ?, ?)"));
@@ -315,6 +324,20 @@ bool Module1::checkSchema(QString* error, bool* busy)
     return true;
 }
 
+void Module1::addListIndex()
+{
+    QSqlQuery q(DbConnection());
+    if (!q.prepare(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = ?")))
+        return;
+    q.addBindValue(QStringLiteral("lstt_list"));
+    if (!q.exec() || !q.next() || q.value(0).toLongLong() > 0)
+        return;
+    q.finish();
+    // Stores made before the index get it once. A store that cannot take it now (read-only, busy)
+    // lists its cards all the same, only slower.
+    q.exec(QLatin1String(ListIndexStatement));
+}
+
 Module1::Prepared Module1::prepare()
 {
     m_unusable.clear();
@@ -344,6 +367,8 @@ Module1::Prepared Module1::prepare()
     bool ok = OpenDb(&error);
     if (ok)
         ok = checkSchema(&error, &busy);
+    if (ok)
+        addListIndex();
     CloseDb();
     if (ok)
         return {PrepareStatus::Ready, {}};
