@@ -152,9 +152,11 @@ bool Module1::OpenDb(QString* error)
         if (db.open()) {
             // Durable commits. The store keeps SQLite's default rollback journal (created so by
             // createStore); asking for the journal mode here would wait on another writer's lock
-            // before the operation's own statement waits again.
+            // before the operation's own statement waits again. EXTRA is FULL plus a sync of the
+            // folder once the journal is deleted, so that a commit already reported survives a
+            // power loss too (with FULL alone it could come back rolled back, whole but older).
             QSqlQuery pragma(db);
-            pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+            pragma.exec(QStringLiteral("PRAGMA synchronous=EXTRA"));
             return true;
         }
         if (error)

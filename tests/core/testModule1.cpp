@@ -382,7 +382,7 @@ void TestModule1::connectionSettings()
     QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
     QCOMPARE(q.value(0).toString().toLower(), QStringLiteral("delete"));
     QVERIFY(q.exec(QStringLiteral("PRAGMA synchronous")) && q.next());
-    QCOMPARE(q.value(0).toInt(), 2); // FULL
+    QCOMPARE(q.value(0).toInt(), 3); // EXTRA: FULL, and the folder synced after each commit
     QVERIFY(q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next());
     QCOMPARE(q.value(0).toInt(), Module1::BusyTimeoutMs);
     QCOMPARE(Module1::BusyTimeoutMs, 1500);
