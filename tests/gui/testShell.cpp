@@ -1,108 +1,18 @@
-// The window's shell offscreen: tab pages, side panel, tray menu, edge auto-hide and settings.
+// The window's shell offscreen: tab pages, side panel, tray icon and menu, and the edge auto-hide tick.
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/MessageBox.h"
 #include "tray/Module2.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QScreen>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTabBar>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 using app::Form1;
 
 namespace {
-
-const QString BuiltIn = QStringLiteral("简体中文(内置)");
-
-struct SetsRow
-{
-    QString btips;
-    QVariant magw;
-    QString lng;
-};
-
-// The store file read and changed behind the program's back, on a connection of its own.
-class RawDb
-{
-public:
-    explicit RawDb(const QString& path) : m_name(QStringLiteral("shell-raw-%1").arg(++s_count))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        m_ok = db.open();
-    }
-    ~RawDb()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        if (!m_ok || !q.prepare(sql))
-            return false;
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec();
-    }
-    QList<SetsRow> sets()
-    {
-        QList<SetsRow> rows;
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        if (m_ok && q.exec(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid"))) {
-            while (q.next())
-                rows.append({q.value(0).toString(), q.value(1), q.value(2).toString()});
-        }
-        return rows;
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-    bool m_ok = false;
-};
-
-QList<SetsRow> setsOf(const QString& path)
-{
-    RawDb raw(path);
-    return raw.sets();
-}
-
-SetsRow xdOf(const QString& path)
-{
-    for (const SetsRow& row : setsOf(path)) {
-        if (row.btips == QLatin1String("XD"))
-            return row;
-    }
-    return {};
-}
-
-bool execOn(const QString& path, const QString& sql, const QVariantList& values = {})
-{
-    RawDb raw(path);
-    return raw.exec(sql, values);
-}
-
-QByteArray fileHash(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
 
 int visiblePages(const Form1& f, int* which)
 {
@@ -114,14 +24,6 @@ int visiblePages(const Form1& f, int* which)
         }
     }
     return count;
-}
-
-QStringList comboEntries(const QComboBox* combo)
-{
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries << combo->itemText(i);
-    return entries;
 }
 
 // Notes whether the tray icon is still there when the window receives its close request.
@@ -154,20 +56,6 @@ class TestShell : public QObject
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString storePath() const { return m_dir->filePath(QStringLiteral("Sav.qlk")); }
-    // Creates the store with a first start and lets the test change it before the next one.
-    void firstStart()
-    {
-        Form1 f(m_dir->path());
-        QVERIFY(QFile::exists(storePath()));
-    }
-    void writePack(const QString& file, const QByteArray& content)
-    {
-        QDir(m_dir->path()).mkpath(QStringLiteral("lngs"));
-        QFile f(m_dir->filePath(QStringLiteral("lngs/") + file));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
 
 private slots:
     void initTestCase() { MessageBox::setAutoAnswer(true); }
@@ -185,16 +73,6 @@ private slots:
     void exitRemovesTheIconBeforeClosing();
     void closeButtonRemovesTheIcon();
     void timerTickDocksAndHidesTheWindow();
-    void tickAndUntickWriteAndSwitchTheTimer();
-    void failedTickWriteIsReportedAndTheTimerStillFollows();
-    void startUpWithStoredOnTicksWithoutWriting();
-    void startUpWithStoredOffOrOddValue_data();
-    void startUpWithStoredOffOrOddValue();
-    void twoSettingsRows();
-    void languageChoiceAndEmptyText();
-    void startUpAddsAMissingSettingsRow();
-    void startUpLanguageCheck_data();
-    void startUpLanguageCheck();
 };
 
 void TestShell::exactlyOnePageAfterEveryTabChange()
@@ -363,193 +241,6 @@ void TestShell::timerTickDocksAndHidesTheWindow()
     QCursor::setPos(screen, bottom.center().x(), area.bottom());
     f.Timer1_Timer();
     QCOMPARE(f.frameGeometry(), bottom);
-}
-
-void TestShell::tickAndUntickWriteAndSwitchTheTimer()
-{
-    Form1 f(m_dir->path());
-    QCOMPARE(f.CtlChk, QVariant(1));
-    QVERIFY(!f.widgets().checkSet->isChecked());
-    QVERIFY(!f.timer1()->isActive());
-    QCOMPARE(f.timer1()->objectName(), QStringLiteral("Timer1"));
-
-    f.widgets().checkSet->click();
-    QCOMPARE(xdOf(storePath()).magw.toInt(), 1);
-    QVERIFY(f.timer1()->isActive());
-    QCOMPARE(f.CtlChk, QVariant(1));
-
-    f.widgets().checkSet->click();
-    QCOMPARE(xdOf(storePath()).magw.toInt(), 0);
-    QVERIFY(!f.timer1()->isActive());
-    QCOMPARE(f.CtlChk, QVariant(1));
-    QVERIFY(MessageBox::history().isEmpty());
-
-    // With the guard down (start-up's own assignment) the click only switches the timer.
-    f.CtlChk = 0;
-    f.widgets().checkSet->setChecked(true);
-    QVERIFY(f.timer1()->isActive());
-    QCOMPARE(xdOf(storePath()).magw.toInt(), 0);
-    f.CtlChk = QVariant();
-    f.widgets().checkSet->setChecked(false);
-    QVERIFY(!f.timer1()->isActive());
-    QCOMPARE(xdOf(storePath()).magw.toInt(), 0);
-}
-
-void TestShell::failedTickWriteIsReportedAndTheTimerStillFollows()
-{
-    Form1 f(m_dir->path());
-    QVERIFY(execOn(storePath(), QStringLiteral("DELETE FROM sets")));
-    f.widgets().checkSet->click();
-    QVERIFY(f.timer1()->isActive());
-    QCOMPARE(f.CtlChk, QVariant(1));
-    QCOMPARE(MessageBox::history().size(), 1);
-    QCOMPARE(MessageBox::history().first().title, Form1::messageTitle());
-    QCOMPARE(MessageBox::history().first().icon, QMessageBox::Warning);
-    QVERIFY(!MessageBox::history().first().text.isEmpty());
-    QVERIFY(setsOf(storePath()).isEmpty());
-}
-
-void TestShell::startUpWithStoredOnTicksWithoutWriting()
-{
-    firstStart();
-    QVERIFY(execOn(storePath(), QStringLiteral("UPDATE sets SET magw = 1")));
-    const QByteArray before = fileHash(storePath());
-    QVERIFY(!before.isEmpty());
-    {
-        Form1 f(m_dir->path());
-        QVERIFY(f.widgets().checkSet->isChecked());
-        QVERIFY(f.timer1()->isActive());
-        QCOMPARE(f.CtlChk, QVariant(1));
-        f.timer1()->stop();
-    }
-    QCOMPARE(fileHash(storePath()), before);
-    QCOMPARE(xdOf(storePath()).magw.toInt(), 1);
-    QVERIFY(MessageBox::history().isEmpty());
-}
-
-void TestShell::startUpWithStoredOffOrOddValue_data()
-{
-    QTest::addColumn<QVariant>("magw");
-    QTest::newRow("0") << QVariant(0);
-    QTest::newRow("2") << QVariant(2);
-    QTest::newRow("-1") << QVariant(-1);
-    QTest::newRow("text") << QVariant(QStringLiteral("on"));
-    QTest::newRow("null") << QVariant();
-    QTest::newRow("out of range") << QVariant(65537);
-}
-
-void TestShell::startUpWithStoredOffOrOddValue()
-{
-    QFETCH(QVariant, magw);
-    firstStart();
-    QVERIFY(execOn(storePath(), QStringLiteral("UPDATE sets SET magw = ?"), {magw}));
-    const QByteArray before = fileHash(storePath());
-    {
-        Form1 f(m_dir->path());
-        QVERIFY(!f.widgets().checkSet->isChecked());
-        QVERIFY(!f.timer1()->isActive());
-        QCOMPARE(f.CtlChk, QVariant(1));
-    }
-    QCOMPARE(fileHash(storePath()), before);
-}
-
-void TestShell::twoSettingsRows()
-{
-    firstStart();
-    QVERIFY(
-        execOn(storePath(), QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES ('AA', 1, '简体')")));
-    Form1 f(m_dir->path());
-    // Read from the row that sorts first ...
-    QVERIFY(f.widgets().checkSet->isChecked());
-    QVERIFY(f.timer1()->isActive());
-    f.timer1()->stop();
-    // ... written to the row "XD".
-    f.widgets().checkSet->click();
-    QList<SetsRow> rows = setsOf(storePath());
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[0].btips, QStringLiteral("XD"));
-    QCOMPARE(rows[0].magw.toInt(), 0);
-    QCOMPARE(rows[0].lng, BuiltIn);
-    QCOMPARE(rows[1].magw.toInt(), 1);
-    QCOMPARE(rows[1].lng, QStringLiteral("简体"));
-    f.widgets().checkSet->click();
-    QCOMPARE(xdOf(storePath()).magw.toInt(), 1);
-    f.timer1()->stop();
-}
-
-void TestShell::languageChoiceAndEmptyText()
-{
-    writePack(QStringLiteral("en.lng"), "LanguageName=English\r\nAuthor=x\r\n");
-    Form1 f(m_dir->path());
-    QComboBox* combo = f.widgets().combo2;
-    QCOMPARE(comboEntries(combo), (QStringList{BuiltIn, QStringLiteral("English")}));
-    QCOMPARE(combo->currentIndex(), -1);
-
-    combo->setCurrentIndex(1);
-    emit combo->activated(1);
-    QCOMPARE(xdOf(storePath()).lng, QStringLiteral("English"));
-
-    combo->setCurrentIndex(-1);
-    f.Combo2_Click();
-    QCOMPARE(xdOf(storePath()).lng, QStringLiteral("English"));
-    QVERIFY(MessageBox::history().isEmpty());
-}
-
-void TestShell::startUpAddsAMissingSettingsRow()
-{
-    firstStart();
-    QVERIFY(execOn(storePath(), QStringLiteral("DELETE FROM sets")));
-    {
-        Form1 f(m_dir->path());
-        QVERIFY(!f.widgets().checkSet->isChecked());
-        f.widgets().checkSet->click();
-        f.timer1()->stop();
-    }
-    const QList<SetsRow> rows = setsOf(storePath());
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].btips, QStringLiteral("XD"));
-    QCOMPARE(rows[0].magw.toInt(), 1);
-    QCOMPARE(rows[0].lng, BuiltIn);
-    QVERIFY(MessageBox::history().isEmpty());
-}
-
-void TestShell::startUpLanguageCheck_data()
-{
-    QTest::addColumn<QStringList>("packs"); // file contents, one pack each
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("afterStart");
-
-    const QStringList two{QStringLiteral("LanguageName=English\r\n"),
-                          QStringLiteral("LanguageName=Deutsch\r\n")};
-    QTest::newRow("pack still there") << two << QStringLiteral("English") << QStringLiteral("English");
-    QTest::newRow("part of a name") << two << QStringLiteral("glis") << QStringLiteral("glis");
-    QTest::newRow("across two names") << two << QStringLiteral("ishDeu") << QStringLiteral("ishDeu");
-    QTest::newRow("across built-in and pack") << two << QStringLiteral(")Eng") << QStringLiteral(")Eng");
-    QTest::newRow("vanished pack") << QStringList{two[1]} << QStringLiteral("English") << BuiltIn;
-    QTest::newRow("no packs at all") << QStringList() << QStringLiteral("Deutsch") << BuiltIn;
-    QTest::newRow("letter case counts") << two << QStringLiteral("english") << BuiltIn;
-    QTest::newRow("empty counts as listed") << QStringList() << QString() << QString();
-}
-
-void TestShell::startUpLanguageCheck()
-{
-    QFETCH(QStringList, packs);
-    QFETCH(QString, stored);
-    QFETCH(QString, afterStart);
-    for (int i = 0; i < packs.size(); ++i)
-        writePack(QStringLiteral("p%1.lng").arg(i), packs[i].toUtf8());
-    firstStart();
-    QVERIFY(execOn(storePath(), QStringLiteral("UPDATE sets SET Lng = ?"), {stored}));
-    const QByteArray before = fileHash(storePath());
-    {
-        Form1 f(m_dir->path());
-        QCOMPARE(f.widgets().combo2->count(), packs.size() + 1);
-        QCOMPARE(f.widgets().combo2->currentIndex(), -1);
-    }
-    QCOMPARE(xdOf(storePath()).lng, afterStart);
-    if (stored == afterStart)
-        QCOMPARE(fileHash(storePath()), before);
-    QVERIFY(MessageBox::history().isEmpty());
 }
 
 QTEST_MAIN(TestShell)
