@@ -79,6 +79,7 @@ public:
 
 private:
     bool checkSchema(QString* error, bool* busy);
+    void addListIndex();
 
     QString m_path;
     QString m_unusable;
