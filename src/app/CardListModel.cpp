@@ -14,6 +14,28 @@ void CardListModel::rebuild(const QString& mode, const QList<card::ListEntry>& e
     endResetModel();
 }
 
+void CardListModel::beginRebuild()
+{
+    beginResetModel();
+    m_lines.clear();
+}
+
+void CardListModel::append(const QString& mode, const card::ListEntry& entry)
+{
+    m_lines.append({store::entryText(mode, entry), entry.nam});
+}
+
+void CardListModel::drop()
+{
+    m_lines.clear();
+}
+
+void CardListModel::endRebuild()
+{
+    m_lines.squeeze();
+    endResetModel();
+}
+
 void CardListModel::clear()
 {
     beginResetModel();

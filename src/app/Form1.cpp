@@ -177,11 +177,16 @@ void Form1::ClearSheet()
 void Form1::RefreshList()
 {
     const QString mode = m_w.combo1->currentText();
-    m_listModel->clear();
-    const store::ListResult result = m_cards.list();
-    if (!result.ok && !m_starting)
-        showFailure(result.error);
-    m_listModel->rebuild(mode, result.entries);
+    // Each line is built as its row is read: no second copy of the whole list is ever held.
+    m_listModel->beginRebuild();
+    QString error;
+    const auto append = [this, &mode](const card::ListEntry& entry) { m_listModel->append(mode, entry); };
+    const bool ok = m_cards.scanList(append, &error);
+    if (!ok)
+        m_listModel->drop();
+    m_listModel->endRebuild();
+    if (!ok && !m_starting)
+        showFailure(error);
     if (selectedListRow() < 0)
         setCardButtons(m_w.command[1]->isEnabled(), false);
 }

@@ -231,28 +231,35 @@ Outcome CardStore::remove(const QString& name)
 ListResult CardStore::list()
 {
     ListResult result;
+    const auto keep = [&result](const card::ListEntry& entry) { result.entries.append(entry); };
+    result.ok = scanList(keep, &result.error);
+    if (!result.ok)
+        result.entries.clear();
+    return result;
+}
+
+bool CardStore::scanList(const std::function<void(const card::ListEntry&)>& visit, QString* error)
+{
     DbSession session(m_db);
     if (!session.ok()) {
-        result.error = session.error();
-        return result;
+        *error = session.error();
+        return false;
     }
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT Nam, lv, race, tra, cmp FROM lstt ORDER BY Nam ASC"))) {
-        result.error = m_db.describeFailure(q.lastError());
-        return result;
+        *error = m_db.describeFailure(q.lastError());
+        return false;
     }
     while (q.next()) {
-        result.entries.append({nullable(q.value(0)), nullable(q.value(1)), nullable(q.value(2)),
-                               nullable(q.value(3)), nullable(q.value(4))});
+        visit({nullable(q.value(0)), nullable(q.value(1)), nullable(q.value(2)), nullable(q.value(3)),
+               nullable(q.value(4))});
     }
     if (q.lastError().isValid()) {
-        result.error = m_db.describeFailure(q.lastError());
-        result.entries.clear();
-        return result;
+        *error = m_db.describeFailure(q.lastError());
+        return false;
     }
-    result.ok = true;
-    return result;
+    return true;
 }
 
 } // namespace store

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace store {
 
 // What a card operation did. Store code never shows a message: the window decides how to.
@@ -60,6 +62,9 @@ public:
     Outcome save(const QString& selectedName, const card::Sheet& sheet);
     Outcome remove(const QString& name);
     ListResult list();
+    // The same rows in the same order, each handed to visit as it is read, without a list of them
+    // all. After a failure some rows may have been handed over already; error says why.
+    bool scanList(const std::function<void(const card::ListEntry&)>& visit, QString* error);
 
     void setFaults(Faults faults) { m_faults = faults; }
     Module1& database() { return m_db; }
