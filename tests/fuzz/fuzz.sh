@@ -6,8 +6,9 @@ set -eu
 case "$1" in
 build)
     src=$2 build=$3 cxx=$4 project=$5
+    mkdir -p "$build"
     cmake -S "$src" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DQUILLMARK_SOURCE_DIR="$project" >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+        -DQUILLMARK_SOURCE_DIR="$project" >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
     cmake --build "$build" -j2
     ;;
 run)
