@@ -18,16 +18,17 @@ public:
 
     QString key(const QString& figure, int n) const { return figure + QLatin1Char('.') + QString::number(n); }
 
-    // A figure at every size; the ratio column holds largest over smallest when a target is given.
+    // A figure at every size; the ratio column holds largest over smallest when a limit is given.
     void figureRow(const QString& label, const QString& figure, int decimals, const QString& target = {},
                    double limit = 0)
     {
         QStringList cells{label};
         for (int n : m_sizes)
             cells << formatSamples(m_r.get(key(figure, n)), decimals);
-        if (limit > 0) {
+        // A negative limit shows the ratio without judging it.
+        if (limit != 0) {
             const double ratio = m_r.ratio(key(figure, m_sizes.last()), key(figure, m_sizes.first()));
-            cells << formatNumber(ratio, 2) << target << verdict(ratio, limit);
+            cells << formatNumber(ratio, 2) << target << (limit > 0 ? verdict(ratio, limit) : QString());
         }
         m_table.addRow(cells);
     }
@@ -118,9 +119,15 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
     b.figureRow(QStringLiteral("delete, without the list rebuild"), QStringLiteral("delete"), 2, opTarget,
                 1.5);
     b.figureRow(QStringLiteral("“准备新增”"), QStringLiteral("prepare"), 2, opTarget, 1.5);
-    b.figureRow(QStringLiteral("list rebuild"), QStringLiteral("rebuild"), 2,
-                QStringLiteral("%1 ≤ %2 (cards)").arg(growth).arg(double(large) / small, 0, 'f', 0),
-                double(large) / small);
+    b.figureRow(QStringLiteral("list rebuild"), QStringLiteral("rebuild"), 2, growth, -1);
+    if (sizes.size() > 2) {
+        // Growth is judged between the two larger stores: at 10 cards the fixed costs are all there is.
+        const int middle = sizes[sizes.size() - 2];
+        b.singleRatio(
+            QStringLiteral("list rebuild %1 / %2").arg(largeName, QLocale(QLocale::English).toString(middle)),
+            b.key(QStringLiteral("rebuild"), large), b.key(QStringLiteral("rebuild"), middle),
+            QStringLiteral("≤ %1 (the ratio of cards)").arg(large / middle), double(large) / middle);
+    }
     b.figureRow(QStringLiteral("bare floor: read 5 columns in name order + entry texts"),
                 QStringLiteral("bareList"), 2);
     b.ratioRow(QStringLiteral("list rebuild / bare floor"), QStringLiteral("rebuild"),
@@ -147,7 +154,7 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
     b.figureRow(QStringLiteral("operations process (window + all operations)"), QStringLiteral("rssOps"), 1);
 
     b.table().addSection(QStringLiteral("Idle, “磁性窗体” on, mouse still"));
-    QStringList idle{QStringLiteral("CPU, % of one core over 10 s")};
+    QStringList idle{QStringLiteral("CPU, % of one core, 10 s per run (1 s in --smoke)")};
     idle << formatSamples(r.get(QStringLiteral("idleCpu")), 2);
     for (qsizetype i = 1; i < sizes.size(); ++i)
         idle << QString();

@@ -61,7 +61,7 @@ int bareListRead(const QString& storePath, const QString& mode)
 BareWriter::BareWriter(const QString& storePath)
 {
     if (sqlite3_open_v2(storePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-        !exec(m_db, "PRAGMA synchronous=FULL") || !exec(m_db, "PRAGMA journal_mode=DELETE")) {
+        !exec(m_db, "PRAGMA synchronous=EXTRA")) {
         sqlite3_close(m_db);
         m_db = nullptr;
     }
@@ -151,8 +151,7 @@ template <typename Write> bool withConnection(const QString& storePath, Write wr
         db.setDatabaseName(storePath);
         if (db.open()) {
             QSqlQuery pragma(db);
-            pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-            pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+            pragma.exec(QStringLiteral("PRAGMA synchronous=EXTRA"));
             ok = write(db);
         }
         db.close();

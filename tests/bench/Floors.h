@@ -13,7 +13,8 @@ namespace bench {
 int bareListRead(const QString& storePath, const QString& mode);
 
 // A plain SQLite connection, held open, that writes the two rows of one save in one durable
-// transaction (the same journal and sync settings as the program's own connection).
+// transaction (the same journal and sync settings as the program's own connection: the default
+// rollback journal, synchronous=EXTRA).
 class BareWriter
 {
 public:
