@@ -35,6 +35,22 @@ bool CardStore::begin(QString* error)
     return m_db.beginWrite(error);
 }
 
+bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
+{
+    QSqlQuery q(m_db.DbConnection());
+    if (q.prepare(QStringLiteral("INSERT INTO lstt (Nam, lv, race, tra, cmp) VALUES (?, ?, ?, ?, ?)"))) {
+        bindText(q, entry.nam);
+        bindText(q, entry.lv);
+        bindText(q, entry.race);
+        bindText(q, entry.tra);
+        bindText(q, entry.cmp);
+        if (q.exec() && q.numRowsAffected() == 1)
+            return true;
+    }
+    *error = m_db.describeFailure(q.lastError());
+    return false;
+}
+
 Outcome CardStore::fail(const QString& error)
 {
     if (!m_faults.noTransaction)
@@ -116,18 +132,8 @@ Outcome CardStore::add(const card::Sheet& sheet)
     }
     if (m_faults.failBetweenRows)
         return fail(QStringLiteral("测试中断：两行之间"));
-    {
-        QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("INSERT INTO lstt (Nam, lv, race, tra, cmp) VALUES (?, ?, ?, ?, ?)")))
-            return fail(m_db.describeFailure(q.lastError()));
-        bindText(q, entry.nam);
-        bindText(q, entry.lv);
-        bindText(q, entry.race);
-        bindText(q, entry.tra);
-        bindText(q, entry.cmp);
-        if (!q.exec() || q.numRowsAffected() != 1)
-            return fail(m_db.describeFailure(q.lastError()));
-    }
+    if (!insertListEntry(entry, &error))
+        return fail(error);
     if (!m_faults.noTransaction && !m_db.commit(&error))
         return {OpStatus::Failed, error};
     return {OpStatus::Done, {}};
@@ -182,17 +188,8 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
             return fail(m_db.describeFailure(q.lastError()));
         if (q.numRowsAffected() == 0) {
             // The card had lost its list entry: give it back, so the card shows in the list again.
-            QSqlQuery insert(m_db.DbConnection());
-            if (!insert.prepare(
-                    QStringLiteral("INSERT INTO lstt (Nam, lv, race, tra, cmp) VALUES (?, ?, ?, ?, ?)")))
-                return fail(m_db.describeFailure(insert.lastError()));
-            bindText(insert, entry.nam);
-            bindText(insert, entry.lv);
-            bindText(insert, entry.race);
-            bindText(insert, entry.tra);
-            bindText(insert, entry.cmp);
-            if (!insert.exec() || insert.numRowsAffected() != 1)
-                return fail(m_db.describeFailure(insert.lastError()));
+            if (!insertListEntry(entry, &error))
+                return fail(error);
         } else if (q.numRowsAffected() != 1) {
             return fail(QStringLiteral("数据库中有多个同名列表项。"));
         }

@@ -71,6 +71,7 @@ public:
 
 private:
     bool begin(QString* error);
+    bool insertListEntry(const card::ListEntry& entry, QString* error);
     Outcome fail(const QString& error);
 
     Module1& m_db;
