@@ -13,6 +13,7 @@ tool. A failing step is named on the output, and the screenshots of the steps st
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -23,7 +24,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import cards  # noqa: E402
 import shell  # noqa: E402
-from desktop import Desktop, Program, StepFailed  # noqa: E402
+from desktop import Desktop, Ended, Program, StepFailed  # noqa: E402
 
 SCENARIOS = {
     "first-start": cards.first_start,
@@ -98,6 +99,8 @@ class Step:
         if desk is not None and desk.display:
             try:
                 desk.screenshot(self.label.replace(" ", "-").replace("/", "-")[:40])
+            except Ended:
+                raise
             except StepFailed:
                 pass
         return False
@@ -132,7 +135,22 @@ def main():
     parser.add_argument("--layout", required=True)
     parser.add_argument("--shots", required=True)
     parser.add_argument("--extra", default="")
+    parser.add_argument("--budget", type=int, default=100,
+                        help="seconds the scenario may take before it is stopped as failed")
     args = parser.parse_args()
+
+    # A stop request or the end of the budget fails the step under way; the processes are still
+    # stopped on the way out.
+    def stop(signum, _frame):
+        raise Ended("stopped by signal %d" % signum)
+
+    def out_of_time(_signum, _frame):
+        raise Ended("the scenario ran past its budget of %d s" % args.budget)
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(args.budget)
 
     run = Run(args, args.scenario)
     started = time.monotonic()
@@ -144,6 +162,7 @@ def main():
     except Exception:
         failed = traceback.format_exc()
     finally:
+        signal.alarm(0)
         logs = {}
         for desk in run.desktops:
             path = os.path.join(desk.shots, "quillmark.log")

@@ -4,7 +4,7 @@ import os
 import shutil
 
 from checks import NEUTRAL, expect, wait_store_ready
-from desktop import SCREEN_H, SCREEN_W, StepFailed, Store, file_state, settle, wait_for
+from desktop import SCREEN_H, SCREEN_W, Ended, StepFailed, Store, file_state, settle, wait_for
 from pixels import grab
 
 
@@ -129,7 +129,13 @@ def position(desk, prog):
 
 
 def move_window(desk, prog, x, y, cursor):
-    """Puts the cursor where it will be inside the window, then the window at (x, y)."""
+    """Moves the window to (x, y) with the cursor resting inside it all the while: the cursor must
+    lie inside the window both where it stands and where it goes, or the auto-hide would move the
+    window itself in the middle of the move."""
+    ox, oy, w, h, _ = desk.geometry(prog.win)
+    for left, top in ((ox, oy), (x, y)):
+        if not (left < cursor[0] < left + w and top < cursor[1] < top + h):
+            raise StepFailed("cursor %r is not inside the window at (%d, %d)" % (cursor, left, top))
     desk.move_mouse(*cursor)
     desk.run(["xdotool", "windowmove", str(prog.win), str(x), str(y)])
     wait_for("the window to stand at (%d, %d)" % (x, y), lambda: position(desk, prog) == (x, y))
@@ -143,6 +149,8 @@ def expect_position(desk, prog, what, x=None, y=None, x_twips=None, y_twips=None
                 (x_twips is None or near(px, x_twips)) and (y_twips is None or near(py, y_twips)))
     try:
         wait_for(what, there, timeout)
+    except Ended:
+        raise
     except StepFailed:
         raise StepFailed("%s: the window stands at %r" % (what, position(desk, prog)))
 
@@ -186,7 +194,7 @@ def auto_hide(run):
         expect_position(desk, prog, "shown at the left", x=0, y=150)
 
     with run.step("right edge: docked, cursor inside"):
-        move_window(desk, prog, SCREEN_W - W, 150, (SCREEN_W - 100, 400))
+        move_window(desk, prog, SCREEN_W - W, 150, (600, 400))
     with run.step("right edge: cursor left of it hides, Left = screen width - 50"):
         desk.move_mouse(100, 400)
         expect_position(desk, prog, "hidden at the right", x_twips=sw - STRIP, y=150)
@@ -195,7 +203,7 @@ def auto_hide(run):
         expect_position(desk, prog, "shown at the right", x=SCREEN_W - W, y=150)
 
     with run.step("bottom edge: docked, cursor inside"):
-        move_window(desk, prog, 100, SCREEN_H - H, (600, SCREEN_H - 100))
+        move_window(desk, prog, 100, SCREEN_H - H, (600, 600))
     with run.step("bottom edge: cursor above hides it wholly, Top = screen height + 50"):
         desk.move_mouse(600, 100)
         expect_position(desk, prog, "hidden below the screen", x=100, y_twips=sh + STRIP)
