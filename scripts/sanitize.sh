@@ -18,6 +18,5 @@ fi
 cmake --build "$build" -j"$jobs" --target "${targets[@]}"
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1"
-export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" -L 'unit|widget' --output-on-failure -j"$jobs" --timeout 600
