@@ -1,7 +1,11 @@
 #include "store/CardStore.h"
 
+#include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 namespace store {
 
@@ -235,6 +239,28 @@ ListResult CardStore::list()
     return result;
 }
 
+namespace {
+
+const char* const ListQuery = "SELECT Nam, lv, race, tra, cmp FROM lstt ORDER BY Nam ASC";
+
+// The connection's own SQLite handle. Qt's SQLite driver is built on the system library, the same one
+// this program links, so the handle can be used directly.
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+QString columnText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
+}
+
+} // namespace
+
 bool CardStore::scanList(const std::function<void(const card::ListEntry&)>& visit, QString* error)
 {
     DbSession session(m_db);
@@ -242,9 +268,29 @@ bool CardStore::scanList(const std::function<void(const card::ListEntry&)>& visi
         *error = session.error();
         return false;
     }
+    // The list is read often and whole: each row goes straight from the library's UTF-8 text into
+    // the entry, without the driver's per-value copies.
+    if (sqlite3* handle = sqliteHandle(m_db.DbConnection())) {
+        sqlite3_stmt* statement = nullptr;
+        int rc = sqlite3_prepare_v2(handle, ListQuery, -1, &statement, nullptr);
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+                visit({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
+                       columnText(statement, 3), columnText(statement, 4)});
+            }
+        }
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+            *error = m_db.describeFailure(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
+                                                    QSqlError::StatementError,
+                                                    QString::number(sqlite3_extended_errcode(handle))));
+            return false;
+        }
+        return true;
+    }
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT Nam, lv, race, tra, cmp FROM lstt ORDER BY Nam ASC"))) {
+    if (!q.exec(QLatin1String(ListQuery))) {
         *error = m_db.describeFailure(q.lastError());
         return false;
     }
