@@ -151,7 +151,6 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
     b.figureRow(QStringLiteral("Quillmark, start-up and first paint"), QStringLiteral("rssOurs"), 1,
                 QStringLiteral("%1 ≤ 1.5").arg(growth), 1.5);
     b.figureRow(QStringLiteral("minimal Qt Widgets window"), QStringLiteral("rssFloor"), 1);
-    b.figureRow(QStringLiteral("operations process (window + all operations)"), QStringLiteral("rssOps"), 1);
 
     b.table().addSection(QStringLiteral("Idle, “磁性窗体” on, mouse still"));
     QStringList idle{QStringLiteral("CPU, % of one core, 10 s per run (1 s in --smoke)")};

@@ -16,6 +16,8 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace bench {
 
@@ -99,19 +101,25 @@ void print(const Results& results)
 
 } // namespace
 
-int runOperations(const QString& storeDir, int cards, int reps)
-{
-    int argc = 1;
-    char name[] = "quillmark-bench";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    MessageBox::setAutoAnswer(true);
-    const QString storePath = QDir(storeDir).filePath(QStringLiteral("Sav.qlk"));
-    const QString key = QString::number(cards);
-    const CardMaker maker;
-    const card::Sheet newCard = maker.sheet(CardMaker::NameCount - 1);
+namespace {
 
-    app::Form1 form(storeDir);
+// One store with its window, its bare connection and its timer of clicks.
+struct Subject
+{
+    QString storePath;
+    int cards = 0;
+    std::unique_ptr<app::Form1> form;
+    std::unique_ptr<BareWriter> bare;
+    std::unique_ptr<UntilRebuild> untilRebuild;
+    int middle = 0;
+};
+
+bool open(Subject& s, const QString& storeDir, int cards, const card::Sheet& newCard)
+{
+    s.storePath = QDir(storeDir).filePath(QStringLiteral("Sav.qlk"));
+    s.cards = cards;
+    s.form = std::make_unique<app::Form1>(storeDir);
+    app::Form1& form = *s.form;
     form.show();
     settle();
     // A run broken off before its delete may have left the new card behind.
@@ -122,50 +130,86 @@ int runOperations(const QString& storeDir, int cards, int reps)
     const int rows = form.widgets().list1->model()->rowCount();
     if (rows != cards) {
         std::fprintf(stderr, "the store lists %d cards, not %d\n", rows, cards);
-        return 1;
+        return false;
     }
-    const int middle = rows / 2;
-    BareWriter bare(storePath);
-    if (!bare.isOpen()) {
+    s.middle = rows / 2;
+    s.bare = std::make_unique<BareWriter>(s.storePath);
+    if (!s.bare->isOpen()) {
         std::fprintf(stderr, "cannot open the store for the bare transaction\n");
-        return 1;
+        return false;
     }
-    UntilRebuild untilRebuild(form);
+    s.untilRebuild = std::make_unique<UntilRebuild>(form);
+    return true;
+}
+
+// One round of every operation on one store: load, save, the bare transaction, prepare, add,
+// delete (of the card just added, so the store ends as it began), rebuild, the bare list read.
+bool round(Subject& s, const card::Sheet& newCard, Results* results)
+{
+    app::Form1& form = *s.form;
+    const double load = timed([&] { pick(form, s.middle); });
+    const card::Sheet loaded = form.readSheet();
+    const double save = s.untilRebuild->time([&] { form.Command3_Click(); });
+    const card::CardRecord record = card::toCardRecord(loaded);
+    const card::ListEntry entry = card::toListEntry(loaded);
+    const double bareSave = timed([&] { s.bare->writeBoth(record, entry); });
+    const double prepare = timed([&] { form.Command1_Click(); });
+    form.writeSheet(newCard);
+    const double add = s.untilRebuild->time([&] { form.Command2_Click(); });
+    const int added = rowOf(form, newCard.text[0]);
+    if (added < 0 || save < 0 || add < 0) {
+        std::fprintf(stderr, "an operation did not complete\n");
+        return false;
+    }
+    pick(form, added);
+    const double remove = s.untilRebuild->time([&] { form.Command4_Click(); });
+    const double rebuild = timed([&] { form.RefreshList(); });
+    int bareRows = 0;
+    const double bareList = timed([&] { bareRows = bareListRead(s.storePath, QString()); });
+    if (remove < 0 || bareRows != s.cards || rowOf(form, newCard.text[0]) >= 0) {
+        std::fprintf(stderr, "the delete or the bare read went wrong\n");
+        return false;
+    }
+    if (!results)
+        return true;
+    const QString key = QString::number(s.cards);
+    (*results)[QStringLiteral("load.") + key].add(load);
+    (*results)[QStringLiteral("add.") + key].add(add);
+    (*results)[QStringLiteral("save.") + key].add(save);
+    (*results)[QStringLiteral("delete.") + key].add(remove);
+    (*results)[QStringLiteral("rebuild.") + key].add(rebuild);
+    (*results)[QStringLiteral("prepare.") + key].add(prepare);
+    (*results)[QStringLiteral("bareList.") + key].add(bareList);
+    (*results)[QStringLiteral("bareSave.") + key].add(bareSave);
+    return true;
+}
+
+} // namespace
+
+int runOperations(const QList<QPair<QString, int>>& stores, int reps)
+{
+    int argc = 1;
+    char name[] = "quillmark-bench";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    MessageBox::setAutoAnswer(true);
+    const CardMaker maker;
+    const card::Sheet newCard = maker.sheet(CardMaker::NameCount - 1);
+
+    // Every store has its window open at once, and each round visits them in turn: a drift of the
+    // machine's load (or of its disk) touches every size alike, so the ratios between sizes hold.
+    std::vector<Subject> subjects(static_cast<size_t>(stores.size()));
+    for (qsizetype i = 0; i < stores.size(); ++i) {
+        if (!open(subjects[static_cast<size_t>(i)], stores[i].first, stores[i].second, newCard))
+            return 1;
+    }
     Results results;
-    for (int round = 0; round <= reps; ++round) {
-        const bool counted = round > 0; // the first round warms the caches and is not counted
-        const double load = timed([&] { pick(form, middle); });
-        const card::Sheet loaded = form.readSheet();
-        const double save = untilRebuild.time([&] { form.Command3_Click(); });
-        const double bareSave =
-            timed([&] { bare.writeBoth(card::toCardRecord(loaded), card::toListEntry(loaded)); });
-        const double prepare = timed([&] { form.Command1_Click(); });
-        form.writeSheet(newCard);
-        const double add = untilRebuild.time([&] { form.Command2_Click(); });
-        const int added = rowOf(form, newCard.text[0]);
-        if (added < 0 || save < 0 || add < 0) {
-            std::fprintf(stderr, "an operation did not complete\n");
-            return 1;
+    for (int r = 0; r <= reps; ++r) {
+        for (Subject& s : subjects) {
+            // The first round warms the caches and is not counted.
+            if (!round(s, newCard, r > 0 ? &results : nullptr))
+                return 1;
         }
-        pick(form, added);
-        const double remove = untilRebuild.time([&] { form.Command4_Click(); });
-        const double rebuild = timed([&] { form.RefreshList(); });
-        int bareRows = 0;
-        const double bareList = timed([&] { bareRows = bareListRead(storePath, QString()); });
-        if (remove < 0 || bareRows != cards || rowOf(form, newCard.text[0]) >= 0) {
-            std::fprintf(stderr, "the delete or the bare read went wrong\n");
-            return 1;
-        }
-        if (!counted)
-            continue;
-        results[QStringLiteral("load.") + key].add(load);
-        results[QStringLiteral("add.") + key].add(add);
-        results[QStringLiteral("save.") + key].add(save);
-        results[QStringLiteral("delete.") + key].add(remove);
-        results[QStringLiteral("rebuild.") + key].add(rebuild);
-        results[QStringLiteral("prepare.") + key].add(prepare);
-        results[QStringLiteral("bareList.") + key].add(bareList);
-        results[QStringLiteral("bareSave.") + key].add(bareSave);
     }
     print(results);
     return 0;

@@ -18,7 +18,10 @@ public:
     static constexpr int NameCount = 64 * 64 * 32;
     QString name(int index) const;
     // Whether the name parts come in the counts that keep the names unique.
-    bool isComplete() const { return m_given.size() == 64 && m_family.size() == 64 && m_epithet.size() == 32; }
+    bool isComplete() const
+    {
+        return m_given.size() == 64 && m_family.size() == 64 && m_epithet.size() == 32;
+    }
     card::Sheet sheet(int index) const;
 
 private:

@@ -97,19 +97,18 @@ bool measureIdle(bench::Results& results, const QString& cacheRoot, const QStrin
     return true;
 }
 
-bool runChild(bench::Results& results, const QString& mode, const QString& dir, int cards, int reps,
-              const QString& rssKey)
+bool runChild(bench::Results& results, const QString& mode, const QList<QPair<QString, int>>& stores,
+              int reps)
 {
-    const bench::ChildResult child = bench::runToEnd(
-        {QCoreApplication::applicationFilePath(), mode, dir, QString::number(cards), QString::number(reps)},
-        {QStringLiteral("QT_QPA_PLATFORM=offscreen")});
+    QStringList argv{QCoreApplication::applicationFilePath(), mode, QString::number(reps)};
+    for (const auto& [dir, cards] : stores)
+        argv << dir << QString::number(cards);
+    const bench::ChildResult child = bench::runToEnd(argv, {QStringLiteral("QT_QPA_PLATFORM=offscreen")});
     if (!child.started || child.exitCode != 0) {
-        say(QStringLiteral("%1 on %2 cards failed (exit %3)").arg(mode).arg(cards).arg(child.exitCode));
+        say(QStringLiteral("%1 failed (exit %2)").arg(mode).arg(child.exitCode));
         return false;
     }
     results.merge(child.output);
-    if (!rssKey.isEmpty())
-        results[rssKey].add(child.peakRssMb);
     return true;
 }
 
@@ -123,11 +122,16 @@ int main(int argc, char* argv[])
             out << QString::fromLocal8Bit(argv[i]);
         return out;
     }();
-    if (args.size() == 4 && (args[0] == QLatin1String("--ops") || args[0] == QLatin1String("--saves"))) {
-        const int cards = args[2].toInt();
-        const int reps = args[3].toInt();
-        return args[0] == QLatin1String("--ops") ? bench::runOperations(args[1], cards, reps)
-                                                 : bench::runSaves(args[1], cards, reps);
+    // Child modes: --ops REPS DIR CARDS [DIR CARDS ...] and --saves REPS DIR CARDS.
+    if (args.size() >= 4 && args.size() % 2 == 0 &&
+        (args[0] == QLatin1String("--ops") || args[0] == QLatin1String("--saves"))) {
+        const int reps = args[1].toInt();
+        QList<QPair<QString, int>> stores;
+        for (qsizetype i = 2; i + 1 < args.size(); i += 2)
+            stores.append({args[i], args[i + 1].toInt()});
+        if (args[0] == QLatin1String("--ops"))
+            return bench::runOperations(stores, reps);
+        return bench::runSaves(stores.first().first, stores.first().second, reps);
     }
     QCoreApplication application(argc, argv);
     const bool smoke = args.contains(QLatin1String("--smoke"));
@@ -157,15 +161,15 @@ int main(int argc, char* argv[])
     say(QStringLiteral("start-up and peak memory ..."));
     if (!measureStartup(results, sizes, stores, startupReps))
         return 1;
-    for (int n : sizes) {
-        say(QStringLiteral("operations on %1 cards ...").arg(n));
-        if (!runChild(results, QStringLiteral("--ops"), stores[n], n, opsReps,
-                      QStringLiteral("rssOps.%1").arg(n)))
-            return 1;
-    }
+    say(QStringLiteral("operations, every store in turn ..."));
+    QList<QPair<QString, int>> all;
+    for (int n : sizes)
+        all.append({stores[n], n});
+    if (!runChild(results, QStringLiteral("--ops"), all, opsReps))
+        return 1;
     const int largest = sizes.last();
     say(QStringLiteral("whole-table save on %1 cards ...").arg(largest));
-    if (!runChild(results, QStringLiteral("--saves"), stores[largest], largest, saveReps, QString()))
+    if (!runChild(results, QStringLiteral("--saves"), {{stores[largest], largest}}, saveReps))
         return 1;
     say(QStringLiteral("idle CPU with the edge auto-hide on ..."));
     if (!measureIdle(results, cacheRoot, stores[sizes.first()], idleReps, idleSeconds))
