@@ -147,6 +147,10 @@ bool open(Subject& s, const QString& storeDir, int cards, const card::Sheet& new
 bool round(Subject& s, const card::Sheet& newCard, Results* results)
 {
     app::Form1& form = *s.form;
+    // The window in use is the active one, as it is for the user: focus moves then behave alike
+    // whichever store's turn it is.
+    form.activateWindow();
+    settle();
     const double load = timed([&] { pick(form, s.middle); });
     const card::Sheet loaded = form.readSheet();
     const double save = s.untilRebuild->time([&] { form.Command3_Click(); });
