@@ -66,6 +66,7 @@ class Desktop:
         self.wm = wm
         self.tray = tray
         self.procs = []  # (name, Popen), stopped in reverse order
+        self.logs = []
         self.env = None
         self.display = None
         self.shot_no = 0
@@ -76,6 +77,7 @@ class Desktop:
         kw.setdefault("stdin", subprocess.DEVNULL)
         if "stdout" not in kw:
             log = open(os.path.join(self.shots, name + ".log"), "ab")
+            self.logs.append(log)
             kw["stdout"] = log
             kw["stderr"] = subprocess.STDOUT
         kw.setdefault("env", self.env)
@@ -100,6 +102,9 @@ class Desktop:
             except Exception as e:  # keep stopping the others
                 print("could not stop %s (pid %d): %s" % (name, proc.pid, e))
         self.procs = []
+        for log in self.logs:
+            log.close()
+        self.logs = []
 
     # -- start-up ----------------------------------------------------------------------------
 
