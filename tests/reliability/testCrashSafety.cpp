@@ -96,7 +96,7 @@ private:
             QStringList args{QStringLiteral("ops"),   path,
                              QStringLiteral("1"),     QString::number(seed + tally.kills),
                              QStringLiteral("0"),     QStringLiteral("--dwell"),
-                             QStringLiteral("200000")};
+                             QStringLiteral("400000")};
             if (options.noTransaction)
                 args << QStringLiteral("--no-transaction");
             if (!writer.start(args) || !writer.waitForLine("ready")) {
