@@ -14,22 +14,22 @@ const char* const CardColumns[] = {"Nae",     "Info",   "Chk",     "ZhongZu", "Z
 const char* const ListColumns[] = {"Nam", "lv", "race", "tra", "cmp"};
 const char* const SetsColumns[] = {"Btips", "magw", "Lng"};
 
-struct TableSpec
+struct TableShape
 {
     const char* name;
     QList<QLatin1String> columns;
 };
 
-QList<TableSpec> tableSpecs()
+QList<TableShape> tableShapes()
 {
-    QList<TableSpec> specs{{"card", {}}, {"lstt", {}}, {"sets", {}}};
+    QList<TableShape> tables{{"card", {}}, {"lstt", {}}, {"sets", {}}};
     for (const char* c : CardColumns)
-        specs[0].columns << QLatin1String(c);
+        tables[0].columns << QLatin1String(c);
     for (const char* c : ListColumns)
-        specs[1].columns << QLatin1String(c);
+        tables[1].columns << QLatin1String(c);
     for (const char* c : SetsColumns)
-        specs[2].columns << QLatin1String(c);
-    return specs;
+        tables[2].columns << QLatin1String(c);
+    return tables;
 }
 
 // Reads the dump front to back; any read past the end or malformed text sets the failure.
@@ -136,11 +136,11 @@ card::CardRecord cardFromEntry(const card::ListEntry& entry)
 QStringList legacyReaderTableArguments()
 {
     QStringList args;
-    for (const TableSpec& spec : tableSpecs()) {
+    for (const TableShape& table : tableShapes()) {
         QStringList columns;
-        for (QLatin1String c : spec.columns)
+        for (QLatin1String c : table.columns)
             columns << c;
-        args << QLatin1String(spec.name) + QLatin1Char(':') + columns.join(QLatin1Char(','));
+        args << QLatin1String(table.name) + QLatin1Char(':') + columns.join(QLatin1Char(','));
     }
     return args;
 }
@@ -151,24 +151,24 @@ bool parseLegacyDump(const QByteArray& output, LegacyTables& tables, QString* er
     DumpReader in(output);
     if (!in.expect("QLMDB1\n"))
         in.fail(QStringLiteral("读取程序没有给出结果"));
-    const QList<TableSpec> specs = tableSpecs();
-    for (int t = 0; t < specs.size() && !in.failed(); ++t) {
-        const TableSpec& spec = specs[t];
-        if (!in.expect("T") || in.text().compare(QLatin1String(spec.name), Qt::CaseInsensitive) != 0) {
-            in.fail(QStringLiteral("读取结果中缺少数据表 %1").arg(QLatin1String(spec.name)));
+    const QList<TableShape> shapes = tableShapes();
+    for (int t = 0; t < shapes.size() && !in.failed(); ++t) {
+        const TableShape& table = shapes[t];
+        if (!in.expect("T") || in.text().compare(QLatin1String(table.name), Qt::CaseInsensitive) != 0) {
+            in.fail(QStringLiteral("读取结果中缺少数据表 %1").arg(QLatin1String(table.name)));
             break;
         }
         const quint64 columns = in.number(4);
-        bool columnsOk = columns == quint64(spec.columns.size());
+        bool columnsOk = columns == quint64(table.columns.size());
         for (quint64 c = 0; columnsOk && c < columns; ++c)
-            columnsOk = in.text().compare(spec.columns[int(c)], Qt::CaseInsensitive) == 0;
+            columnsOk = in.text().compare(table.columns[int(c)], Qt::CaseInsensitive) == 0;
         if (!columnsOk)
-            in.fail(QStringLiteral("数据表 %1 的列与预期不符").arg(QLatin1String(spec.name)));
+            in.fail(QStringLiteral("数据表 %1 的列与预期不符").arg(QLatin1String(table.name)));
         const quint64 stored = in.number(8);
         quint64 rows = 0;
         while (in.peek('R') && in.expect("R")) {
             QStringList v;
-            for (qsizetype c = 0; c < spec.columns.size(); ++c)
+            for (qsizetype c = 0; c < table.columns.size(); ++c)
                 v << in.text();
             if (in.failed())
                 break;
@@ -192,10 +192,10 @@ bool parseLegacyDump(const QByteArray& output, LegacyTables& tables, QString* er
             }
         }
         if (!in.expect("E") || in.number(8) != rows)
-            in.fail(QStringLiteral("数据表 %1 的读取结果不完整").arg(QLatin1String(spec.name)));
+            in.fail(QStringLiteral("数据表 %1 的读取结果不完整").arg(QLatin1String(table.name)));
         else if (rows != stored)
             in.fail(QStringLiteral("数据表 %1 的行数不符（读到 %2 行，文件记载 %3 行）")
-                        .arg(QLatin1String(spec.name))
+                        .arg(QLatin1String(table.name))
                         .arg(rows)
                         .arg(stored));
     }

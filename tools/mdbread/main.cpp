@@ -69,14 +69,14 @@ int main(int argc, char* argv[])
     }
     std::string out = "QLMDB1\n";
     for (int a = 2; a < argc; ++a) {
-        const std::string spec = argv[a];
-        const std::size_t colon = spec.find(':');
-        if (colon == std::string::npos || colon == 0 || colon + 1 == spec.size()) {
-            std::fprintf(stderr, "bad table argument: %s\n", spec.c_str());
+        const std::string tableArg = argv[a];
+        const std::size_t colon = tableArg.find(':');
+        if (colon == std::string::npos || colon == 0 || colon + 1 == tableArg.size()) {
+            std::fprintf(stderr, "bad table argument: %s\n", tableArg.c_str());
             return 2;
         }
         jet::TableData data;
-        if (!db.readTable(spec.substr(0, colon), split(spec.substr(colon + 1), ','), data, error)) {
+        if (!db.readTable(tableArg.substr(0, colon), split(tableArg.substr(colon + 1), ','), data, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
