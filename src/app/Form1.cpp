@@ -21,6 +21,12 @@
 #include <QTabBar>
 #include <QTimer>
 
+// The icon lives in the resources of the static GUI library: nothing else would pull them in.
+static void initResources()
+{
+    Q_INIT_RESOURCE(quillmark);
+}
+
 namespace app {
 
 namespace {
@@ -39,6 +45,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     : QMainWindow(parent), m_programDir(programDir),
       m_db(std::make_unique<store::Module1>(store::locateStore(programDir))), m_cards(*m_db)
 {
+    initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("羽笔卷宗(Quillmark)  0.3 Alpha"));
     setWindowIcon(QIcon(QStringLiteral(":/quillmark.png")));
