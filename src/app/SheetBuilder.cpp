@@ -9,6 +9,9 @@
 #include <QFont>
 #include <QFrame>
 #include <QGroupBox>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -54,18 +57,69 @@ QFont sheetFont()
     return font;
 }
 
-// Frames draw their title on the top border line, and untitled frames draw the same border.
-const char FrameStyle[] = "QGroupBox, QFrame[untitledFrame=\"true\"] {"
-                          " border: 1px solid palette(mid); border-radius: 2px; }"
-                          "QGroupBox { margin-top: 8px; }"
-                          "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-                          " left: 6px; padding: 0px 2px; }";
-
-QFrame* untitledFrame(QWidget* parent)
+// The sheet's frames: a thin border, with the caption (if any) standing on its top line. Painted
+// here rather than through a style sheet, which would re-style every control of the sheet at start.
+void paintFrame(QWidget* frame, const QString& caption)
 {
-    auto* frame = new QFrame(parent);
-    frame->setProperty("untitledFrame", true);
-    return frame;
+    QPainter painter(frame);
+    const QFontMetrics metrics = frame->fontMetrics();
+    const int lineTop = caption.isEmpty() ? 0 : metrics.height() / 2;
+    painter.setPen(frame->palette().color(QPalette::Mid));
+    painter.drawRoundedRect(QRectF(frame->rect()).adjusted(0.5, lineTop + 0.5, -0.5, -0.5), 2, 2);
+    if (caption.isEmpty())
+        return;
+    const QRect captionRect(6, 0, metrics.horizontalAdvance(caption) + 4, metrics.height());
+    painter.fillRect(captionRect, frame->palette().color(frame->backgroundRole()));
+    painter.setPen(frame->palette().color(QPalette::WindowText));
+    painter.drawText(captionRect, Qt::AlignCenter, caption);
+}
+
+class SheetFrame : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override { paintFrame(this, title()); }
+};
+
+class UntitledFrame : public QFrame
+{
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override { paintFrame(this, QString()); }
+};
+
+// The combat-card boxes are smaller than the style's usual indicator: the indicator is drawn at
+// their own size.
+class SmallTickBox : public QCheckBox
+{
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const int side = qMin(qMin(width(), height()), 9);
+        option.rect = QRect((width() - side) / 2, (height() - side) / 2, side, side);
+        painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, option);
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+QWidget* untitledFrame(QWidget* parent)
+{
+    return new UntitledFrame(parent);
 }
 
 QLabel* label(const Item& item, QWidget* parent)
@@ -78,13 +132,9 @@ QLabel* label(const Item& item, QWidget* parent)
 
 QCheckBox* tickBox(const Item& item, QWidget* parent)
 {
-    auto* box = new QCheckBox(parent);
-    if (item.kind == Kind::CheckF) {
-        // The combat-card boxes are smaller than the style's usual indicator.
-        box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 0px; } "
-                                          "QCheckBox::indicator { width: 9px; height: 9px; }"));
-    }
-    return box;
+    if (item.kind == Kind::CheckF)
+        return new SmallTickBox(parent);
+    return new QCheckBox(parent);
 }
 
 QComboBox* comboBox(const Item& item, QWidget* parent)
@@ -138,7 +188,7 @@ QWidget* create(const Item& item, QWidget* parent, SheetWidgets& w)
     case Kind::Frame:
         if (item.text.isEmpty())
             return untitledFrame(parent);
-        return new QGroupBox(item.text, parent);
+        return new SheetFrame(item.text, parent);
     case Kind::Field:
         return w.text[static_cast<size_t>(item.index)] = field(item, parent);
     case Kind::Caption:
@@ -196,7 +246,6 @@ SheetWidgets buildSheet(QWidget* client)
             widget->setEnabled(false);
         if (item.kind == Kind::SidePanel || item.kind == Kind::Page) {
             widget->setFont(sheetFont());
-            widget->setStyleSheet(QLatin1String(FrameStyle));
         }
 
         if (layout::takesFocus(item.kind)) {
