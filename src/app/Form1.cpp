@@ -33,7 +33,6 @@ namespace {
 constexpr int TwipsPerPixel = 15;
 constexpr int ClientWidthTwips = 15975;
 constexpr int ClientHeightTwips = 11040;
-constexpr int Timer1IntervalMs = 15;
 } // namespace
 
 QString Form1::messageTitle()

@@ -49,6 +49,10 @@ public:
     tray::Module2* trayModule() const { return m_tray.get(); }
     const QString& programDir() const { return m_programDir; }
 
+    // Timer1 polls the mouse every 15 ms, and every 60 ms once it has rested for a quarter second.
+    static constexpr int Timer1IntervalMs = 15;
+    static constexpr int Timer1RestingIntervalMs = 60;
+
     // Title of the program's own message boxes.
     static QString messageTitle();
 
@@ -89,6 +93,8 @@ private:
     CardListModel* m_listModel = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
     bool m_starting = true;
+    QPoint m_lastCursor;  // where Timer1 last saw the mouse
+    int m_stillTicks = 0; // ticks since the mouse last moved
     QTimer* m_timer1 = nullptr;
     QMenu* m_mumTray = nullptr;
     std::unique_ptr<tray::Module2> m_tray;

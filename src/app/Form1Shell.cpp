@@ -24,6 +24,7 @@ namespace app {
 namespace {
 
 constexpr int PageCount = 5;
+constexpr int RestingTicks = 16; // a quarter second of quick ticks without a move
 // Outer window widths (frame included) of the narrowed and the wide window, in twips.
 constexpr double NarrowWidthTwips = 6300;
 constexpr double WideWidthTwips = 16185;
@@ -113,11 +114,21 @@ void Form1::Timer1_Timer()
                            (outer.y() - area.y()) * AutoHideTwipsPerPixel,
                            outer.width() * AutoHideTwipsPerPixel, outer.height() * AutoHideTwipsPerPixel};
     const QPoint cursor = QCursor::pos(screen) - area.topLeft();
+    // While the mouse rests, the timer slows down; the first move brings the quick ticks back.
+    m_stillTicks = cursor == m_lastCursor ? qMin(m_stillTicks + 1, RestingTicks + 1) : 0;
+    m_lastCursor = cursor;
+    const int interval = m_stillTicks > RestingTicks ? Timer1RestingIntervalMs : Timer1IntervalMs;
+    if (m_timer1->interval() != interval)
+        m_timer1->setInterval(interval);
     const QSizeF screenTwips(area.width() * AutoHideTwipsPerPixel, area.height() * AutoHideTwipsPerPixel);
     const TwipsRect after = autoHideTick(before, cursor, screenTwips);
     if (after == before)
         return;
-    move(area.topLeft() + QPoint(twipsToPixels(after.left), twipsToPixels(after.top)));
+    // A hidden window's twips rarely fall on whole pixels, so the tick keeps asking for the position
+    // the window already has: only a real change goes to the window system.
+    const QPoint target = area.topLeft() + QPoint(twipsToPixels(after.left), twipsToPixels(after.top));
+    if (target != outer.topLeft())
+        move(target);
 }
 
 void Form1::CheckSet_Click()

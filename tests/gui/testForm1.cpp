@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -374,6 +375,19 @@ private slots:
         MessageBox::setNextAnswer(MessageBox::Yes);
         form().Command4_Click();
         QCOMPARE(field(3), QStringLiteral("unsaved again")); // a delete that failed clears nothing
+    }
+
+    void theAutoHideTimerSlowsDownWhileTheMouseRests()
+    {
+        QTimer* timer = form().timer1();
+        QCOMPARE(timer->interval(), Form1::Timer1IntervalMs);
+        QCursor::setPos(form().screen(), QPoint(5, 5));
+        for (int i = 0; i < 40; ++i)
+            form().Timer1_Timer();
+        QCOMPARE(timer->interval(), Form1::Timer1RestingIntervalMs);
+        QCursor::setPos(form().screen(), QPoint(7, 9));
+        form().Timer1_Timer();
+        QCOMPARE(timer->interval(), Form1::Timer1IntervalMs);
     }
 
     void anUnusableStoreIsReportedAndNeverTouched()
