@@ -4,16 +4,6 @@
 
 namespace app {
 
-void CardListModel::rebuild(const QString& mode, const QList<card::ListEntry>& entries)
-{
-    beginResetModel();
-    m_lines.clear();
-    m_lines.reserve(entries.size());
-    for (const card::ListEntry& entry : entries)
-        m_lines.append({store::entryText(mode, entry), entry.nam});
-    endResetModel();
-}
-
 void CardListModel::beginRebuild()
 {
     beginResetModel();
@@ -33,13 +23,6 @@ void CardListModel::drop()
 void CardListModel::endRebuild()
 {
     m_lines.squeeze();
-    endResetModel();
-}
-
-void CardListModel::clear()
-{
-    beginResetModel();
-    m_lines.clear();
     endResetModel();
 }
 

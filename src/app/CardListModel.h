@@ -17,11 +17,9 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
-    // Replaces every line: one per entry, in the given order, laid out for the display mode.
-    void rebuild(const QString& mode, const QList<card::ListEntry>& entries);
-    void clear();
-    // The same, one entry at a time as the store reads them: begin, append each, end. Between
-    // begin and end the views wait; drop() empties what came so far (the read failed).
+    // Replaces every line, one entry at a time as the store reads them, laid out for the display
+    // mode: begin, append each, end. Between begin and end the views wait; drop() empties what came
+    // so far (the read failed).
     void beginRebuild();
     void append(const QString& mode, const card::ListEntry& entry);
     void drop();

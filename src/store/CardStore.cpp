@@ -55,6 +55,14 @@ bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
     return false;
 }
 
+Outcome CardStore::commit()
+{
+    QString error;
+    if (!m_faults.noTransaction && !m_db.commit(&error))
+        return {OpStatus::Failed, error};
+    return {OpStatus::Done, {}};
+}
+
 Outcome CardStore::fail(const QString& error)
 {
     if (!m_faults.noTransaction)
@@ -138,9 +146,7 @@ Outcome CardStore::add(const card::Sheet& sheet)
         return fail(QStringLiteral("测试中断：两行之间"));
     if (!insertListEntry(entry, &error))
         return fail(error);
-    if (!m_faults.noTransaction && !m_db.commit(&error))
-        return {OpStatus::Failed, error};
-    return {OpStatus::Done, {}};
+    return commit();
 }
 
 Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
@@ -198,9 +204,7 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
             return fail(QStringLiteral("数据库中有多个同名列表项。"));
         }
     }
-    if (!m_faults.noTransaction && !m_db.commit(&error))
-        return {OpStatus::Failed, error};
-    return {OpStatus::Done, {}};
+    return commit();
 }
 
 Outcome CardStore::remove(const QString& name)
@@ -224,9 +228,7 @@ Outcome CardStore::remove(const QString& name)
         if (!q.exec())
             return fail(m_db.describeFailure(q.lastError()));
     }
-    if (!m_faults.noTransaction && !m_db.commit(&error))
-        return {OpStatus::Failed, error};
-    return {OpStatus::Done, {}};
+    return commit();
 }
 
 ListResult CardStore::list()

@@ -72,6 +72,7 @@ public:
 private:
     bool begin(QString* error);
     bool insertListEntry(const card::ListEntry& entry, QString* error);
+    Outcome commit();
     Outcome fail(const QString& error);
 
     Module1& m_db;
