@@ -2,6 +2,7 @@
 
 #include "app/CardListModel.h"
 #include "app/FieldWidgets.h"
+#include "app/ListMenu.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
 #include "lang/LanguagePacks.h"
@@ -62,6 +63,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_w.list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_w.list1->installEventFilter(this);
     m_w.list1->viewport()->installEventFilter(this);
+    m_listMenu = new ListMenu(m_w.list1);
     connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::listSelectionChanged);
     connect(m_w.list1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {

@@ -20,6 +20,7 @@ class Module2;
 namespace app {
 
 class CardListModel;
+class ListMenu;
 
 // The program's one window: the side panel, the five-page sheet and every event handler.
 class Form1 : public QMainWindow
@@ -46,6 +47,8 @@ public:
     store::CardStore& cards() { return m_cards; }
     QTimer* timer1() const { return m_timer1; }
     QMenu* trayMenu() const { return m_mumTray; }
+    // The context menu of List1: the capabilities beyond the buttons add their items to it.
+    ListMenu* listMenu() const { return m_listMenu; }
     tray::Module2* trayModule() const { return m_tray.get(); }
     const QString& programDir() const { return m_programDir; }
 
@@ -91,6 +94,7 @@ private:
     store::CardStore m_cards;
     SheetWidgets m_w;
     CardListModel* m_listModel = nullptr;
+    ListMenu* m_listMenu = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse

@@ -1,6 +1,7 @@
 // The main window driven offscreen: start-up state and the card operations with their messages.
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
+#include "app/ListMenu.h"
 #include "app/MessageBox.h"
 #include "card/CardRecord.h"
 
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTimer>
@@ -178,6 +180,31 @@ private slots:
         QVERIFY(QFile::exists(storePath()));
         QVERIFY(MessageBox::history().isEmpty());
         QCOMPARE(form().widgets().combo1->currentText(), QString());
+    }
+
+    void listMenuNamesTheLineUnderThePointerAndLeavesTheSelection()
+    {
+        addCard(QStringLiteral("Ann"), {}, {}, {}, {});
+        addCard(QStringLiteral("Bob"), {}, {}, {}, {});
+        pick(0);
+        QListView* list = form().widgets().list1;
+        app::ListMenu* menu = form().listMenu();
+        QStringList fired;
+        QAction* onLine = menu->addItem(QStringLiteral("甲"), true, [&](const QString& n) { fired << n; });
+        QAction* anywhere = menu->addItem(QStringLiteral("乙"), false, [&](const QString& n) { fired << n; });
+
+        menu->prepare(list->visualRect(list->model()->index(1, 0)).center());
+        QVERIFY(onLine->isEnabled() && anywhere->isEnabled());
+        onLine->trigger();
+        QCOMPARE(fired, QStringList{QStringLiteral("Bob")});
+        QCOMPARE(list->selectionModel()->selectedIndexes().first().row(), 0);
+        QCOMPARE(field(0), QStringLiteral("Ann"));
+
+        // Below the last line: only the items that need no line.
+        menu->prepare(QPoint(5, list->viewport()->height() - 2));
+        QVERIFY(!onLine->isEnabled() && anywhere->isEnabled());
+        anywhere->trigger();
+        QCOMPARE(fired.last(), QString());
     }
 
     void buttonStatesFollowEveryEvent()
