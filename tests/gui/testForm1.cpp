@@ -2,12 +2,14 @@
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/ListMenu.h"
+#include "app/Notice.h"
 #include "app/MessageBox.h"
 #include "card/CardRecord.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
@@ -205,6 +207,18 @@ private slots:
         QVERIFY(!onLine->isEnabled() && anywhere->isEnabled());
         anywhere->trigger();
         QCOMPARE(fired.last(), QString());
+    }
+
+    void aNoticeReplacesTheLastOneAndGoesByItself()
+    {
+        QListView* list = form().widgets().list1;
+        app::Notice::show(list, QStringLiteral("第一条"), 50);
+        app::Notice::show(list, QStringLiteral("第二条"), 50);
+        QVERIFY(app::Notice::current());
+        QCOMPARE(app::Notice::current()->text(), QStringLiteral("第二条"));
+        QCOMPARE(form().findChildren<QLabel*>(QStringLiteral("Notice")).size(), 1);
+        QVERIFY(QApplication::focusWidget() != app::Notice::current());
+        QTRY_VERIFY_WITH_TIMEOUT(!app::Notice::current(), 5000);
     }
 
     void buttonStatesFollowEveryEvent()
