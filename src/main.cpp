@@ -1,16 +1,34 @@
 #include "app/Form1.h"
+#include "app/Platform.h"
+#include "app/SingleInstance.h"
+#include "store/InstallLayout.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
+    const QByteArray platform = app::preferredPlatform(QProcessEnvironment::systemEnvironment());
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationName(QStringLiteral("Quillmark"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmark.Quillmark"));
     // The window stays the program's only one; closing it ends the program even with a tray icon.
     QApplication::setQuitOnLastWindowClosed(true);
 
-    app::Form1 form(QApplication::applicationDirPath());
+    // A second start for the same store brings the running window forward instead.
+    const QString programDir = QApplication::applicationDirPath();
+    app::SingleInstance instance(app::SingleInstance::keyForThisUser(
+        store::locateStore(store::storeFolder(programDir))));
+    if (instance.forwardToRunning())
+        return 0;
+
+    app::Form1 form(programDir);
+    QObject::connect(&instance, &app::SingleInstance::forwardRequested, &form,
+                     [&form] { app::bringForward(&form, form.timer1()->isActive()); });
     form.show();
     return QApplication::exec();
 }

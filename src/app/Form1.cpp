@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "lang/LanguagePacks.h"
 #include "store/CardList.h"
+#include "store/InstallLayout.h"
 #include "store/LegacyImport.h"
 #include "tray/Module2.h"
 
@@ -43,7 +44,7 @@ QString Form1::messageTitle()
 
 Form1::Form1(const QString& programDir, QWidget* parent)
     : QMainWindow(parent), m_programDir(programDir),
-      m_db(std::make_unique<store::Module1>(store::locateStore(programDir))), m_cards(*m_db)
+      m_db(std::make_unique<store::Module1>(store::locateStore(store::storeFolder(programDir)))), m_cards(*m_db)
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
@@ -104,7 +105,7 @@ void Form1::startUp()
     bool startMessageIsError = true;
     if (store::inspectStoreFile(m_db->filePath()).kind == store::StoreFileKind::Jet) {
         const store::LegacyImportResult imported = store::importLegacyStore(
-            m_db->filePath(), QDir(m_programDir).filePath(QStringLiteral("quillmark-mdbread")));
+            m_db->filePath(), store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
         startMessage = store::legacyImportMessage(imported);
         startMessageIsError = imported.status != store::LegacyImportResult::Imported;
     }
@@ -127,7 +128,9 @@ void Form1::startUp()
 
     RefreshList();
 
-    m_w.combo2->addItems(lang::scanPacks(QDir(m_programDir).filePath(QStringLiteral("lngs"))));
+    // The packs beside the program, then those an installed copy brings along.
+    for (const QString& folder : store::languagePackFolders(m_programDir))
+        m_w.combo2->addItems(lang::scanPacks(folder));
 
     settings::ensureSettingsRow(*m_db);
     QString lng;

@@ -28,7 +28,8 @@ class Form1 : public QMainWindow
     Q_OBJECT
 public:
     // Builds the window and runs the start-up sequence. programDir is the folder of the program:
-    // the store and the language packs are looked for there.
+    // the store and the language packs are looked for there (for an installed copy, the store in the
+    // user's data folder and the packs in the installed data folder too).
     explicit Form1(const QString& programDir, QWidget* parent = nullptr);
     ~Form1() override;
 
