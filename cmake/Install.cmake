@@ -21,7 +21,7 @@ if(UNIX AND NOT APPLE)
 
   # The manual page and the change log go compressed, without a time stamp, as Debian wants them.
   set(gzipped)
-  foreach(file quillmark.6 changelog)
+  foreach(file quillmark.1 changelog)
     set(out ${PROJECT_BINARY_DIR}/dist/${file}.gz)
     add_custom_command(OUTPUT ${out}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/dist
@@ -30,7 +30,7 @@ if(UNIX AND NOT APPLE)
     list(APPEND gzipped ${out})
   endforeach()
   add_custom_target(quillmark_dist ALL DEPENDS ${gzipped})
-  install(FILES ${PROJECT_BINARY_DIR}/dist/quillmark.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  install(FILES ${PROJECT_BINARY_DIR}/dist/quillmark.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${QUILLMARK_DIST}/copyright ${PROJECT_BINARY_DIR}/dist/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillmark)
 endif()
@@ -51,7 +51,8 @@ and deletes them. Stores in the old Access format are carried over once.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# A tool for players, not a game: the program lives in bin, not in the games folder.
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillmark.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
