@@ -34,6 +34,7 @@ SCENARIOS = {
     "tray": shell.tray,
     "auto-hide": shell.auto_hide,
     "restart-magw": shell.restart_magw,
+    "second-start": shell.second_start,
 }
 
 

@@ -1,10 +1,11 @@
-"""Scenarios 5 to 7: the tray icon, the edge auto-hide and a restart with it switched on."""
+"""Scenarios 5 to 8: the tray icon, the edge auto-hide, a restart with it switched on and a second
+start while the program runs."""
 
 import os
 import shutil
 
 from checks import NEUTRAL, expect, wait_store_ready
-from desktop import SCREEN_H, SCREEN_W, Ended, StepFailed, Store, file_state, settle, wait_for
+from desktop import SCREEN_H, SCREEN_W, TITLE, Ended, StepFailed, Store, file_state, settle, wait_for
 from pixels import grab
 
 
@@ -288,3 +289,51 @@ def restart_magw(run):
         prog2.stop()
         expect("sets after the run", store.query("select * from sets"), sets)
         expect("store file (hash, mtime) after the run", file_state(store.path), state)
+
+
+# ---------------------------------------------------------------------------------------------
+# 8. A second start brings the running window forward
+
+def start_second_copy(desk, prog):
+    """Starts the program again in the same folder (the same store): it must end at once with 0."""
+    exe = os.path.join(prog.folder, os.path.basename(prog.binary))
+    second = desk.spawn("quillmark-second", [exe], cwd=prog.folder)
+    try:
+        code = second.wait(15)
+    except Exception:
+        raise StepFailed("the second start did not end")
+    expect("exit code of the second start", code, 0)
+
+
+def second_start(run):
+    desk = run.desktop(wm=True)
+    prog = run.program(desk)
+    with run.step("minimized window: a second start restores it and ends"):
+        desk.move_mouse(640, 500)
+        prog.start()
+        wait_store_ready(Store(prog.store))
+        desk.run(["xdotool", "windowminimize", "--sync", str(prog.win)])
+        wait_for("WM_STATE Iconic", lambda: desk.wm_state(prog.win) == "Iconic")
+        start_second_copy(desk, prog)
+        wait_for("WM_STATE Normal", lambda: desk.wm_state(prog.win) == "Normal")
+        wait_for("the window to be viewable again", lambda: desk.geometry(prog.win)[4])
+        expect("windows of the program with its title", len(prog.windows_named(TITLE)), 1)
+        prog.stop()
+
+    desk2 = run.desktop()          # no window manager: every move is honoured exactly
+    prog2 = run.program(desk2, "edge")
+    store = Store(prog2.store)
+    with run.step("hidden at the top edge: a second start brings it back and it stays"):
+        desk2.move_mouse(640, 500)
+        prog2.start()
+        wait_store_ready(store)
+        tick_magnetic(run, desk2, prog2, store)
+        _, _, _, H, _ = desk2.geometry(prog2.win)
+        move_window(desk2, prog2, 100, 0, (600, 300))
+        desk2.move_mouse(600, H + 40)
+        expect_position(desk2, prog2, "hidden at the top", x=100, y_twips=STRIP - H * TWIPS)
+        start_second_copy(desk2, prog2)
+        # One pixel below the edge: the auto-hide, still running, leaves it there.
+        expect_position(desk2, prog2, "brought back below the top edge", x=100, y=1)
+        expect("position a while later", settle(lambda: position(desk2, prog2), quiet=0.5), (100, 1))
+        prog2.stop()
