@@ -26,8 +26,8 @@ QString SingleInstance::keyFor(const QString& user, const QString& storePath)
     // resolved, not the file: the first start looks for a store that does not exist yet.
     const QFileInfo file(storePath);
     const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
-    const QString path = folder.isEmpty() ? QDir::cleanPath(file.absoluteFilePath())
-                                          : QDir(folder).filePath(file.fileName());
+    const QString path =
+        folder.isEmpty() ? QDir::cleanPath(file.absoluteFilePath()) : QDir(folder).filePath(file.fileName());
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(user.toUtf8());
     hash.addData(QByteArrayView("\n", 1));

@@ -93,8 +93,10 @@ void TestInstallLayout::portableCopyKeepsEverythingBesideItself()
     QTemporaryDir root;
     const QString dir = root.path();
     QCOMPARE(store::storeFolder(dir, Layout), dir);
-    QCOMPARE(store::locateStore(store::storeFolder(dir, Layout)), QDir(dir).filePath(QStringLiteral("Sav.qlk")));
-    QCOMPARE(store::languagePackFolders(dir, Layout), QStringList{QDir(dir).filePath(QStringLiteral("lngs"))});
+    QCOMPARE(store::locateStore(store::storeFolder(dir, Layout)),
+             QDir(dir).filePath(QStringLiteral("Sav.qlk")));
+    QCOMPARE(store::languagePackFolders(dir, Layout),
+             QStringList{QDir(dir).filePath(QStringLiteral("lngs"))});
 }
 
 void TestInstallLayout::helperBesideTheProgramComesFirst()

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The Debian package as a player gets it: built from the test build with cpack, checked with
 lintian, desktop-file-validate and appstreamcli, installed with apt-get, started from its menu
-entry's Exec line on an Xvfb server as an unprivileged user and as root (each with a fresh home),
-then purged again, also when a step fails.
+entry's Exec line on an Xvfb server as an unprivileged user (whose old Access store the installed
+reader helper carries over) and as root, each with a fresh home, then purged again, also when a
+step fails.
 
     installed.py --build BUILD_DIR --shots DIR
 
@@ -12,6 +13,7 @@ installed on this machine (the test would not leave it as it found it).
 
 import argparse
 import glob
+import json
 import os
 import shlex
 import shutil
@@ -69,13 +71,21 @@ def prefix_leftovers(package_files):
     return [path for path in found if os.path.lexists(path) and path not in package_files]
 
 
-def start_as(desk, user, work, argv):
-    """Starts the menu entry's command as `user` with a fresh home and an empty environment."""
+def start_as(desk, user, work, argv, old_store=None):
+    """Starts the menu entry's command as `user` with a fresh home and an empty environment; with
+    old_store, an Access store lies in the data folder first, for the installed reader helper."""
     home = os.path.join(work, user + "-home")
     runtime = os.path.join(work, user + "-runtime")
+    store = os.path.join(home, ".local/share/Quillmark/Quillmark/Sav.qlk")
     for folder in (home, runtime):
         os.makedirs(folder, mode=0o700)
-        shutil.chown(folder, user)
+    if old_store:
+        os.makedirs(os.path.dirname(store))
+        shutil.copy(old_store, store)
+    for folder in (home, runtime):
+        for root, dirs, files in os.walk(folder):
+            for name in [root] + [os.path.join(root, n) for n in dirs + files]:
+                shutil.chown(name, user)
     env = ["env", "-i", "HOME=" + home, "XDG_RUNTIME_DIR=" + runtime, "DISPLAY=" + desk.display,
            "PATH=/usr/local/bin:/usr/bin:/bin", "LANG=C.UTF-8", "QT_ACCESSIBILITY=0", "NO_AT_BRIDGE=1"]
     group = subprocess.run(["id", "-gn", user], capture_output=True, text=True, check=True).stdout.strip()
@@ -92,13 +102,22 @@ def start_as(desk, user, work, argv):
         return None
 
     wait_for("the window of the program started as %s to map" % user, window, timeout=30)
-    store = os.path.join(home, ".local/share/Quillmark/Quillmark/Sav.qlk")
-    wait_for("the store in the data folder of %s" % user, lambda: os.path.isfile(store))
-    with open(store, "rb") as f:
-        if f.read(16) != b"SQLite format 3\0":
-            raise StepFailed("%s is not an SQLite database" % store)
+
+    def sqlite_store():
+        with open(store, "rb") as f:
+            return f.read(16) == b"SQLite format 3\0"
+    wait_for("an SQLite store in the data folder of %s" % user, lambda: os.path.isfile(store) and sqlite_store())
     print("%s: window mapped, store at %s" % (user, store), flush=True)
-    return proc
+    return proc, store
+
+
+def old_access_store(work):
+    """An Access store written by the legacy tests' fixture writer, and the names of its cards."""
+    mdb, report = os.path.join(work, "old.mdb"), os.path.join(work, "old.json")
+    run([sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "legacy", "jetwriter.py"),
+         "full", mdb, report])
+    with open(report, encoding="utf-8") as f:
+        return mdb, {row["Nae"] for row in json.load(f)["tables"]["card"]["rows"]}
 
 
 def main():
@@ -141,9 +160,18 @@ def main():
 
         desk.start()
         argv = exec_line(desktop_file)
-        # An unprivileged player, and root, who could write to the prefix but must not.
-        for user in ("nobody", "root"):
-            proc = start_as(desk, user, work, argv)
+        # An unprivileged player with an old Access store (read by the installed helper), and root
+        # with none, who could write to the prefix but must not.
+        mdb, cards = old_access_store(work)
+        for user, old in (("nobody", mdb), ("root", None)):
+            proc, store = start_as(desk, user, work, argv, old)
+            if old:
+                rows = json.loads(run(["sqlite3", "-json", store, "select Nae from card"], quiet=True).stdout)
+                missing = cards - {r["Nae"] for r in rows}
+                if missing:
+                    raise StepFailed("%d cards of the Access store were not imported" % len(missing))
+                if not glob.glob(store + ".legacy-mdb*"):
+                    raise StepFailed("the Access store was not kept beside the new one")
             leftovers = prefix_leftovers(package_files)
             if leftovers:
                 raise StepFailed("the program run as %s wrote into the prefix: %s" % (user, leftovers))
