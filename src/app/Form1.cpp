@@ -54,7 +54,9 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("Form1Client"));
     setCentralWidget(client);
-    m_w = buildSheet(client);
+    m_builder = std::make_unique<SheetBuilder>(client, m_w);
+    m_values.text[card::ReferenceField] = card::referenceText();
+    buildPage(0); // the page shown at start; the others when their tab is first chosen
     resize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
 
     m_listModel = new CardListModel(this);
@@ -151,38 +153,77 @@ void Form1::startUp()
 
 card::Sheet Form1::readSheet() const
 {
-    card::Sheet sheet;
-    for (int i = 0; i < card::FieldCount; ++i)
-        sheet.text[i] = fieldText(m_w.text[i]);
-    for (int i = 0; i < card::CheckFCount; ++i)
-        sheet.checkF[i] = m_w.checkF[i]->isChecked();
-    for (int i = 0; i < card::CheckWNCount; ++i)
-        sheet.checkWN[i] = m_w.checkWN[i]->isChecked();
+    card::Sheet sheet = m_values;
+    for (int i = 0; i < card::FieldCount; ++i) {
+        if (m_w.text[i])
+            sheet.text[i] = fieldText(m_w.text[i]);
+    }
+    for (int i = 0; i < card::CheckFCount; ++i) {
+        if (m_w.checkF[i])
+            sheet.checkF[i] = m_w.checkF[i]->isChecked();
+    }
+    for (int i = 0; i < card::CheckWNCount; ++i) {
+        if (m_w.checkWN[i])
+            sheet.checkWN[i] = m_w.checkWN[i]->isChecked();
+    }
     return sheet;
 }
 
 void Form1::writeSheet(const card::Sheet& sheet)
 {
+    // Every value is kept for the pages to come; the reference note is fixed.
+    m_values = sheet;
+    m_values.text[card::ReferenceField] = card::referenceText();
     for (int i = 0; i < card::FieldCount; ++i) {
-        if (i != card::ReferenceField)
+        if (i != card::ReferenceField && m_w.text[i])
             setFieldText(m_w.text[i], sheet.text[i]);
     }
-    for (int i = 0; i < card::CheckFCount; ++i)
-        m_w.checkF[i]->setChecked(sheet.checkF[i]);
-    for (int i = 0; i < card::CheckWNCount; ++i)
-        m_w.checkWN[i]->setChecked(sheet.checkWN[i]);
+    for (int i = 0; i < card::CheckFCount; ++i) {
+        if (m_w.checkF[i])
+            m_w.checkF[i]->setChecked(sheet.checkF[i]);
+    }
+    for (int i = 0; i < card::CheckWNCount; ++i) {
+        if (m_w.checkWN[i])
+            m_w.checkWN[i]->setChecked(sheet.checkWN[i]);
+    }
 }
 
 void Form1::ClearSheet()
 {
+    writeSheet(card::Sheet());
+}
+
+bool Form1::isPageBuilt(int page) const
+{
+    return m_builder->isBuilt(page);
+}
+
+void Form1::buildPage(int page)
+{
+    if (page < 0 || page >= SheetBuilder::PageCount || isPageBuilt(page))
+        return;
+    const SheetWidgets before = m_w;
+    m_builder->buildPage(page);
+    // The new controls take the values the sheet holds for them.
     for (int i = 0; i < card::FieldCount; ++i) {
-        if (i != card::ReferenceField)
-            setFieldText(m_w.text[i], QString());
-        if (i < card::CheckFCount)
-            m_w.checkF[i]->setChecked(false);
-        if (i < card::CheckWNCount)
-            m_w.checkWN[i]->setChecked(false);
+        if (!before.text[i] && m_w.text[i] && i != card::ReferenceField)
+            setFieldText(m_w.text[i], m_values.text[i]);
     }
+    for (int i = 0; i < card::CheckFCount; ++i) {
+        if (!before.checkF[i] && m_w.checkF[i])
+            m_w.checkF[i]->setChecked(m_values.checkF[i]);
+    }
+    for (int i = 0; i < card::CheckWNCount; ++i) {
+        if (!before.checkWN[i] && m_w.checkWN[i])
+            m_w.checkWN[i]->setChecked(m_values.checkWN[i]);
+    }
+    emit pageBuilt(page);
+}
+
+void Form1::buildAllPages()
+{
+    for (int page = 0; page < SheetBuilder::PageCount; ++page)
+        buildPage(page);
 }
 
 void Form1::RefreshList()

@@ -36,13 +36,21 @@ public:
     // The settings-write guard of "磁性窗体": null until start-up, 0 while start-up loads the box, 1 after.
     QVariant CtlChk;
 
-    // The sheet, copied to and from a plain snapshot.
+    // The sheet, copied to and from a plain snapshot. Pages not built yet keep their values here
+    // and show them when they are built.
     card::Sheet readSheet() const;
     void writeSheet(const card::Sheet& sheet);
+
+    // The controls of a page are built the first time it is shown. Whatever needs the controls of
+    // every page (rather than the card's values) builds them all first.
+    bool isPageBuilt(int page) const;
+    void buildPage(int page);
+    void buildAllPages();
 
     void RefreshList();
     void ClearSheet();
 
+    // The controls built so far: those of a page not built yet are null.
     const SheetWidgets& widgets() const { return m_w; }
     store::Module1& database() { return *m_db; }
     store::CardStore& cards() { return m_cards; }
@@ -59,6 +67,10 @@ public:
 
     // Title of the program's own message boxes.
     static QString messageTitle();
+
+signals:
+    // The controls of a page have just been built and show the card's current values.
+    void pageBuilt(int page);
 
 public slots:
     void Command1_Click();
@@ -94,6 +106,8 @@ private:
     std::unique_ptr<store::Module1> m_db;
     store::CardStore m_cards;
     SheetWidgets m_w;
+    std::unique_ptr<SheetBuilder> m_builder;
+    card::Sheet m_values; // the card's values, read by the pages not built yet
     CardListModel* m_listModel = nullptr;
     ListMenu* m_listMenu = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down

@@ -83,7 +83,9 @@ void Form1::TabStrip1_Click()
     const int tab = m_w.tabStrip->currentIndex() + 1;
     if (tab < 1 || tab > PageCount)
         return;
-    // The chosen page is shown before the others are hidden, so the area never goes blank.
+    // The chosen page is built on its first showing, and shown before the others are hidden, so the
+    // area never goes blank.
+    buildPage(tab - 1);
     m_w.frameA[tab - 1]->setVisible(true);
     for (int i = 0; i < PageCount; ++i) {
         if (i != tab - 1)

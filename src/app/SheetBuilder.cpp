@@ -222,38 +222,94 @@ QWidget* create(const Item& item, QWidget* parent, SheetWidgets& w)
 
 } // namespace
 
+SheetBuilder::SheetBuilder(QWidget* client, SheetWidgets& widgets)
+    : m_client(client), m_w(widgets), m_built(layout::items().size(), nullptr)
+{
+    client->setFont(windowFont());
+    const std::vector<Item>& table = layout::items();
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (table[i].page < 0 || table[i].kind == Kind::Page)
+            build(i);
+    }
+    linkFocus(0, table.size());
+}
+
+bool SheetBuilder::isBuilt(int page) const
+{
+    return m_pageBuilt[static_cast<size_t>(page)];
+}
+
+void SheetBuilder::buildPage(int page)
+{
+    if (page < 0 || page >= PageCount || isBuilt(page))
+        return;
+    m_pageBuilt[static_cast<size_t>(page)] = true;
+    // Built while hidden, the new controls appear with their page; on screen, they would not.
+    QWidget* frame = m_w.frameA[static_cast<size_t>(page)];
+    const bool onScreen = !frame->isHidden();
+    if (onScreen)
+        frame->hide();
+    const std::vector<Item>& table = layout::items();
+    size_t first = table.size();
+    size_t end = 0;
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (table[i].page == page && !m_built[i]) {
+            build(i);
+            first = qMin(first, i);
+            end = i + 1;
+        }
+    }
+    if (first < end)
+        linkFocus(first, end);
+    if (onScreen)
+        frame->show();
+}
+
+QWidget* SheetBuilder::build(size_t position)
+{
+    const Item& item = layout::items()[position];
+    QWidget* parent = item.parent < 0 ? m_client : m_built[static_cast<size_t>(item.parent)];
+    QWidget* widget = create(item, parent, m_w);
+    m_built[position] = widget;
+
+    widget->setGeometry(toPixels(item.rect));
+    const QString name = layout::objectName(item);
+    if (!name.isEmpty())
+        widget->setObjectName(name);
+    if (!item.name.isEmpty())
+        widget->setAccessibleName(item.name);
+    if (!item.enabled)
+        widget->setEnabled(false);
+    if (item.kind == Kind::SidePanel || item.kind == Kind::Page)
+        widget->setFont(sheetFont());
+    return widget;
+}
+
+void SheetBuilder::linkFocus(size_t first, size_t end)
+{
+    const std::vector<Item>& table = layout::items();
+    QWidget* previous = nullptr;
+    for (size_t i = first; i-- > 0;) {
+        if (m_built[i] && layout::takesFocus(table[i].kind)) {
+            previous = m_built[i];
+            break;
+        }
+    }
+    for (size_t i = first; i < end; ++i) {
+        if (!m_built[i] || !layout::takesFocus(table[i].kind))
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, m_built[i]);
+        previous = m_built[i];
+    }
+}
+
 SheetWidgets buildSheet(QWidget* client)
 {
     SheetWidgets w;
-    client->setFont(windowFont());
-    const std::vector<Item>& table = layout::items();
-    std::vector<QWidget*> built(table.size(), nullptr);
-    QWidget* previousInTabOrder = nullptr;
-
-    for (size_t i = 0; i < table.size(); ++i) {
-        const Item& item = table[i];
-        QWidget* parent = item.parent < 0 ? client : built[static_cast<size_t>(item.parent)];
-        QWidget* widget = create(item, parent, w);
-        built[i] = widget;
-
-        widget->setGeometry(toPixels(item.rect));
-        const QString name = layout::objectName(item);
-        if (!name.isEmpty())
-            widget->setObjectName(name);
-        if (!item.name.isEmpty())
-            widget->setAccessibleName(item.name);
-        if (!item.enabled)
-            widget->setEnabled(false);
-        if (item.kind == Kind::SidePanel || item.kind == Kind::Page) {
-            widget->setFont(sheetFont());
-        }
-
-        if (layout::takesFocus(item.kind)) {
-            if (previousInTabOrder)
-                QWidget::setTabOrder(previousInTabOrder, widget);
-            previousInTabOrder = widget;
-        }
-    }
+    SheetBuilder builder(client, w);
+    for (int page = 0; page < SheetBuilder::PageCount; ++page)
+        builder.buildPage(page);
     return w;
 }
 

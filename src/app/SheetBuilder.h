@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -35,7 +36,34 @@ struct SheetWidgets
     QLabel* labelTras = nullptr;
 };
 
-// Walks the layout table once and builds every control as a child of the client area.
+// Builds the window's controls from the layout table: at once the side panel, the tab strip and the
+// five empty pages; the controls inside a page only when that page is asked for. The Tab order is
+// always that of the table over the controls built so far.
+class SheetBuilder
+{
+public:
+    static constexpr int PageCount = 5;
+
+    // Builds everything outside the pages' contents into widgets.
+    SheetBuilder(QWidget* client, SheetWidgets& widgets);
+
+    bool isBuilt(int page) const;
+    // Builds the controls of one page, once; a page that is on screen shows them at once.
+    void buildPage(int page);
+
+private:
+    QWidget* build(size_t position);
+    // Puts the focus-taking controls built since position first into the Tab order, after the
+    // nearest control before them in the table.
+    void linkFocus(size_t first, size_t end);
+
+    QWidget* m_client;
+    SheetWidgets& m_w;
+    std::vector<QWidget*> m_built; // by position in the layout table; null while not built
+    std::array<bool, PageCount> m_pageBuilt{};
+};
+
+// Walks the layout table once and builds every control, every page included.
 SheetWidgets buildSheet(QWidget* client);
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include "app/Notice.h"
 #include "app/MessageBox.h"
 #include "card/CardRecord.h"
+#include "card/Layout.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +14,9 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -70,6 +73,17 @@ private:
     static inline int s_count = 0;
     QString m_name;
 };
+
+// The fields the layout table places on one page.
+QList<int> fieldsOn(int page)
+{
+    QList<int> out;
+    for (const layout::Item& item : layout::items()) {
+        if (item.kind == layout::Kind::Field && item.page == page)
+            out << item.index;
+    }
+    return out;
+}
 
 bool enabled(const Form1& f, int button)
 {
@@ -150,6 +164,7 @@ private slots:
         MessageBox::setAutoAnswer(true);
         MessageBox::clearHistory();
         m_form = std::make_unique<Form1>(m_dir->path());
+        m_form->buildAllPages();
     }
     void cleanup()
     {
@@ -182,6 +197,55 @@ private slots:
         QVERIFY(QFile::exists(storePath()));
         QVERIFY(MessageBox::history().isEmpty());
         QCOMPARE(form().widgets().combo1->currentText(), QString());
+    }
+
+    void pagesNotBuiltYetKeepTheCardsValues()
+    {
+        m_form.reset();
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QSignalSpy built(m_form.get(), &Form1::pageBuilt);
+        QVERIFY(form().isPageBuilt(0));
+        for (int page = 1; page < 5; ++page) {
+            QVERIFY(!form().isPageBuilt(page));
+            QVERIFY(!fieldsOn(page).isEmpty());
+            for (int i : fieldsOn(page))
+                QVERIFY(!form().widgets().text[i]);
+        }
+        QVERIFY(form().findChildren<app::FieldLine*>().size() < card::FieldCount);
+
+        // Written, read back and cleared without the pages; a card added from them is whole.
+        const card::Sheet typed = fullSheet();
+        form().writeSheet(typed);
+        QVERIFY(form().readSheet() == typed);
+        form().Command1_Click();
+        card::Sheet empty;
+        empty.text[card::ReferenceField] = card::referenceText();
+        QVERIFY(form().readSheet() == empty);
+        form().writeSheet(typed);
+        form().Command2_Click();
+        QVERIFY(form().readSheet() == empty);
+        pick(0);
+        QVERIFY(form().readSheet() == typed);
+        QCOMPARE(built.size(), 0);
+
+        // A page built later shows the values of the moment, and its edits are read.
+        form().widgets().tabStrip->setCurrentIndex(4);
+        QVERIFY(form().isPageBuilt(4) && !form().widgets().frameA[4]->isHidden());
+        QCOMPARE(built.size(), 1);
+        QCOMPARE(built.first().first().toInt(), 4);
+        for (int i : fieldsOn(4))
+            QCOMPARE(field(i), typed.text[i]);
+        setField(fieldsOn(4).first(), QStringLiteral("改过"));
+        QCOMPARE(form().readSheet().text[fieldsOn(4).first()], QStringLiteral("改过"));
+        form().ClearSheet();
+        form().buildAllPages();
+        QCOMPARE(built.size(), 4);
+        QVERIFY(form().readSheet() == empty);
+        for (int i = 0; i < card::CheckWNCount; ++i)
+            QVERIFY(!form().widgets().checkWN[i]->isChecked());
+        pick(0);
+        QVERIFY(form().readSheet() == typed);
+        QCOMPARE(field(fieldsOn(3).last()), typed.text[fieldsOn(3).last()]);
     }
 
     void listMenuNamesTheLineUnderThePointerAndLeavesTheSelection()

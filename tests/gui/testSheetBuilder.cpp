@@ -29,10 +29,12 @@ private slots:
     void geometryFollowsTheTable();
     void initialContents();
     void focusChainFollowsTheTable();
+    void pagesBuiltLaterJoinTheTableOrder();
     void tabWalksTheVisiblePage();
 
 private:
     QWidget* widgetOf(const Item& item) const;
+    static void checkFocusChain(const std::vector<QWidget*>& expected);
 
     std::unique_ptr<QWidget> m_client;
     app::SheetWidgets m_w;
@@ -155,6 +157,11 @@ void TestSheetBuilder::focusChainFollowsTheTable()
         if (layout::takesFocus(item.kind))
             expected.push_back(widgetOf(item));
     }
+    checkFocusChain(expected);
+}
+
+void TestSheetBuilder::checkFocusChain(const std::vector<QWidget*>& expected)
+{
     const std::set<QWidget*> members(expected.begin(), expected.end());
     QCOMPARE(members.size(), expected.size());
     std::vector<QWidget*> walked;
@@ -167,6 +174,47 @@ void TestSheetBuilder::focusChainFollowsTheTable()
     QCOMPARE(walked.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
         QVERIFY2(walked[i] == expected[i], qPrintable(expected[i]->objectName()));
+}
+
+void TestSheetBuilder::pagesBuiltLaterJoinTheTableOrder()
+{
+    QWidget client;
+    app::SheetWidgets w;
+    app::SheetBuilder builder(&client, w);
+    const auto builtOf = [&](const Item& item) {
+        return client.findChild<QWidget*>(layout::objectName(item));
+    };
+    // At first: the side panel, the tab strip and the empty pages; nothing inside a page.
+    for (const Item& item : layout::items()) {
+        if (!layout::objectName(item).isEmpty())
+            QVERIFY2((builtOf(item) != nullptr) == (item.page < 0 || item.kind == Kind::Page),
+                     qPrintable(layout::objectName(item)));
+    }
+    QVERIFY(w.command[0] && w.list1 && w.tabStrip && w.frameA[4]);
+    QVERIFY(!builder.isBuilt(0));
+
+    // Pages built out of order, one of them on screen, end in the order of the table, named.
+    client.show();
+    w.frameA[2]->show();
+    for (int page : {3, 1, 2, 4, 3, 0}) {
+        builder.buildPage(page);
+        QVERIFY(builder.isBuilt(page));
+    }
+    std::vector<QWidget*> expected;
+    for (const Item& item : layout::items()) {
+        if (layout::objectName(item).isEmpty())
+            continue;
+        QWidget* widget = builtOf(item);
+        if (!item.name.isEmpty())
+            QCOMPARE(widget->accessibleName(), item.name);
+        if (layout::takesFocus(item.kind))
+            expected.push_back(widget);
+        if (item.page == 2 && item.kind != Kind::Page)
+            QVERIFY2(widget->isVisible(), qPrintable(layout::objectName(item)));
+    }
+    checkFocusChain(expected);
+    QCOMPARE(client.findChildren<app::FieldLine*>().size() + client.findChildren<app::FieldText*>().size(),
+             qsizetype(card::FieldCount));
 }
 
 void TestSheetBuilder::tabWalksTheVisiblePage()
