@@ -1,11 +1,18 @@
-// The floor of the start-up figure: the smallest Qt Widgets program that shows a window.
+// The floors of the start-up figure: the smallest Qt Widgets program that shows a window and, built
+// with FLOOR_CHINESE_LINE, the same window showing one line of Chinese text (which brings in the
+// font set-up and text layout that any window with words on it pays for).
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+#ifdef FLOOR_CHINESE_LINE
+    QLabel window(QStringLiteral("羽笔卷宗：一行中文"));
+#else
     QWidget window;
+#endif
     window.resize(640, 480);
     window.show();
     return QApplication::exec();

@@ -49,24 +49,29 @@ bool measureStartup(bench::Results& results, const QList<int>& sizes, const QMap
     }
     const double pollMs = 1;
     const int settleMs = 300;
-    // One start each of the floor and of ours per size, in turn: slow drifts of the machine's load
+    // One start each of the two floors and of ours per size, in turn: slow drifts of the machine's load
     // touch both sides of every ratio alike.
     for (int round = 0; round <= reps; ++round) {
         for (int n : sizes) {
             const QString key = QString::number(n);
             const bench::StartupResult floor = bench::watchStartup(
                 display.name(), QStringLiteral(QUILLMARK_FLOOR_WINDOW), pollMs, settleMs, 0);
+            const bench::StartupResult text = bench::watchStartup(
+                display.name(), QStringLiteral(QUILLMARK_FLOOR_TEXT), pollMs, settleMs, 0);
             const bench::StartupResult ours =
                 bench::watchStartup(display.name(), programs[n], pollMs, settleMs, 0);
-            if (!floor.mapped || !ours.mapped) {
-                say(QStringLiteral("start-up: ") + floor.error + QLatin1Char(' ') + ours.error);
+            if (!floor.mapped || !text.mapped || !ours.mapped) {
+                say(QStringLiteral("start-up: ") + floor.error + QLatin1Char(' ') + text.error +
+                    QLatin1Char(' ') + ours.error);
                 return false;
             }
             if (round == 0)
                 continue; // the first round fills the file caches
             results[QStringLiteral("startFloor.") + key].add(floor.msToMapped);
+            results[QStringLiteral("startText.") + key].add(text.msToMapped);
             results[QStringLiteral("startOurs.") + key].add(ours.msToMapped);
             results[QStringLiteral("rssFloor.") + key].add(floor.peakRssMb);
+            results[QStringLiteral("rssText.") + key].add(text.peakRssMb);
             results[QStringLiteral("rssOurs.") + key].add(ours.peakRssMb);
         }
     }
