@@ -23,7 +23,7 @@ namespace app {
 
 namespace {
 
-constexpr int PageCount = 5;
+constexpr int PageCount = SheetBuilder::PageCount;
 constexpr int RestingTicks = 16; // a quarter second of quick ticks without a move
 // Outer window widths (frame included) of the narrowed and the wide window, in twips.
 constexpr double NarrowWidthTwips = 6300;

@@ -53,8 +53,8 @@ public:
 
 private:
     QWidget* build(size_t position);
-    // Puts the focus-taking controls built since position first into the Tab order, after the
-    // nearest control before them in the table.
+    // Puts the focus-taking controls at table positions first..end-1 into the Tab order, after the
+    // nearest control before them in the table that is built.
     void linkFocus(size_t first, size_t end);
 
     QWidget* m_client;

@@ -140,8 +140,8 @@ bool open(Subject& s, const QString& storeDir, int cards, const card::Sheet& new
         return false;
     }
     s.untilRebuild = std::make_unique<UntilRebuild>(form);
-    // The first showing of each other page builds it (timed up to its first paint); the rounds then run on the whole sheet, as a
-    // player's window is once every tab has been looked at.
+    // The first showing of each other page builds it (timed up to its first paint); the rounds then
+    // run on the whole sheet, as a player's window is once every tab has been looked at.
     QTabBar* tabs = form.widgets().tabStrip;
     for (int page = 1; page < tabs->count(); ++page) {
         const double build = timed([&] {
