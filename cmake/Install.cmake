@@ -58,6 +58,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillmark.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Plug-ins the library dependencies do not show: the SQLite driver and the X11 platform.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

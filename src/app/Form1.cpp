@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/CardListModel.h"
+#include "app/CardTransfer.h"
 #include "app/FieldWidgets.h"
 #include "app/ListMenu.h"
 #include "app/MessageBox.h"
@@ -91,6 +92,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     connect(m_w.labelLR, &ClickLabel::clicked, this, &Form1::LabelLR_Click);
 
     startUp();
+    // Card files, PDF and print from the list's context menu and Ctrl+E, Ctrl+P.
+    new CardTransfer(*this);
 }
 
 Form1::~Form1()

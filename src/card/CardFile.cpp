@@ -216,7 +216,8 @@ CardFileResult parseCardFile(const QByteArray& bytes)
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        result.error = QStringLiteral("文件不是完整的角色卡文件（JSON 格式错误，位置 %1）。").arg(parseError.offset);
+        result.error =
+            QStringLiteral("文件不是完整的角色卡文件（JSON 格式错误，位置 %1）。").arg(parseError.offset);
         return result;
     }
     if (!doc.isObject()) {
@@ -249,7 +250,8 @@ CardFileResult parseCardFile(const QByteArray& bytes)
         return result;
     }
     Sheet sheet;
-    if (!readFields(fields.toArray(), sheet, &result.error) || !readBoxes(boxes.toArray(), sheet, &result.error))
+    if (!readFields(fields.toArray(), sheet, &result.error) ||
+        !readBoxes(boxes.toArray(), sheet, &result.error))
         return result;
     result.ok = true;
     result.sheet = std::move(sheet);
@@ -328,8 +330,8 @@ QString cardFileBaseName(const QString& cardName)
                                          QStringLiteral("NUL")};
     const QString stem = base.section(QLatin1Char('.'), 0, 0).toUpper();
     const bool device = reserved.contains(stem) ||
-                        (stem.size() == 4 && (stem.startsWith(QLatin1String("COM")) ||
-                                              stem.startsWith(QLatin1String("LPT"))) &&
+                        (stem.size() == 4 &&
+                         (stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"))) &&
                          stem.at(3).isDigit());
     if (device)
         base.prepend(QLatin1Char('_'));

@@ -27,7 +27,8 @@ Sheet hostileSheet()
     }
     s.text[0] = QStringLiteral(" O'Brien 全\u00a0");
     s.text[25] = QStringLiteral("\r\n第一行\r\n\r\n  ");
-    s.text[300] = QString(1024 * 1024 / 8, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("笔记\r\n"));
+    s.text[300] =
+        QString(1024 * 1024 / 8, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("笔记\r\n"));
     for (int i = 0; i < card::CheckFCount; ++i)
         s.checkF[i] = i % 3 == 0;
     for (int i = 0; i < card::CheckWNCount; ++i)
@@ -109,30 +110,33 @@ private slots:
         QTest::newRow("an array") << QByteArray("[1, 2]") << QStringLiteral("不是角色卡文件");
         QTest::newRow("other format") << withRoot("format", QStringLiteral("x")) << QStringLiteral("format");
         QTest::newRow("no version") << withRoot("version", QJsonValue::Undefined) << QStringLiteral("版本");
-        QTest::newRow("version as text") << withRoot("version", QStringLiteral("1")) << QStringLiteral("版本");
+        QTest::newRow("version as text")
+            << withRoot("version", QStringLiteral("1")) << QStringLiteral("版本");
         QTest::newRow("newer version") << withRoot("version", 2) << QStringLiteral("版本（2）比本程序");
         QTest::newRow("fields not a list") << withRoot("fields", 3) << QStringLiteral("fields");
-        QTest::newRow("text a number")
-            << withEntry("fields", 4, QJsonObject{{"index", 4}, {"text", 12}}) << QStringLiteral("text 不是文字");
+        QTest::newRow("text a number") << withEntry("fields", 4, QJsonObject{{"index", 4}, {"text", 12}})
+                                       << QStringLiteral("text 不是文字");
         QTest::newRow("index as text")
             << withEntry("fields", 4, QJsonObject{{"index", "4"}, {"text", "x"}}) << QStringLiteral("index");
-        QTest::newRow("index 301")
-            << withEntry("fields", 4, QJsonObject{{"index", 301}, {"text", "x"}}) << QStringLiteral("index");
-        QTest::newRow("index 289")
-            << withEntry("fields", 4, QJsonObject{{"index", 289}, {"text", "x"}}) << QStringLiteral("289 除外");
-        QTest::newRow("index 2.5")
-            << withEntry("fields", 4, QJsonObject{{"index", 2.5}, {"text", "x"}}) << QStringLiteral("index");
-        QTest::newRow("field twice")
-            << withEntry("fields", 4, QJsonObject{{"index", 3}, {"text", "x"}}) << QStringLiteral("重复");
+        QTest::newRow("index 301") << withEntry("fields", 4, QJsonObject{{"index", 301}, {"text", "x"}})
+                                   << QStringLiteral("index");
+        QTest::newRow("index 289") << withEntry("fields", 4, QJsonObject{{"index", 289}, {"text", "x"}})
+                                   << QStringLiteral("289 除外");
+        QTest::newRow("index 2.5") << withEntry("fields", 4, QJsonObject{{"index", 2.5}, {"text", "x"}})
+                                   << QStringLiteral("index");
+        QTest::newRow("field twice") << withEntry("fields", 4, QJsonObject{{"index", 3}, {"text", "x"}})
+                                     << QStringLiteral("重复");
         QTest::newRow("entry not an object") << withEntry("fields", 0, 7) << QStringLiteral("不是对象");
         QTest::newRow("tick as text")
             << withEntry("boxes", 0, QJsonObject{{"box", "CheckF"}, {"index", 0}, {"ticked", "yes"}})
             << QStringLiteral("ticked");
-        QTest::newRow("box 57")
-            << withEntry("boxes", 40, QJsonObject{{"box", "CheckWN"}, {"index", 57}, {"ticked", true}})
-            << QStringLiteral("0 到 56");
-        QTest::newRow("unknown box")
-            << withEntry("boxes", 0, QJsonObject{{"box", "CheckX"}, {"index", 0}, {"ticked", true}}) << QStringLiteral("box");
+        QTest::newRow("box 57") << withEntry("boxes", 40,
+                                             QJsonObject{{"box", "CheckWN"}, {"index", 57}, {"ticked", true}})
+                                << QStringLiteral("0 到 56");
+        QTest::newRow("unknown box") << withEntry(
+                                            "boxes", 0,
+                                            QJsonObject{{"box", "CheckX"}, {"index", 0}, {"ticked", true}})
+                                     << QStringLiteral("box");
         QTest::newRow("lone surrogate")
             << QByteArray(R"({"format":"quillmark-card","version":1,"fields":[{"index":3,"text":"\ud800"}]})")
             << QStringLiteral("无效的字符");
@@ -187,7 +191,8 @@ private slots:
         s.text[3] = QStringLiteral("Sehanine-Moon"); // "-" is fine outside the list-entry fields
         QCOMPARE(card::refusedCharacterError(s), QString());
         s.text[300] = QStringLiteral("a@b");
-        QVERIFY(card::refusedCharacterError(s).contains(QStringLiteral("字段 300（战役及跑团笔记）中含有“@”")));
+        QVERIFY(
+            card::refusedCharacterError(s).contains(QStringLiteral("字段 300（战役及跑团笔记）中含有“@”")));
         s.text[300].clear();
         s.text[6] = QStringLiteral("3-4");
         QVERIFY(card::refusedCharacterError(s).contains(QStringLiteral("字段 6（等级）中含有“-”")));

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QIODevice;
+class QWidget;
+
+namespace app {
+
+// The file dialogs of the card transfers (Qt's own dialogs, the same on every platform) and the one
+// way they write: a new file only, through a temporary file renamed into place.
+namespace files {
+
+// The dialogs return an empty answer when cancelled.
+QString chooseSaveFile(QWidget* parent, const QString& title, const QString& suggestedPath,
+                       const QString& filter);
+QStringList chooseOpenFiles(QWidget* parent, const QString& title, const QString& folder,
+                            const QString& filter);
+QString chooseFolder(QWidget* parent, const QString& title, const QString& folder);
+
+// fileName in folder, or "name (2).ext", "name (3).ext"... when it is taken.
+QString freePath(const QString& folder, const QString& fileName);
+
+// Writes a file that does not exist yet: fill writes the content, then it is synced and renamed into
+// place. An existing file is never replaced. On failure error says why and nothing is left behind.
+bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error);
+
+} // namespace files
+
+} // namespace app

@@ -1,0 +1,414 @@
+// Cards leaving the window and coming back: card files out and in, PDF and print, "复制为新角色", and
+// the shortcuts of the selected card, driven through the list's context menu offscreen.
+#include "../core/StoreProbe.h"
+#include "app/CardTransfer.h"
+#include "app/FieldWidgets.h"
+#include "app/Form1.h"
+#include "app/ListMenu.h"
+#include "app/MessageBox.h"
+#include "app/SheetPrint.h"
+#include "card/CardFile.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using app::Form1;
+
+namespace {
+
+// Answers the next file dialog with these paths, as a player would pick them.
+void answerFileDialog(const QString& path)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->deleteLater();
+        // The whole path typed into the name box, as a player may; it is taken as it stands.
+        dialog->selectFile(path);
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            edit->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    timer->start(10);
+}
+
+// Every value of both rows of every card, as hexadecimal bytes, in name order.
+QList<QStringList> storedBytes(const QString& storePath)
+{
+    QString columns = QStringLiteral("hex(Nae), hex(Info), hex(Chk)");
+    for (const char* column : card::NoteColumns)
+        columns += QStringLiteral(", hex(%1)").arg(QLatin1String(column));
+    QList<QStringList> rows =
+        probe::rows(storePath, QStringLiteral("SELECT %1 FROM card ORDER BY Nae").arg(columns));
+    rows += probe::rows(storePath,
+                        QStringLiteral("SELECT hex(Nam), hex(lv), hex(race), hex(tra), hex(cmp) FROM lstt "
+                                       "ORDER BY Nam"));
+    return rows;
+}
+
+// The text pdftotext finds on one page of a PDF.
+QString pdfText(const QString& pdf, int page)
+{
+    QProcess p;
+    const QString n = QString::number(page);
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(60000);
+    const QString info = QString::fromUtf8(p.readAllStandardOutput());
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+class TestCardTransfer : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir* m_dir = nullptr;
+    std::unique_ptr<Form1> m_form;
+
+    Form1& form() { return *m_form; }
+    app::CardTransfer& transfer() { return *form().findChild<app::CardTransfer*>(); }
+    QString storePath() const { return m_dir->filePath(QStringLiteral("one/Sav.qlk")); }
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    bool enabled(int button) { return form().widgets().command[button]->isEnabled(); }
+    QString lastText() const
+    {
+        return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text;
+    }
+
+    void addCard(const card::Sheet& sheet)
+    {
+        form().Command1_Click();
+        form().writeSheet(sheet);
+        form().Command2_Click();
+    }
+    static card::Sheet named(const QString& name)
+    {
+        card::Sheet s;
+        s.text[0] = name;
+        return s;
+    }
+    int rowOf(const QString& name)
+    {
+        QAbstractItemModel* model = form().widgets().list1->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (model->index(r, 0).data().toString().startsWith(name + QLatin1Char('-')))
+                return r;
+        }
+        return -1;
+    }
+    void pick(const QString& name)
+    {
+        QListView* list = form().widgets().list1;
+        list->selectionModel()->select(list->model()->index(rowOf(name), 0),
+                                       QItemSelectionModel::ClearAndSelect);
+    }
+    // Opens the context menu on the line of that card (or below the lines) and fires an item.
+    void menuItem(const QString& cardName, const QString& item)
+    {
+        QListView* list = form().widgets().list1;
+        const QPoint at = cardName.isEmpty()
+                              ? QPoint(5, list->viewport()->height() - 2)
+                              : list->visualRect(list->model()->index(rowOf(cardName), 0)).center();
+        form().listMenu()->prepare(at);
+        for (QAction* action : form().listMenu()->menu()->actions()) {
+            if (action->text() == item) {
+                QVERIFY2(action->isEnabled(), qPrintable(item));
+                action->trigger();
+                return;
+            }
+        }
+        QFAIL(qPrintable(QStringLiteral("no menu item ") + item));
+    }
+    QByteArray writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(path(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return bytes;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        QVERIFY(m_dir->isValid());
+        MessageBox::setAutoAnswer(true);
+        MessageBox::clearHistory();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("one")) &&
+                QDir(m_dir->path()).mkdir(QStringLiteral("two")));
+        m_form = std::make_unique<Form1>(m_dir->filePath(QStringLiteral("one")));
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        delete m_dir;
+    }
+
+    void theMenuOffersEachItemWhereItApplies()
+    {
+        addCard(named(QStringLiteral("Ann")));
+        QMenu* menu = form().listMenu()->menu();
+        QStringList texts, needLine;
+        form().listMenu()->prepare(QPoint(5, form().widgets().list1->viewport()->height() - 2));
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            texts << a->text();
+            if (!a->isEnabled())
+                needLine << a->text();
+        }
+        QCOMPARE(texts, (QStringList{"导出角色卡…", "导出为PDF…", "打印…", "复制为新角色", "导入角色卡…",
+                                     "导出全部角色卡…"}));
+        QCOMPARE(needLine, (QStringList{"导出角色卡…", "导出为PDF…", "打印…", "复制为新角色"}));
+    }
+
+    void exportThenImportGivesBackBothRowsByteForByte()
+    {
+        card::Sheet hostile;
+        for (int i = 1; i < card::FieldCount; ++i)
+            hostile.text[i] = QStringLiteral("  v%1\u00a0😀 שָׁלוֹם عربي \t").arg(i);
+        hostile.text[card::ReferenceField].clear();
+        hostile.text[0] = QStringLiteral(" O'Brien/全\u00a0");
+        hostile.text[6] = QStringLiteral("3");
+        hostile.text[25] = QStringLiteral("\r\n第一行\r\n\r\n  ");
+        hostile.text[300] =
+            QString(1024 * 1024 / 4, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("笔\r\n"));
+        hostile.checkF[0] = hostile.checkWN[56] = true;
+        addCard(hostile);
+        addCard(named(QStringLiteral("Bob")));
+
+        // The dialog offers a safe file name; an existing file is never replaced.
+        const QByteArray kept = writeFile(QStringLiteral("taken.json"), "not mine");
+        answerFileDialog(path(QStringLiteral("taken.json")));
+        menuItem(hostile.text[0], QStringLiteral("导出角色卡…"));
+        QVERIFY(lastText().contains(QStringLiteral("已经存在")));
+        QFile taken(path(QStringLiteral("taken.json")));
+        QVERIFY(taken.open(QIODevice::ReadOnly));
+        QCOMPARE(taken.readAll(), kept);
+
+        answerFileDialog(path(QStringLiteral("card.json")));
+        menuItem(hostile.text[0], QStringLiteral("导出角色卡…"));
+        QVERIFY(QFile::exists(path(QStringLiteral("card.json"))));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 2); // no temporary file left
+
+        Form1 second(m_dir->filePath(QStringLiteral("two")));
+        auto* transfer = second.findChild<app::CardTransfer*>();
+        QCOMPARE(transfer->importFiles({path(QStringLiteral("card.json"))}), 1);
+        const QList<QStringList> before = storedBytes(storePath());
+        const QList<QStringList> after = storedBytes(m_dir->filePath(QStringLiteral("two/Sav.qlk")));
+        QCOMPARE(after.size(), 2);
+        QVERIFY(before.contains(after[0]));
+        QVERIFY(before.contains(after[1]));
+    }
+
+    void aTakenNameIsOfferedAFreeNameOrSkipped()
+    {
+        addCard(named(QStringLiteral("Ann")));
+        addCard(named(QStringLiteral("Ann (2)")));
+        card::Sheet other = named(QStringLiteral("Ann"));
+        other.text[3] = QStringLiteral("from the file");
+        writeFile(QStringLiteral("ann.json"), card::writeCardFile(other));
+        const QString store = storePath();
+        const QList<QStringList> before = storedBytes(store);
+
+        MessageBox::setNextAnswer(MessageBox::No);
+        QCOMPARE(transfer().importFiles({path(QStringLiteral("ann.json"))}), 0);
+        QVERIFY(lastText().contains(QStringLiteral("“Ann (3)”")));
+        QCOMPARE(storedBytes(store), before);
+
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QCOMPARE(transfer().importFiles({path(QStringLiteral("ann.json"))}), 1);
+        QCOMPARE(probe::rows(store, QStringLiteral("SELECT Nae FROM card ORDER BY Nae")),
+                 (QList<QStringList>{{"Ann"}, {"Ann (2)"}, {"Ann (3)"}}));
+        pick(QStringLiteral("Ann (3)"));
+        QCOMPARE(app::fieldText(form().widgets().text[3]), QStringLiteral("from the file"));
+        pick(QStringLiteral("Ann"));
+        QCOMPARE(app::fieldText(form().widgets().text[3]), QString()); // never overwritten
+    }
+
+    void refusedFilesWriteNothing()
+    {
+        card::Sheet at = named(QStringLiteral("Ann"));
+        at.text[300] = QStringLiteral("a@b");
+        card::Sheet dash = named(QStringLiteral("Bob"));
+        dash.text[8] = QStringLiteral("half-elf");
+        writeFile(QStringLiteral("at.json"), card::writeCardFile(at));
+        writeFile(QStringLiteral("dash.json"), card::writeCardFile(dash));
+        writeFile(QStringLiteral("noname.json"), card::writeCardFile(card::Sheet()));
+        writeFile(QStringLiteral("cut.json"), card::writeCardFile(named(QStringLiteral("Cy"))).left(900));
+        const QStringList files = {path("at.json"), path("dash.json"), path("noname.json"), path("cut.json"),
+                                   path("gone.json")};
+        QCOMPARE(transfer().importFiles(files), 0);
+        QStringList texts;
+        for (const MessageBox::Shown& shown : MessageBox::history())
+            texts << shown.text;
+        QCOMPARE(texts.size(), 5);
+        QVERIFY(texts[0].contains(QStringLiteral("字段 300（战役及跑团笔记）中含有“@”")));
+        QVERIFY(texts[1].contains(QStringLiteral("字段 8（种族）中含有“-”")));
+        QVERIFY(texts[2].contains(QStringLiteral("没有名字")));
+        QVERIFY(texts[3].contains(QStringLiteral("“cut.json”没有导入")));
+        QVERIFY(texts[4].contains(QStringLiteral("找不到文件")));
+        QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT COUNT(*) FROM card")),
+                 QList<QStringList>{{"0"}});
+    }
+
+    void copyAsNewStartsANewCardFromAStoredOne()
+    {
+        card::Sheet ann = named(QStringLiteral("Ann"));
+        ann.text[3] = QStringLiteral("Pelor");
+        ann.text[300] = QStringLiteral("notes");
+        ann.checkWN[2] = true;
+        addCard(ann);
+        addCard(named(QStringLiteral("Bob")));
+        form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
+        pick(QStringLiteral("Bob"));
+        form().widgets().tabStrip->setCurrentIndex(3);
+
+        menuItem(QStringLiteral("Ann"), QStringLiteral("复制为新角色"));
+        card::Sheet wanted = ann;
+        wanted.text[0].clear();
+        wanted.text[card::ReferenceField] = card::referenceText();
+        QVERIFY(form().readSheet() == wanted);
+        QCOMPARE(form().widgets().tabStrip->currentIndex(), 0);
+        QCOMPARE(QApplication::focusWidget(), form().widgets().text[0]);
+        QVERIFY(enabled(0) && enabled(1) && !enabled(2) && !enabled(3));
+        QCOMPARE(form().widgets().list1->selectionModel()->selectedIndexes().first().row(), rowOf("Bob"));
+
+        app::setFieldText(form().widgets().text[0], QStringLiteral("Ann"));
+        form().Command2_Click(); // the name check of "新增" still holds
+        QVERIFY(lastText().contains(QStringLiteral("已存在")));
+        app::setFieldText(form().widgets().text[0], QStringLiteral("Cyd"));
+        form().Command2_Click();
+        pick(QStringLiteral("Cyd"));
+        wanted.text[0] = QStringLiteral("Cyd");
+        QVERIFY(form().readSheet() == wanted);
+    }
+
+    void thePdfHasEveryPageAndEveryTypedWordWhileTheWindowStaysAsItWas()
+    {
+        card::Sheet s = named(QStringLiteral("Ann"));
+        const int onPage[] = {13, 290, 207, 288, 264}; // one field on each tab page
+        for (int p = 0; p < 5; ++p)
+            s.text[onPage[p]] = QStringLiteral("P%1x").arg(p);
+        QStringList words;
+        for (int w = 0; w < 3000; ++w)
+            words << QStringLiteral("W%1").arg(w, 4, 10, QLatin1Char('0'));
+        s.text[300] = words.join(QLatin1Char(' '));
+        s.text[5] = QStringLiteral("Long%1End").arg(QString(200, QLatin1Char('y'))); // one line, too wide
+        addCard(s);
+        addCard(named(QStringLiteral("Bob")));
+        pick(QStringLiteral("Bob"));
+        app::setFieldText(form().widgets().text[3], QStringLiteral("unsaved"));
+        const card::Sheet sheetBefore = form().readSheet();
+        const QList<bool> buttonsBefore = {enabled(0), enabled(1), enabled(2), enabled(3)};
+
+        answerFileDialog(path(QStringLiteral("ann.pdf")));
+        menuItem(QStringLiteral("Ann"), QStringLiteral("导出为PDF…"));
+        const QString pdf = path(QStringLiteral("ann.pdf"));
+        QVERIFY(QFile::exists(pdf));
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+                 "pdftotext (poppler-utils) is needed");
+        const int pages = pdfPages(pdf);
+        QVERIFY2(pages > 5, qPrintable(QString::number(pages)));
+        for (int p = 0; p < 5; ++p) {
+            const QString text = pdfText(pdf, p + 1);
+            QVERIFY2(text.contains(QStringLiteral("Ann")), qPrintable(text.left(200)));
+            QVERIFY2(text.contains(app::SheetPrint::pageTitles()[p].left(1)), qPrintable(text.left(200)));
+            QVERIFY2(text.contains(s.text[onPage[p]]), qPrintable(QStringLiteral("page %1").arg(p + 1)));
+            QVERIFY(text.contains(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+        }
+        QString rest;
+        for (int p = 6; p <= pages; ++p)
+            rest += pdfText(pdf, p);
+        rest.remove(QLatin1Char('\n'));
+        for (const QString& word : words)
+            QVERIFY2(rest.contains(word), qPrintable(word));
+        QVERIFY(rest.contains(s.text[5]));
+
+        QVERIFY(form().readSheet() == sheetBefore);
+        QCOMPARE((QList<bool>{enabled(0), enabled(1), enabled(2), enabled(3)}), buttonsBefore);
+        QCOMPARE(form().widgets().list1->selectionModel()->selectedIndexes().first().row(), rowOf("Bob"));
+    }
+
+    void printingFollowsThePrintersPaper()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path(QStringLiteral("letter.pdf")));
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        QCOMPARE(app::SheetPrint::render(printer, named(QStringLiteral("Ann")), QDate(2026, 1, 2)), 5);
+        QProcess p;
+        p.start(QStringLiteral("pdfinfo"), {path(QStringLiteral("letter.pdf"))});
+        p.waitForFinished(60000);
+        QVERIFY(
+            QString::fromUtf8(p.readAllStandardOutput()).contains(QStringLiteral("792 x 612 pts (letter)")));
+    }
+
+    void theShortcutsActOnTheSelectedCardOnly()
+    {
+        addCard(named(QStringLiteral("Ann")));
+        QShortcut* exportKey = transfer().exportShortcut();
+        QCOMPARE(exportKey->key(), QKeySequence(QStringLiteral("Ctrl+E")));
+        QCOMPARE(transfer().printShortcut()->key(), QKeySequence(QStringLiteral("Ctrl+P")));
+        QCOMPARE(exportKey->context(), Qt::WindowShortcut);
+        QVERIFY(!exportKey->isEnabled() && !transfer().printShortcut()->isEnabled());
+        pick(QStringLiteral("Ann"));
+        QVERIFY(exportKey->isEnabled() && transfer().printShortcut()->isEnabled());
+        answerFileDialog(path(QStringLiteral("selected.json")));
+        emit exportKey->activated();
+        const card::CardFileResult back = card::readCardFile(path(QStringLiteral("selected.json")));
+        QVERIFY2(back.ok, qPrintable(back.error));
+        QCOMPARE(back.sheet.text[0], QStringLiteral("Ann"));
+        form().RefreshList(); // nothing selected any more
+        QVERIFY(!exportKey->isEnabled() && !transfer().printShortcut()->isEnabled());
+    }
+
+    void exportAllWritesOneFilePerCardIntoAFolder()
+    {
+        addCard(named(QStringLiteral("a/b")));
+        addCard(named(QStringLiteral("a_b")));
+        addCard(named(QStringLiteral("Cy")));
+        QDir(m_dir->path()).mkdir(QStringLiteral("out"));
+        writeFile(QStringLiteral("out/Cy.json"), "someone else's");
+        answerFileDialog(path(QStringLiteral("out")));
+        menuItem({}, QStringLiteral("导出全部角色卡…"));
+        QStringList written = QDir(path(QStringLiteral("out"))).entryList(QDir::Files);
+        written.sort();
+        QCOMPARE(written, (QStringList{"Cy (2).json", "Cy.json", "a_b (2).json", "a_b.json"}));
+        QStringList names;
+        for (const char* f : {"Cy (2).json", "a_b (2).json", "a_b.json"})
+            names << card::readCardFile(path(QStringLiteral("out/") + QString::fromUtf8(f))).sheet.text[0];
+        names.sort();
+        QCOMPARE(names, (QStringList{"Cy", "a/b", "a_b"}));
+    }
+};
+
+QTEST_MAIN(TestCardTransfer)
+#include "testCardTransfer.moc"
