@@ -283,3 +283,75 @@ def delete(run):
         expect_list(run, desk, prog, ["龙-Lv.---"])
     with run.step("closing the window ends the program"):
         close_by_window_manager(desk, prog)
+
+
+# ---------------------------------------------------------------------------------------------
+# 5. A card leaves in a card file and comes back in a fresh program folder
+
+def card_bytes(store):
+    """Both rows of every card, each value as hexadecimal bytes."""
+    card = store.query("select %s from card order by Nae" % ", ".join("hex(%s) as %s" % (c, c) for c in CARD_COLUMNS))
+    lstt = store.query("select hex(Nam) as Nam, hex(lv) as lv, hex(race) as race, hex(tra) as tra, "
+                       "hex(cmp) as cmp from lstt order by Nam")
+    return card, lstt
+
+
+def answer_file_dialog(desk, prog, title, path):
+    """The program's own file dialog: the whole path typed into its name box, then Return."""
+    dialog = wait_for("the dialog %r" % title, lambda: prog.windows_named(title))[0]
+    desk.run(["xdotool", "windowactivate", "--sync", str(dialog)])
+    desk.key("ctrl+a")
+    desk.type(path)
+    desk.key("Return")
+    wait_for("the dialog %r to close" % title, lambda: not prog.windows_named(title))
+
+
+def save_menu_picture(run, desk, prog):
+    """The context menu open on the first line, for the README."""
+    x, y, w, h = run.rect("listline")
+    ox, oy = prog.origin()
+    menu = wait_for("the context menu", lambda: [win for win in desk.search(["--onlyvisible", "--pid", str(prog.proc.pid)])
+                                                 if win != prog.win and desk.geometry(win)[3] > 100])[0]
+    mx, my, mw, mh, _ = desk.geometry(menu)
+    left, top = ox + x - 8, oy + y - 8
+    width, height = max(mx + mw, ox + x + w) - left + 8, max(my + mh, oy + y + h) - top + 8
+    os.makedirs(run.pictures, exist_ok=True)
+    settle(lambda: desk.geometry(menu))
+    desk.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, left, top),
+              os.path.join(run.pictures, "list-menu.png")], timeout=20)
+
+
+def card_files(run):
+    desk = run.desktop(wm=True)
+    store = two_card_store(run, desk)
+    prog = run.program(desk)
+    exported = os.path.join(run.work, "exported", "ailin.json")
+    os.makedirs(os.path.dirname(exported))
+    with run.step("right-click the first line, 导出角色卡…"):
+        prog.start()
+        desk.run(["xdotool", "windowactivate", "--sync", str(prog.win)])
+        expect_list(run, desk, prog, NAME_MODE_LINES)
+        prog.click_at(*run.centre("listline"), button=3)
+        save_menu_picture(run, desk, prog)
+        desk.key("Down", "Return")  # the first item
+        answer_file_dialog(desk, prog, "导出角色卡", exported)
+        wait_for("the card file", lambda: os.path.exists(exported))
+        close_by_window_manager(desk, prog)
+
+    fresh = run.program(desk, "fresh")
+    fresh_store = Store(fresh.store)
+    with run.step("导入角色卡… in a fresh program folder"):
+        fresh.start()
+        wait_store_ready(fresh_store)
+        desk.run(["xdotool", "windowactivate", "--sync", str(fresh.win)])
+        fresh.click_at(*run.centre("listview"), button=3)
+        desk.key("Up", "Up", "Return")  # the last but one item; no line, so the others are off
+        answer_file_dialog(desk, fresh, "导入角色卡", exported)
+        wait_for("the imported card", lambda: fresh_store.query("select Nam from lstt"))
+    with run.step("the store rows compare equal"):
+        card, lstt = card_bytes(store)
+        got_card, got_lstt = card_bytes(fresh_store)
+        expect("card row of 艾琳, byte for byte", got_card, card[:1])
+        expect("lstt row of 艾琳, byte for byte", got_lstt, lstt[:1])
+    with run.step("closing the window ends the program"):
+        close_by_window_manager(desk, fresh)

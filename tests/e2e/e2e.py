@@ -31,6 +31,7 @@ SCENARIOS = {
     "keyboard-card": cards.keyboard_card,
     "restart-edit": cards.restart_edit,
     "delete": cards.delete,
+    "card-files": cards.card_files,
     "tray": shell.tray,
     "auto-hide": shell.auto_hide,
     "restart-magw": shell.restart_magw,

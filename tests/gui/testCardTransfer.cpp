@@ -386,6 +386,18 @@ private slots:
         const card::CardFileResult back = card::readCardFile(path(QStringLiteral("selected.json")));
         QVERIFY2(back.ok, qPrintable(back.error));
         QCOMPARE(back.sheet.text[0], QStringLiteral("Ann"));
+        // Ctrl+P opens the platform's print dialog for that card; cancelling it prints nothing.
+        QString printTitle;
+        QTimer::singleShot(0, [&printTitle] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                printTitle = dialog->windowTitle();
+                QMetaObject::invokeMethod(dialog, "reject");
+            }
+        });
+        const int shown = MessageBox::history().size();
+        emit transfer().printShortcut()->activated();
+        QCOMPARE(printTitle, QStringLiteral("打印角色卡“Ann”"));
+        QCOMPARE(MessageBox::history().size(), shown);
         form().RefreshList(); // nothing selected any more
         QVERIFY(!exportKey->isEnabled() && !transfer().printShortcut()->isEnabled());
     }
