@@ -83,6 +83,7 @@ public:
         const double room = m_height - HeaderHeight;
         m_fit = std::min({1.0, m_width / layout::ClientWidth, room / layout::ClientHeight});
         m_name = sheet.text[0];
+        markSidePanelSections();
     }
 
     int run()
@@ -134,27 +135,31 @@ private:
         }
         if (item.page >= 0)
             return item.page == p;
-        const Item* section = &item;
-        while (section->parent >= 0 && layout::parentOf(*section)->kind != Kind::SidePanel)
-            section = layout::parentOf(*section);
-        if (section->parent < 0)
-            return false;
-        return holdsFields(*section);
+        return m_sidePanelCard[static_cast<size_t>(layout::positionOf(item))];
     }
 
-    static bool holdsFields(const Item& section)
+    // Marks the side-panel items that belong to a section holding card fields.
+    void markSidePanelSections()
     {
         const std::vector<Item>& all = layout::items();
-        const int position = layout::positionOf(section);
+        m_sidePanelCard.assign(all.size(), false);
+        // The section of an item: its outermost frame below the side panel.
+        const auto section = [](const Item& item) -> const Item* {
+            const Item* s = &item;
+            while (s->parent >= 0 && layout::parentOf(*s)->kind != Kind::SidePanel)
+                s = layout::parentOf(*s);
+            return s->parent >= 0 ? s : nullptr;
+        };
+        std::vector<bool> holdsFields(all.size(), false);
         for (const Item& item : all) {
-            if (item.kind != Kind::Field)
-                continue;
-            for (const Item* p = &item; p; p = layout::parentOf(*p)) {
-                if (layout::positionOf(*p) == position)
-                    return true;
-            }
+            if (item.page < 0 && item.kind == Kind::Field && section(item))
+                holdsFields[static_cast<size_t>(layout::positionOf(*section(item)))] = true;
         }
-        return false;
+        for (const Item& item : all) {
+            const Item* s = item.page < 0 ? section(item) : nullptr;
+            m_sidePanelCard[static_cast<size_t>(layout::positionOf(item))] =
+                s && holdsFields[static_cast<size_t>(layout::positionOf(*s))];
+        }
     }
 
     void sheetPage(int p)
@@ -344,6 +349,7 @@ private:
     double m_fit = 1; // the sheet's reduction to fit under the heading
     int m_pages = 0;
     std::vector<Continuation> m_continued;
+    std::vector<bool> m_sidePanelCard; // by position in the layout table
 };
 
 } // namespace

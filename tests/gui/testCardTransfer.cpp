@@ -2,7 +2,6 @@
 // the shortcuts of the selected card, driven through the list's context menu offscreen.
 #include "../core/StoreProbe.h"
 #include "app/CardTransfer.h"
-#include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/ListMenu.h"
 #include "app/MessageBox.h"
@@ -100,6 +99,13 @@ private:
         return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text;
     }
 
+    // Through the sheet snapshot, so pages that are not built yet take the text too.
+    void setField(int field, const QString& text)
+    {
+        card::Sheet sheet = form().readSheet();
+        sheet.text[field] = text;
+        form().writeSheet(sheet);
+    }
     void addCard(const card::Sheet& sheet)
     {
         form().Command1_Click();
@@ -246,9 +252,9 @@ private slots:
         QCOMPARE(probe::rows(store, QStringLiteral("SELECT Nae FROM card ORDER BY Nae")),
                  (QList<QStringList>{{"Ann"}, {"Ann (2)"}, {"Ann (3)"}}));
         pick(QStringLiteral("Ann (3)"));
-        QCOMPARE(app::fieldText(form().widgets().text[3]), QStringLiteral("from the file"));
+        QCOMPARE(form().readSheet().text[3], QStringLiteral("from the file"));
         pick(QStringLiteral("Ann"));
-        QCOMPARE(app::fieldText(form().widgets().text[3]), QString()); // never overwritten
+        QCOMPARE(form().readSheet().text[3], QString()); // never overwritten
     }
 
     void refusedFilesWriteNothing()
@@ -300,10 +306,10 @@ private slots:
         QVERIFY(enabled(0) && enabled(1) && !enabled(2) && !enabled(3));
         QCOMPARE(form().widgets().list1->selectionModel()->selectedIndexes().first().row(), rowOf("Bob"));
 
-        app::setFieldText(form().widgets().text[0], QStringLiteral("Ann"));
+        setField(0, QStringLiteral("Ann"));
         form().Command2_Click(); // the name check of "新增" still holds
         QVERIFY(lastText().contains(QStringLiteral("已存在")));
-        app::setFieldText(form().widgets().text[0], QStringLiteral("Cyd"));
+        setField(0, QStringLiteral("Cyd"));
         form().Command2_Click();
         pick(QStringLiteral("Cyd"));
         wanted.text[0] = QStringLiteral("Cyd");
@@ -324,7 +330,7 @@ private slots:
         addCard(s);
         addCard(named(QStringLiteral("Bob")));
         pick(QStringLiteral("Bob"));
-        app::setFieldText(form().widgets().text[3], QStringLiteral("unsaved"));
+        setField(3, QStringLiteral("unsaved"));
         const card::Sheet sheetBefore = form().readSheet();
         const QList<bool> buttonsBefore = {enabled(0), enabled(1), enabled(2), enabled(3)};
 
