@@ -166,6 +166,7 @@ void CardTransfer::printCard(const QString& name)
     QPrintDialog dialog(&printer, &m_form);
     dialog.setObjectName(QStringLiteral("CardPrintDialog"));
     dialog.setWindowTitle(QStringLiteral("打印角色卡“%1”").arg(name));
+    dialog.setAccessibleName(dialog.windowTitle());
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (SheetPrint::render(printer, *sheet, QDate::currentDate()) == 0) {
