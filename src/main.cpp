@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/Interface.h"
 #include "app/Platform.h"
 #include "app/SingleInstance.h"
 #include "store/InstallLayout.h"
@@ -25,6 +26,10 @@ int main(int argc, char* argv[])
         app::SingleInstance::keyForThisUser(store::locateStore(store::storeFolder(programDir))));
     if (instance.forwardToRunning())
         return 0;
+
+    // Qt's standard buttons and dialogs in Chinese, and one interface face, before the window exists.
+    app::loadQtTranslations(&app);
+    QApplication::setFont(app::interfaceFont());
 
     app::Form1 form(programDir);
     QObject::connect(&instance, &app::SingleInstance::forwardRequested, &form,

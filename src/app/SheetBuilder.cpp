@@ -1,6 +1,7 @@
 #include "app/SheetBuilder.h"
 
 #include "app/FieldWidgets.h"
+#include "app/Interface.h"
 #include "card/Layout.h"
 #include "card/Sheet.h"
 
@@ -37,24 +38,6 @@ QRect toPixels(const layout::Rect& r)
     const int left = toPixels(r.left);
     const int top = toPixels(r.top);
     return QRect(left, top, toPixels(r.right()) - left, toPixels(r.bottom()) - top);
-}
-
-QFont windowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSize(9);
-    return font;
-}
-
-// The frames and everything in them: SimSun where it is installed, a Song-style CJK face otherwise.
-QFont sheetFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSize(9);
-    return font;
 }
 
 // The sheet's frames: a thin border, with the caption (if any) standing on its top line. Painted
@@ -225,7 +208,8 @@ QWidget* create(const Item& item, QWidget* parent, SheetWidgets& w)
 SheetBuilder::SheetBuilder(QWidget* client, SheetWidgets& widgets)
     : m_client(client), m_w(widgets), m_built(layout::items().size(), nullptr)
 {
-    client->setFont(windowFont());
+    // One face for the whole window, frames and fields included.
+    client->setFont(interfaceFont());
     const std::vector<Item>& table = layout::items();
     for (size_t i = 0; i < table.size(); ++i) {
         if (table[i].page < 0 || table[i].kind == Kind::Page)
@@ -280,8 +264,6 @@ QWidget* SheetBuilder::build(size_t position)
         widget->setAccessibleName(item.name);
     if (!item.enabled)
         widget->setEnabled(false);
-    if (item.kind == Kind::SidePanel || item.kind == Kind::Page)
-        widget->setFont(sheetFont());
     return widget;
 }
 
