@@ -6,6 +6,7 @@
 #include "app/ListMenu.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
+#include "app/Shortcuts.h"
 #include "lang/LanguagePacks.h"
 #include "store/CardList.h"
 #include "store/InstallLayout.h"
@@ -90,6 +91,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     connect(m_w.checkSet, &QCheckBox::toggled, this, &Form1::CheckSet_Click);
     connect(m_w.tabStrip, &QTabBar::currentChanged, this, &Form1::TabStrip1_Click);
     connect(m_w.labelLR, &ClickLabel::clicked, this, &Form1::LabelLR_Click);
+    m_shortcuts = new Shortcuts(this, m_w);
 
     startUp();
     // Card files, PDF and print from the list's context menu and Ctrl+E, Ctrl+P.

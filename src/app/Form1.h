@@ -21,6 +21,7 @@ namespace app {
 
 class CardListModel;
 class ListMenu;
+class Shortcuts;
 
 // The program's one window: the side panel, the five-page sheet and every event handler.
 class Form1 : public QMainWindow
@@ -110,6 +111,7 @@ private:
     card::Sheet m_values; // the card's values, read by the pages not built yet
     CardListModel* m_listModel = nullptr;
     ListMenu* m_listMenu = nullptr;
+    Shortcuts* m_shortcuts = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse

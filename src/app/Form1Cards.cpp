@@ -3,7 +3,9 @@
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/MessageBox.h"
+#include "app/Notice.h"
 
+#include <QListView>
 #include <QPushButton>
 
 namespace app {
@@ -36,7 +38,8 @@ void Form1::Command1_Click()
 // "新增": stores the sheet as a new card. The sheet is cleared only once both rows are stored.
 void Form1::Command2_Click()
 {
-    const store::Outcome outcome = m_cards.add(readSheet());
+    const card::Sheet sheet = readSheet();
+    const store::Outcome outcome = m_cards.add(sheet);
     switch (outcome.status) {
     case store::OpStatus::EmptyName:
         MessageBox::inform(this, messageTitle(), emptyNameText());
@@ -47,6 +50,7 @@ void Form1::Command2_Click()
     case store::OpStatus::Done:
         ClearSheet();
         RefreshList();
+        Notice::show(m_w.list1, QStringLiteral("已新增：%1").arg(sheet.text[0]));
         return;
     default:
         showFailure(outcome.error);
@@ -57,7 +61,8 @@ void Form1::Command2_Click()
 // "保存": writes the sheet back over the selected card, which must still carry the same name.
 void Form1::Command3_Click()
 {
-    const store::Outcome outcome = m_cards.save(selectedListName(), readSheet());
+    const card::Sheet sheet = readSheet();
+    const store::Outcome outcome = m_cards.save(selectedListName(), sheet);
     switch (outcome.status) {
     case store::OpStatus::NameChanged:
     case store::OpStatus::CardMissing:
@@ -65,6 +70,7 @@ void Form1::Command3_Click()
         return;
     case store::OpStatus::Done:
         RefreshList();
+        Notice::show(m_w.list1, QStringLiteral("已保存：%1").arg(sheet.text[0]));
         return;
     default:
         showFailure(outcome.error);
