@@ -7,6 +7,7 @@
 #include "app/MessageBox.h"
 #include "app/Settings.h"
 #include "app/Shortcuts.h"
+#include "app/WindowFit.h"
 #include "lang/LanguagePacks.h"
 #include "store/CardList.h"
 #include "store/InstallLayout.h"
@@ -96,6 +97,10 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     startUp();
     // Card files, PDF and print from the list's context menu and Ctrl+E, Ctrl+P.
     new CardTransfer(*this);
+
+    // Where the window opens, and whether its content scrolls on a small screen.
+    m_fit = new WindowFit(this, client);
+    m_fit->place();
 }
 
 Form1::~Form1()

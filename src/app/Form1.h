@@ -22,6 +22,7 @@ namespace app {
 class CardListModel;
 class ListMenu;
 class Shortcuts;
+class WindowFit;
 
 // The program's one window: the side panel, the five-page sheet and every event handler.
 class Form1 : public QMainWindow
@@ -59,6 +60,8 @@ public:
     QMenu* trayMenu() const { return m_mumTray; }
     // The context menu of List1: the capabilities beyond the buttons add their items to it.
     ListMenu* listMenu() const { return m_listMenu; }
+    // The window's place on the screens, and its scroll area where a screen is too small for it.
+    WindowFit* windowFit() const { return m_fit; }
     tray::Module2* trayModule() const { return m_tray.get(); }
     const QString& programDir() const { return m_programDir; }
 
@@ -112,6 +115,7 @@ private:
     CardListModel* m_listModel = nullptr;
     ListMenu* m_listMenu = nullptr;
     Shortcuts* m_shortcuts = nullptr;
+    WindowFit* m_fit = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse

@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
+#include "app/WindowFit.h"
 #include "lang/LanguagePacks.h"
 #include "tray/Module2.h"
 
@@ -96,7 +97,8 @@ void Form1::TabStrip1_Click()
 void Form1::LabelLR_Click()
 {
     const bool wide = m_w.labelLR->text() == QLatin1String("<");
-    const int outerWidth = twipsToPixels(wide ? NarrowWidthTwips : WideWidthTwips);
+    // On a screen too small for the window, the wide width is the one it opened with.
+    const int outerWidth = m_fit->outerWidth(wide, twipsToPixels(wide ? NarrowWidthTwips : WideWidthTwips));
     // The width is the outer one, frame included; left edge, top edge and height stay.
     const int frameExtra = frameGeometry().width() - geometry().width();
     resize(qMax(1, outerWidth - frameExtra), height());
