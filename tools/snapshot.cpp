@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTextStream>
 
 namespace {
@@ -27,8 +28,14 @@ bool save(QWidget& window, const QDir& dir, const QString& file)
 
 int main(int argc, char* argv[])
 {
-    // Pictures are taken without a screen, whatever the environment says.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Pictures are taken without a screen, whatever the environment says, on an offscreen screen large
+    // enough for the whole window (the default one is smaller, and the window would scroll).
+    QTemporaryFile screens(QDir::temp().filePath(QStringLiteral("snapshot-XXXXXX.json")));
+    if (!screens.open())
+        return fail(QStringLiteral("cannot create a temporary file"));
+    screens.write(R"({"screens": [{"name": "snapshot", "x": 0, "y": 0, "width": 1920, "height": 1200}]})");
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationName(QStringLiteral("Quillmark"));
