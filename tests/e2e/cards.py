@@ -1,4 +1,5 @@
-"""Scenarios 1 to 4: the first start, a card typed with the keyboard, editing and deleting."""
+"""Scenarios 1 to 4: the first start, a card typed with the keyboard, editing and deleting; 5, card
+files; 6, a card added and saved with the shortcuts."""
 
 import os
 
@@ -355,3 +356,47 @@ def card_files(run):
         expect("lstt row of 艾琳, byte for byte", got_lstt, lstt[:1])
     with run.step("closing the window ends the program"):
         close_by_window_manager(desk, fresh)
+
+
+# ---------------------------------------------------------------------------------------------
+# 6. A card added and saved with the keyboard shortcuts
+
+def shortcut_card(run):
+    desk = run.desktop(wm=True)
+    prog = run.program(desk)
+    store = Store(prog.store)
+    with run.step("start"):
+        prog.start()
+        wait_store_ready(store)
+        desk.run(["xdotool", "windowactivate", "--sync", str(prog.win)])
+    with run.step("Ctrl+N from a field, a name typed, Ctrl+Return"):
+        prog.click_at(*run.centre("Text1_3"))
+        desk.key("ctrl+n")          # the sheet empties and the name field takes the focus
+        desk.type("Ann")
+        desk.key("ctrl+Return")
+        wait_for("the card row", lambda: store.query("select Nae from card"), 20)
+        expect("cards after Ctrl+Return", store.query("select Nae, Info from card"),
+               [{"Nae": "Ann", "Info": info_string({})}])
+        expect_list(run, desk, prog, ["Ann-Lv.---"])
+    before = store.dump()
+    with run.step("pick it, change a field, Ctrl+S"):
+        pick_first_line(run, prog)
+        replace_field_text(run, desk, prog, 27, "15")
+        desk.key("ctrl+s")
+        after = wait_changed(store, before, "the save to reach the store")
+        expect("card after Ctrl+S", after["card"], [card_row("Ann", {27: "15"}, "0" * 87)])
+        expect("list entries after Ctrl+S", after["lstt"], before["lstt"])
+    page = run.rect("FrameA_0")
+    with run.step("Ctrl+Tab and Ctrl+Shift+Tab from inside the field turn the pages"):
+        # The selected tab is drawn apart from the others; the page shows what the tab says.
+        tab = run.rect("tab1")
+        desk.move_mouse(*NEUTRAL)
+        shown = settle(lambda: grab(desk, prog.win))
+        desk.key("ctrl+Tab")
+        wait_for("the second page", lambda: grab(desk, prog.win).crop(*page) != shown.crop(*page))
+        wait_for("the first tab to look unselected", lambda: grab(desk, prog.win).crop(*tab) != shown.crop(*tab))
+        desk.key("ctrl+shift+Tab")
+        wait_for("the first tab selected again", lambda: grab(desk, prog.win).crop(*tab) == shown.crop(*tab))
+        expect("the field after the page keys", store.dump(), after)
+    with run.step("closing the window ends the program"):
+        close_by_window_manager(desk, prog)

@@ -140,6 +140,8 @@ class Desktop:
         runtime = os.path.join(self.shots, "runtime")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         env["XDG_RUNTIME_DIR"] = runtime
+        # The user's settings (the window's place) belong to the scenario: shared by its runs only.
+        env["XDG_CONFIG_HOME"] = os.path.join(self.shots, "config")
         env.pop("XAUTHORITY", None)
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.env = env

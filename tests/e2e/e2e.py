@@ -32,6 +32,7 @@ SCENARIOS = {
     "restart-edit": cards.restart_edit,
     "delete": cards.delete,
     "card-files": cards.card_files,
+    "shortcut-card": cards.shortcut_card,
     "tray": shell.tray,
     "auto-hide": shell.auto_hide,
     "restart-magw": shell.restart_magw,

@@ -11,12 +11,13 @@
 //                        window draws it: "w h" on the first line, then the raw RGB pixels of its
 //                        visible area, row after row
 //   e2e-layout --tip TEXT
-//                        shows TEXT as a tool tip the way the toolkit shows every tip, and ends
+//                        shows TEXT as a tool tip the way the program shows every tip, and ends
 //                        after 30 seconds (or when stopped)
 //
 // Rectangles are turned into pixels the way the sheet builder does it: every edge rounded to the
 // nearest pixel at 15 twips per pixel.
 
+#include "app/Interface.h"
 #include "app/SheetBuilder.h"
 #include "card/Layout.h"
 
@@ -137,6 +138,7 @@ int main(int argc, char* argv[])
     if (argc < 2)
         return printLayout();
     QApplication app(argc, argv);
+    QApplication::setFont(app::interfaceFont()); // the program's face, as its start sets it
     const QStringList args = QApplication::arguments();
     if (args.at(1) == QLatin1String("--widgets"))
         return printWidgets();
