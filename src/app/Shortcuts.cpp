@@ -58,8 +58,7 @@ const QList<Shortcuts::Entry>& Shortcuts::table()
     return entries;
 }
 
-Shortcuts::Shortcuts(QWidget* window, const SheetWidgets& widgets)
-    : QObject(window), m_w(widgets)
+Shortcuts::Shortcuts(QWidget* window, const SheetWidgets& widgets) : QObject(window), m_w(widgets)
 {
     for (const Entry& entry : table()) {
         const int button = buttonOf(entry.action);

@@ -49,9 +49,9 @@ private:
     QWidget* m_client;
     QSize m_clientSize;
     QScrollArea* m_scroll = nullptr;
-    QMargins m_frame;        // the frame the last placement assumed
-    int m_openWidth = 0;     // the outer width the last placement gave
-    bool m_settled = false;  // the real frame has been seen once
+    QMargins m_frame;       // the frame the last placement assumed
+    int m_openWidth = 0;    // the outer width the last placement gave
+    bool m_settled = false; // the real frame has been seen once
     bool m_narrowed = false;
 };
 

@@ -133,11 +133,12 @@ private slots:
 
     void buttonsNameTheirShortcuts()
     {
-        const QStringList keys{QStringLiteral("Ctrl+N"), QStringLiteral("Ctrl+Return"), QStringLiteral("Ctrl+S"),
-                               QStringLiteral("Del")};
+        const QStringList keys{QStringLiteral("Ctrl+N"), QStringLiteral("Ctrl+Return"),
+                               QStringLiteral("Ctrl+S"), QStringLiteral("Del")};
         for (int i = 0; i < 4; ++i) {
             QPushButton* button = form().widgets().command[i];
-            QVERIFY2(button->accessibleDescription().contains(keys[i]), qPrintable(button->accessibleDescription()));
+            QVERIFY2(button->accessibleDescription().contains(keys[i]),
+                     qPrintable(button->accessibleDescription()));
             QVERIFY(button->toolTip().isEmpty());
         }
     }

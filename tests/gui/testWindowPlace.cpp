@@ -21,7 +21,7 @@ namespace {
 const QSize Client(1065, 736);
 const QMargins Frame(4, 24, 4, 4); // a title bar and thin borders
 constexpr int Bar = 15;
-const QRect Wide(0, 0, 1920, 1176); // 1920×1200 above a 24-pixel taskbar
+const QRect Wide(0, 0, 1920, 1176);     // 1920×1200 above a 24-pixel taskbar
 const QRect Laptop(1920, 0, 1366, 738); // 1366×768 above a 30-pixel taskbar
 } // namespace
 
@@ -62,21 +62,21 @@ void TestWindowPlace::placement_data()
     centred.moveCenter(Wide.center());
     QTest::newRow("first start: centred on the primary screen")
         << QList<QRect>{Laptop, Wide} << 1 << QPoint(-1, -1) << centred << false;
-    QTest::newRow("where it was closed") << two << 0 << QPoint(300, 200) << QRect(QPoint(300, 200), full)
-                                         << false;
+    QTest::newRow("where it was closed")
+        << two << 0 << QPoint(300, 200) << QRect(QPoint(300, 200), full) << false;
     // Closed while hidden at the top edge: it comes back docked, whole.
-    QTest::newRow("hidden at the top edge") << two << 0 << QPoint(300, 3 - full.height())
-                                            << QRect(QPoint(300, 0), full) << false;
+    QTest::newRow("hidden at the top edge")
+        << two << 0 << QPoint(300, 3 - full.height()) << QRect(QPoint(300, 0), full) << false;
     QTest::newRow("its screen is gone") << QList<QRect>{Wide} << 0 << QPoint(2500, 100)
                                         << QRect(QPoint(Wide.width() - full.width(), 100), full) << false;
     // Too low for the laptop's area: cut to its height, a vertical scroll bar beside the content.
-    QTest::newRow("taskbar on 1366×768") << two << 0 << QPoint(2000, 50)
-                                         << QRect(2000, 0, full.width() + Bar, 738) << true;
-    QTest::newRow("1920×1080 at 150 %") << QList<QRect>{QRect(0, 0, 1280, 720)} << 0 << QPoint(-1, -1)
-                                        << QRect((1280 - full.width() - Bar) / 2, 0, full.width() + Bar, 720)
-                                        << true;
-    QTest::newRow("smaller both ways") << QList<QRect>{QRect(0, 0, 1024, 600)} << 0 << QPoint(-1, -1)
-                                       << QRect(0, 0, 1024, 600) << true;
+    QTest::newRow("taskbar on 1366×768")
+        << two << 0 << QPoint(2000, 50) << QRect(2000, 0, full.width() + Bar, 738) << true;
+    QTest::newRow("1920×1080 at 150 %")
+        << QList<QRect>{QRect(0, 0, 1280, 720)} << 0 << QPoint(-1, -1)
+        << QRect((1280 - full.width() - Bar) / 2, 0, full.width() + Bar, 720) << true;
+    QTest::newRow("smaller both ways")
+        << QList<QRect>{QRect(0, 0, 1024, 600)} << 0 << QPoint(-1, -1) << QRect(0, 0, 1024, 600) << true;
 }
 
 void TestWindowPlace::placement()
