@@ -58,6 +58,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillmark.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Plug-ins the library dependencies do not show: the SQLite driver and the X11 platform.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core")
+# The interface face and the PDF's, and Qt's own Chinese texts for the standard buttons and dialogs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
