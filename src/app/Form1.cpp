@@ -12,6 +12,7 @@
 #include "store/CardList.h"
 #include "store/InstallLayout.h"
 #include "store/LegacyImport.h"
+#include "store/StartUp.h"
 #include "tray/Module2.h"
 
 #include <QCheckBox>
@@ -113,17 +114,10 @@ void Form1::startUp()
 {
     m_starting = true;
     // A store left in the old Access format is carried over into a new one, once.
-    QString startMessage;
-    bool startMessageIsError = true;
-    if (store::inspectStoreFile(m_db->filePath()).kind == store::StoreFileKind::Jet) {
-        const store::LegacyImportResult imported = store::importLegacyStore(
-            m_db->filePath(), store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
-        startMessage = store::legacyImportMessage(imported);
-        startMessageIsError = imported.status != store::LegacyImportResult::Imported;
-    }
-    const store::Module1::Prepared prepared = m_db->prepare();
-    if (startMessage.isEmpty())
-        startMessage = prepared.error;
+    const store::StartUpNotice notice = store::prepareStoreAtStartUp(
+        *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
+    const QString startMessage = notice.text;
+    const bool startMessageIsError = notice.isError;
 
     // Tray icon first, then its tip.
     buildMenu();

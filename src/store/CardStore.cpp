@@ -1,5 +1,7 @@
 #include "store/CardStore.h"
 
+#include "store/Schema.h"
+
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,14 +12,6 @@
 namespace store {
 
 namespace {
-
-QString cardColumns()
-{
-    QString columns = QStringLiteral("Nae, Info, Chk");
-    for (const char* column : card::NoteColumns)
-        columns += QStringLiteral(", ") + QLatin1String(column);
-    return columns;
-}
 
 QString nullable(const QVariant& value)
 {
@@ -42,7 +36,7 @@ bool CardStore::begin(QString* error)
 bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
 {
     QSqlQuery q(m_db.DbConnection());
-    if (q.prepare(QStringLiteral("INSERT INTO lstt (Nam, lv, race, tra, cmp) VALUES (?, ?, ?, ?, ?)"))) {
+    if (q.prepare(schema::insertStatement(schema::listTable()))) {
         bindText(q, entry.nam);
         bindText(q, entry.lv);
         bindText(q, entry.race);
@@ -80,7 +74,7 @@ LoadResult CardStore::load(const QString& name)
     }
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM card WHERE Nae = ?").arg(cardColumns()))) {
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM card WHERE Nae = ?").arg(schema::columnList(schema::cardTable())))) {
         result.error = m_db.describeFailure(q.lastError());
         return result;
     }
@@ -131,8 +125,7 @@ Outcome CardStore::add(const card::Sheet& sheet)
     }
     {
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("INSERT INTO card (%1) VALUES (?, ?, ?%2)")
-                           .arg(cardColumns(), QStringLiteral(", ?").repeated(card::NoteColumnCount))))
+        if (!q.prepare(schema::insertStatement(schema::cardTable())))
             return fail(m_db.describeFailure(q.lastError()));
         bindText(q, record.nae);
         bindText(q, record.info);

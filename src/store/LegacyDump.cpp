@@ -1,5 +1,7 @@
 #include "store/LegacyDump.h"
 
+#include "store/Schema.h"
+
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
@@ -8,28 +10,19 @@ namespace store {
 
 namespace {
 
-const char* const CardColumns[] = {"Nae",     "Info",   "Chk",     "ZhongZu", "ZhuanChang",
-                                   "TeZheng", "Lang",   "YiShi",   "QiTa",    "WuPin",
-                                   "GeXing",  "WaiMao", "MengYou", "BeiJing", "Blog"};
-const char* const ListColumns[] = {"Nam", "lv", "race", "tra", "cmp"};
-const char* const SetsColumns[] = {"Btips", "magw", "Lng"};
-
 struct TableShape
 {
     const char* name;
-    QList<QLatin1String> columns;
+    QStringList columns;
 };
 
+// The store's own tables and columns: the reader is asked for exactly these.
 QList<TableShape> tableShapes()
 {
-    QList<TableShape> tables{{"card", {}}, {"lstt", {}}, {"sets", {}}};
-    for (const char* c : CardColumns)
-        tables[0].columns << QLatin1String(c);
-    for (const char* c : ListColumns)
-        tables[1].columns << QLatin1String(c);
-    for (const char* c : SetsColumns)
-        tables[2].columns << QLatin1String(c);
-    return tables;
+    QList<TableShape> shapes;
+    for (const schema::Table& table : schema::tables())
+        shapes.append({table.name, schema::columnNames(table)});
+    return shapes;
 }
 
 // Reads the dump front to back; any read past the end or malformed text sets the failure.
@@ -137,10 +130,7 @@ QStringList legacyReaderTableArguments()
 {
     QStringList args;
     for (const TableShape& table : tableShapes()) {
-        QStringList columns;
-        for (QLatin1String c : table.columns)
-            columns << c;
-        args << QLatin1String(table.name) + QLatin1Char(':') + columns.join(QLatin1Char(','));
+        args << QLatin1String(table.name) + QLatin1Char(':') + table.columns.join(QLatin1Char(','));
     }
     return args;
 }

@@ -1,27 +1,22 @@
 #include "store/LegacyImport.h"
 
-#include "store/LegacyDump.h"
 #include "store/Module1.h"
+#include "store/StoreFile.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace store {
 
 namespace {
 
-const char* const ImportConnection = "quillmark-legacy-import";
-
-QString quoted(const QString& path)
-{
-    return QStringLiteral("“") + QDir::toNativeSeparators(path) + QStringLiteral("”");
-}
+constexpr int StderrKept = 4096; // the reader's last words are all the message needs
 
 // The last lines the reader wrote to standard error: its reason for failing.
 QString readerReason(const QByteArray& stderrBytes)
@@ -31,12 +26,19 @@ QString readerReason(const QByteArray& stderrBytes)
                            : lines.mid(qMax(0, lines.size() - 2)).join(QStringLiteral("；")).trimmed();
 }
 
+void stop(QProcess& process)
+{
+    process.kill();
+    process.waitForFinished(1000);
+}
+
 bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteArray* output, QString* error)
 {
-    if (!QFileInfo(reader).isExecutable()) {
-        *error = QStringLiteral("缺少读取旧版数据库的辅助程序%1").arg(quoted(reader));
+    if (reader.isEmpty() || !QFileInfo(reader).isExecutable()) {
+        *error = QStringLiteral("缺少读取旧版数据库的辅助程序%1").arg(quotedPath(reader));
         return false;
     }
+    const qint64 cap = legacyOutputCap(QFileInfo(file).size());
     const QDeadlineTimer deadline(timeoutMs);
     QProcess process;
     process.setProgram(reader);
@@ -45,23 +47,37 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(int(qMax<qint64>(1, deadline.remainingTime())))) {
         *error = QStringLiteral("无法启动读取程序（%1）").arg(process.errorString());
-        process.kill();
-        process.waitForFinished(1000);
+        stop(process);
         return false;
     }
+    // Read as it comes, so that a reader that floods is stopped at the cap, not when its output is all
+    // in memory.
     QByteArray out;
-    while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        process.waitForFinished(int(qMax<qint64>(1, qMin<qint64>(deadline.remainingTime(), 200))));
+    QByteArray err;
+    const auto collect = [&] {
         out += process.readAllStandardOutput();
+        err = QByteArray(err + process.readAllStandardError()).right(StderrKept);
+    };
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired() && out.size() <= cap) {
+        process.waitForReadyRead(int(qMax<qint64>(1, qMin<qint64>(deadline.remainingTime(), 200))));
+        collect();
+    }
+    if (out.size() > cap) {
+        stop(process);
+        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止").arg(cap);
+        return false;
     }
     if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(1000);
+        stop(process);
         *error = QStringLiteral("读取超时（超过 %1 秒），已中止").arg(timeoutMs / 1000.0);
         return false;
     }
-    out += process.readAllStandardOutput();
-    const QString reason = readerReason(process.readAllStandardError());
+    collect();
+    if (out.size() > cap) {
+        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止").arg(cap);
+        return false;
+    }
+    const QString reason = readerReason(err);
     if (process.exitStatus() != QProcess::NormalExit) {
         *error = QStringLiteral("读取程序意外终止") +
                  (reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason));
@@ -76,90 +92,133 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
     return true;
 }
 
-bool execBound(QSqlQuery& q, const QVariantList& values, QString* error)
+QByteArray fileBytes(const QString& path, bool* ok)
 {
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (q.exec() && q.numRowsAffected() == 1)
-        return true;
-    *error = q.lastError().text().isEmpty() ? QStringLiteral("写入的行数不符") : q.lastError().text();
-    return false;
+    QFile file(path);
+    *ok = file.open(QIODevice::ReadOnly);
+    QByteArray bytes = *ok ? file.readAll() : QByteArray();
+    *ok = *ok && file.error() == QFileDevice::NoError;
+    return bytes;
 }
 
-bool writeTables(QSqlDatabase& db, const LegacyTables& t, QString* error)
+// Files an import makes on its way: "<store>.importing-XXXXXX.qlk" (and its journal) or ".mdb".
+QRegularExpression leftoverPattern(const QString& storePath)
 {
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")) || !q.exec(QStringLiteral("DELETE FROM sets"))) {
-        *error = q.lastError().text();
+    return QRegularExpression(QStringLiteral("^%1\\.importing-[A-Za-z0-9]{6}\\.(qlk(-journal)?|mdb)$")
+                                  .arg(QRegularExpression::escape(QFileInfo(storePath).fileName())));
+}
+
+QStringList leftovers(const QString& storePath)
+{
+    const QDir folder = QFileInfo(storePath).absoluteDir();
+    const QRegularExpression pattern = leftoverPattern(storePath);
+    QStringList found;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (pattern.match(name).hasMatch())
+            found << folder.filePath(name);
+    }
+    return found;
+}
+
+void removeFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        QFile::remove(path);
+}
+
+QString lockName(const QString& storePath)
+{
+    return storePath + QStringLiteral(".import-lock");
+}
+
+// Keeps the old file's bytes under a ".legacy-mdb" name: an identical copy already there (left by an
+// import that was interrupted after it) is used as it is; otherwise a new copy is written under a
+// temporary name, synced, and renamed to a name no file has. `made` tells whether the copy is new.
+bool keepLegacyCopy(const QString& storePath, const QByteArray& bytes, QString* copy, bool* made, QString* error)
+{
+    *made = false;
+    const QString base = storePath + QStringLiteral(".legacy-mdb");
+    for (int n = 0;; ++n) {
+        const QString name = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
+        const QFileInfo info(name);
+        if (!info.exists() && !info.isSymLink())
+            break;
+        bool ok = false;
+        if (info.isFile() && !info.isSymLink() && info.size() == bytes.size() && fileBytes(name, &ok) == bytes && ok) {
+            *copy = name;
+            return true;
+        }
+    }
+    const QString temp = createUniqueFile(storePath + QStringLiteral(".importing-XXXXXX.mdb"), error);
+    if (temp.isEmpty())
         return false;
-    }
-    bool ok = q.prepare(
-        QStringLiteral("INSERT INTO card (Nae, Info, Chk, ZhongZu, ZhuanChang, TeZheng, Lang, YiShi,"
-                       " QiTa, WuPin, GeXing, WaiMao, MengYou, BeiJing, Blog)"
-                       " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (qsizetype i = 0; ok && i < t.cards.size(); ++i) {
-        const card::CardRecord& c = t.cards[i];
-        QVariantList values{c.nae, c.info, c.chk};
-        for (const QString& note : c.notes)
-            values << note;
-        ok = execBound(q, values, error);
-    }
-    ok = ok && q.prepare(QStringLiteral("INSERT INTO lstt (Nam, lv, race, tra, cmp) VALUES (?, ?, ?, ?, ?)"));
-    for (qsizetype i = 0; ok && i < t.lists.size(); ++i) {
-        const card::ListEntry& e = t.lists[i];
-        ok = execBound(q, {e.nam, e.lv, e.race, e.tra, e.cmp}, error);
-    }
-    ok = ok && q.prepare(QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (?, ?, ?)"));
-    bool hasSettingsRow = false;
-    for (qsizetype i = 0; ok && i < t.sets.size(); ++i) {
-        const SetsRow& s = t.sets[i];
-        hasSettingsRow = hasSettingsRow || s.btips == QLatin1String("XD");
-        ok = execBound(q, {s.btips, s.magw.isNull() ? QVariant(QMetaType::fromType<int>()) : s.magw, s.lng},
-                       error);
-    }
-    // The program relies on its settings row: a file without one gets the default.
-    if (ok && !hasSettingsRow)
-        ok = execBound(q, {QStringLiteral("XD"), 0, QStringLiteral("简体中文(内置)")}, error);
-    if (ok && !q.exec(QStringLiteral("COMMIT"))) {
-        *error = q.lastError().text();
+    QFile file(temp);
+    bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && syncFile(file);
+    if (!ok)
+        *error = file.errorString();
+    file.close();
+    const QString name = legacyFileName(storePath);
+    if (ok && !QFile::rename(temp, name)) {
+        *error = QStringLiteral("无法建立文件%1").arg(quotedPath(name));
         ok = false;
     }
-    if (!ok && error->isEmpty())
-        *error = q.lastError().text();
-    if (!ok)
-        q.exec(QStringLiteral("ROLLBACK"));
-    return ok;
-}
-
-bool writeStore(const QString& storePath, const LegacyTables& tables, QString* error)
-{
-    if (!Module1::createStore(storePath, error))
+    if (!ok) {
+        QFile::remove(temp);
         return false;
-    bool ok = false;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QLatin1String(ImportConnection));
-        db.setDatabaseName(storePath);
-        if (db.open()) {
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
-            ok = writeTables(db, tables, error);
-        } else {
-            *error = db.lastError().text();
-        }
-        db.close();
     }
-    QSqlDatabase::removeDatabase(QLatin1String(ImportConnection));
-    return ok;
+    syncFolder(QFileInfo(storePath).absolutePath());
+    *copy = name;
+    *made = true;
+    return true;
 }
 
-// Undoes everything: the new store goes, the old file comes back under its own name.
-void restore(const QString& storePath, LegacyImportResult& result)
+// The steps under the lock, with the Access file known to be at storePath.
+void importLocked(const QString& storePath, const QString& reader, int timeoutMs, LegacyImportResult& result)
 {
-    QFile::remove(storePath + QStringLiteral("-journal"));
-    if (QFileInfo::exists(storePath) && !QFile::remove(storePath))
-        return; // the old file stays where it is; the message names that place
-    if (QFile::rename(result.legacyPath, storePath))
-        result.legacyPath = storePath;
+    bool ok = false;
+    const QByteArray original = fileBytes(storePath, &ok);
+    if (!ok) {
+        result.status = LegacyImportResult::ReadFailed;
+        result.error = QStringLiteral("文件无法读取");
+        return;
+    }
+    LegacyTables tables;
+    if (!readLegacyFile(storePath, reader, timeoutMs, &tables, &result.error)) {
+        result.status = LegacyImportResult::ReadFailed;
+        return;
+    }
+    result.status = LegacyImportResult::WriteFailed;
+    const QString temp = createUniqueFile(storePath + QStringLiteral(".importing-XXXXXX.qlk"), &result.error);
+    if (temp.isEmpty())
+        return;
+    QString copy;
+    bool madeCopy = false;
+    ok = writeStoreFile(temp, tables, &result.error) &&
+         keepLegacyCopy(storePath, original, &copy, &madeCopy, &result.error);
+    if (ok) {
+        // Whatever stands at the store's name now is replaced: it must still be the file just read.
+        bool same = false;
+        ok = fileBytes(storePath, &same) == original && same;
+        if (!ok)
+            result.error = QStringLiteral("导入期间旧文件被改动了");
+    }
+    if (ok) {
+        result.orphanJournal = moveOrphanJournal(storePath);
+        ok = !QFileInfo::exists(storePath + QStringLiteral("-journal"));
+        if (!ok)
+            result.error = QStringLiteral("无法移开不属于新数据库的日志文件%1")
+                               .arg(quotedPath(storePath + QStringLiteral("-journal")));
+    }
+    ok = ok && replaceFile(temp, storePath, &result.error);
+    removeFiles({temp, temp + QStringLiteral("-journal")});
+    if (!ok) {
+        if (madeCopy)
+            QFile::remove(copy);
+        return;
+    }
+    result.status = LegacyImportResult::Imported;
+    result.cards = int(tables.cards.size());
+    result.legacyPath = copy;
 }
 
 } // namespace
@@ -173,65 +232,92 @@ QString legacyFileName(const QString& storePath)
     return name;
 }
 
+QString legacyReaderPath(const QString& programDir)
+{
+    const QString name = QStringLiteral("quillmark-mdbread");
+    const QString found = QStandardPaths::findExecutable(name, {programDir});
+    return found.isEmpty() ? QDir(programDir).filePath(name) : found;
+}
+
+qint64 legacyOutputCap(qint64 fileSize)
+{
+    return 4 * qMax<qint64>(0, fileSize) + 64 * 1024;
+}
+
+bool readLegacyFile(const QString& path, const QString& readerExecutable, int timeoutMs, LegacyTables* tables,
+                    QString* error)
+{
+    QByteArray output;
+    QString duplicate;
+    if (!runReader(readerExecutable, path, timeoutMs, &output, error) || !parseLegacyDump(output, *tables, error))
+        return false;
+    if (findDuplicateCardName(tables->cards, &duplicate)) {
+        *error = QStringLiteral("旧数据库中有多张名为%1的角色卡").arg(quotedPath(duplicate));
+        return false;
+    }
+    *tables = repairLegacyTables(*tables);
+    return true;
+}
+
 LegacyImportResult importLegacyStore(const QString& storePath, const QString& readerExecutable, int timeoutMs)
 {
     LegacyImportResult result;
     result.legacyPath = storePath;
-    const QString aside = legacyFileName(storePath);
-    QFile file(storePath);
-    if (!file.rename(aside)) {
-        result.status = LegacyImportResult::RenameFailed;
-        const QFileInfo folder(QFileInfo(storePath).absolutePath());
-        result.error = !folder.isWritable()
-                           ? QStringLiteral("文件夹%1不可写入").arg(quoted(folder.absoluteFilePath()))
-                           : file.errorString();
+    QLockFile lock(lockName(storePath));
+    lock.setStaleLockTime(0); // held as long as the import runs; a lock of a process gone is taken over
+    if (!lock.tryLock(timeoutMs + 30000)) {
+        if (lock.error() == QLockFile::LockFailedError) {
+            result.status = LegacyImportResult::WriteFailed;
+            result.error = QStringLiteral("另一个程序正在导入这个文件");
+        } else {
+            result.status = LegacyImportResult::FolderFailed;
+            const QFileInfo folder(QFileInfo(storePath).absolutePath());
+            result.error = QStringLiteral("文件夹%1不可写入").arg(quotedPath(folder.absoluteFilePath()));
+        }
         return result;
     }
-    result.legacyPath = aside;
-
-    QByteArray output;
-    LegacyTables tables;
-    QString error;
-    QString duplicate;
-    if (!runReader(readerExecutable, aside, timeoutMs, &output, &error) ||
-        !parseLegacyDump(output, tables, &error)) {
-        result.status = LegacyImportResult::ReadFailed;
-    } else if (findDuplicateCardName(tables.cards, &duplicate)) {
-        result.status = LegacyImportResult::ReadFailed;
-        error = QStringLiteral("旧数据库中有多张名为%1的角色卡").arg(quoted(duplicate));
-    } else {
-        tables = repairLegacyTables(tables);
-        if (writeStore(storePath, tables, &error)) {
-            result.status = LegacyImportResult::Imported;
-            result.cards = int(tables.cards.size());
-            return result;
-        }
-        result.status = LegacyImportResult::WriteFailed;
+    removeFiles(leftovers(storePath));
+    if (inspectStoreFile(storePath).kind != StoreFileKind::Jet) {
+        result.status = LegacyImportResult::NotNeeded;
+        return result;
     }
-    result.error = error;
-    restore(storePath, result);
+    importLocked(storePath, readerExecutable, timeoutMs, result);
     return result;
+}
+
+void removeImportLeftovers(const QString& storePath)
+{
+    // A lock file left by a killed import goes too: taking the lock over removes it.
+    if (leftovers(storePath).isEmpty() && !QFileInfo::exists(lockName(storePath)))
+        return;
+    QLockFile lock(lockName(storePath));
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        removeFiles(leftovers(storePath));
 }
 
 QString legacyImportMessage(const LegacyImportResult& result)
 {
-    const QString where = result.legacyPath.isEmpty() ? QString() : quoted(result.legacyPath);
+    const QString where = result.legacyPath.isEmpty() ? QString() : quotedPath(result.legacyPath);
+    const QString journal = result.orphanJournal.isEmpty() ? QString() : orphanJournalMessage(result.orphanJournal);
     switch (result.status) {
     case LegacyImportResult::Imported:
-        return QStringLiteral("已从旧版数据库导入 %1 张角色卡；旧文件已改名保存为%2。")
-            .arg(result.cards)
-            .arg(where);
-    case LegacyImportResult::RenameFailed:
-        return QStringLiteral("发现旧版（Access）数据库文件%1，但无法将它改名（%2），因此没有导入任何角色卡，"
-                              "旧文件保持原样。请确认程序所在的文件夹可以写入，然后重新启动程序。")
+        return QStringLiteral("已从旧版数据库导入 %1 张角色卡；旧文件已原样保存为%2。").arg(result.cards).arg(where) +
+               journal;
+    case LegacyImportResult::NotNeeded:
+        return journal;
+    case LegacyImportResult::FolderFailed:
+        return QStringLiteral("发现旧版（Access）数据库文件%1，但无法在它所在的文件夹中建立文件（%2），因此没有导入任何"
+                              "角色卡，旧文件保持原样。请确认程序所在的文件夹可以写入，然后重新启动程序。")
             .arg(where, result.error);
     case LegacyImportResult::ReadFailed:
         return QStringLiteral(
                    "无法完整读取旧版（Access）数据库：%1。没有导入任何角色卡，旧文件现位于%2，未作任何改动。")
-            .arg(result.error, where);
+            .arg(result.error, where) + journal;
     case LegacyImportResult::WriteFailed:
         return QStringLiteral("无法建立新的数据库：%1。没有导入任何角色卡，旧文件现位于%2，未作任何改动。")
-            .arg(result.error, where);
+                   .arg(result.error, where) +
+               journal;
     }
     return QString();
 }

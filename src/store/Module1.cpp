@@ -1,5 +1,8 @@
 #include "store/Module1.h"
 
+#include "store/Schema.h"
+#include "store/StoreFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,33 +20,6 @@ quint32 bigEndian(const QByteArray& bytes, int offset, int size)
     for (int i = 0; i < size; ++i)
         value = (value << 8) | static_cast<quint8>(bytes.at(offset + i));
     return value;
-}
-
-// The card list reads all five columns in name order: with every column in the index that walk
-// never leaves the index for the table rows, which lie scattered between the long card rows.
-const char* const ListIndexStatement =
-    "CREATE INDEX IF NOT EXISTS lstt_list ON lstt (Nam, lv, race, tra, cmp)";
-
-const char* const SchemaStatements[] = {
-    "CREATE TABLE card (Nae TEXT, Info TEXT, Chk TEXT, ZhongZu TEXT, ZhuanChang TEXT, TeZheng TEXT,"
-    " Lang TEXT, YiShi TEXT, QiTa TEXT, WuPin TEXT, GeXing TEXT, WaiMao TEXT, MengYou TEXT,"
-    " BeiJing TEXT, Blog TEXT)",
-    "CREATE UNIQUE INDEX card_Nae ON card (Nae)",
-    "CREATE TABLE lstt (Nam TEXT, lv TEXT, race TEXT, tra TEXT, cmp TEXT)",
-    "CREATE UNIQUE INDEX lstt_Nam ON lstt (Nam)",
-    ListIndexStatement,
-    "CREATE TABLE sets (Btips TEXT, magw INTEGER, Lng TEXT)",
-};
-
-struct TableColumns
-{
-    const char* table;
-    QStringList columns;
-};
-
-QString quoted(const QString& path)
-{
-    return QStringLiteral("“") + QDir::toNativeSeparators(path) + QStringLiteral("”");
 }
 
 } // namespace
@@ -209,8 +185,8 @@ QString Module1::describeOpenFailure() const
     if (!m_unusable.isEmpty())
         return m_unusable;
     if (!QFileInfo::exists(m_path))
-        return QStringLiteral("找不到数据库文件%1，它可能已被移走或删除。").arg(quoted(m_path));
-    return QStringLiteral("无法打开数据库文件%1。").arg(quoted(m_path));
+        return QStringLiteral("找不到数据库文件%1，它可能已被移走或删除。").arg(quotedPath(m_path));
+    return QStringLiteral("无法打开数据库文件%1。").arg(quotedPath(m_path));
 }
 
 QString Module1::describeFailure(const QSqlError& error) const
@@ -224,85 +200,62 @@ QString Module1::describeFailure(const QSqlError& error) const
     switch (code & 0xff) {
     case 5: // SQLITE_BUSY
     case 6: // SQLITE_LOCKED
-        return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quoted(m_path));
+        return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quotedPath(m_path));
     case 13: // SQLITE_FULL
-        return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quoted(m_path));
+        return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quotedPath(m_path));
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
-        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quoted(m_path), detail);
+        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quotedPath(m_path), detail);
     default:
         break;
     }
     if (!file.isWritable() && (code & 0xff) == 8)
-        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
     if (!folder.isWritable() && ((code & 0xff) == 8 || (code & 0xff) == 14 || (code & 0xff) == 10))
         return QStringLiteral("文件夹%1不可写入，无法保存（数据库需要在同一文件夹中建立日志文件）。")
-            .arg(quoted(folder.absoluteFilePath()));
+            .arg(quotedPath(folder.absoluteFilePath()));
     if (!file.isWritable())
-        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
     return QStringLiteral("数据库操作失败（%1）。").arg(detail);
 }
 
-bool Module1::createStore(const QString& path, QString* error)
+bool Module1::createStore(const QString& path, QString* error, QString* orphanJournal)
 {
-    const QString temp = path + QStringLiteral(".new");
-    QFile::remove(temp);
-    QFile::remove(temp + QStringLiteral("-journal"));
-    const QString connection = QStringLiteral("quillmark-create");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(temp);
-        if (db.open()) {
-            QSqlQuery q(db);
-            ok = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) &&
-                 q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && q.exec(QStringLiteral("BEGIN IMMEDIATE"));
-            for (const char* statement : SchemaStatements)
-                ok = ok && q.exec(QLatin1String(statement));
-            ok = ok && q.prepare(QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (?, ?, ?)"));
-            if (ok) {
-                q.addBindValue(QStringLiteral("XD"));
-                q.addBindValue(0);
-                q.addBindValue(QStringLiteral("简体中文(内置)"));
-                ok = q.exec();
-            }
-            ok = ok && q.exec(QStringLiteral("COMMIT"));
-            if (!ok && error)
-                *error = q.lastError().text();
-            q.finish();
-        } else if (error) {
-            *error = db.lastError().text();
+    // Built whole under a name of its own, then renamed into place: a kill leaves either no store or a
+    // complete one, and two copies starting together never remove or replace each other's file.
+    QString why;
+    const QString temp = createUniqueFile(path + QStringLiteral(".new-XXXXXX"), &why);
+    bool ok = !temp.isEmpty() && writeStoreFile(temp, {}, &why);
+    if (ok) {
+        const QString moved = moveOrphanJournal(path);
+        if (orphanJournal)
+            *orphanJournal = moved;
+        if (QFileInfo::exists(path + QStringLiteral("-journal")) && !QFileInfo::exists(path)) {
+            ok = false;
+            why = QStringLiteral("无法移开不属于它的日志文件%1").arg(quotedPath(path + QStringLiteral("-journal")));
         }
-        db.close();
     }
-    QSqlDatabase::removeDatabase(connection);
     if (ok && !QFile::rename(temp, path)) {
         ok = false;
-        if (error)
-            *error = QStringLiteral("无法建立文件%1").arg(quoted(path));
+        why = QFileInfo::exists(path) ? QStringLiteral("另一个程序已建立了文件%1").arg(quotedPath(path))
+                                      : QStringLiteral("无法建立文件%1").arg(quotedPath(path));
     }
-    if (!ok)
+    if (ok)
+        syncFolder(QFileInfo(path).absolutePath());
+    if (!temp.isEmpty() && !ok) {
+        QFile::remove(temp + QStringLiteral("-journal"));
         QFile::remove(temp);
+    }
+    if (!ok && error)
+        *error = why;
     return ok;
 }
 
 bool Module1::checkSchema(QString* error, bool* busy)
 {
-    const TableColumns expected[] = {
-        {"card",
-         {QStringLiteral("Nae"), QStringLiteral("Info"), QStringLiteral("Chk"), QStringLiteral("ZhongZu"),
-          QStringLiteral("ZhuanChang"), QStringLiteral("TeZheng"), QStringLiteral("Lang"),
-          QStringLiteral("YiShi"), QStringLiteral("QiTa"), QStringLiteral("WuPin"), QStringLiteral("GeXing"),
-          QStringLiteral("WaiMao"), QStringLiteral("MengYou"), QStringLiteral("BeiJing"),
-          QStringLiteral("Blog")}},
-        {"lstt",
-         {QStringLiteral("Nam"), QStringLiteral("lv"), QStringLiteral("race"), QStringLiteral("tra"),
-          QStringLiteral("cmp")}},
-        {"sets", {QStringLiteral("Btips"), QStringLiteral("magw"), QStringLiteral("Lng")}},
-    };
     QSqlQuery q(DbConnection());
-    for (const TableColumns& table : expected) {
-        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table.table)))) {
+    for (const schema::Table& table : schema::tables()) {
+        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table.name)))) {
             const QSqlError failure = q.lastError();
             const int code = failure.nativeErrorCode().toInt() & 0xff;
             *busy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
@@ -313,12 +266,12 @@ bool Module1::checkSchema(QString* error, bool* busy)
         while (q.next())
             found << q.value(1).toString().toLower();
         if (found.isEmpty()) {
-            *error = QStringLiteral("缺少数据表 %1").arg(QLatin1String(table.table));
+            *error = QStringLiteral("缺少数据表 %1").arg(QLatin1String(table.name));
             return false;
         }
-        for (const QString& column : table.columns) {
+        for (const QString& column : schema::columnNames(table)) {
             if (!found.contains(column.toLower())) {
-                *error = QStringLiteral("数据表 %1 缺少列 %2").arg(QLatin1String(table.table), column);
+                *error = QStringLiteral("数据表 %1 缺少列 %2").arg(QLatin1String(table.name), column);
                 return false;
             }
         }
@@ -331,36 +284,46 @@ void Module1::addListIndex()
     QSqlQuery q(DbConnection());
     if (!q.prepare(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = ?")))
         return;
-    q.addBindValue(QStringLiteral("lstt_list"));
+    q.addBindValue(schema::listIndexName());
     if (!q.exec() || !q.next() || q.value(0).toLongLong() > 0)
         return;
     q.finish();
     // Stores made before the index get it once. A store that cannot take it now (read-only, busy)
     // lists its cards all the same, only slower.
-    q.exec(QLatin1String(ListIndexStatement));
+    q.exec(schema::listIndexStatement());
 }
 
 Module1::Prepared Module1::prepare()
 {
     m_unusable.clear();
-    const StoreFileCheck check = inspectStoreFile(m_path);
-    switch (check.kind) {
-    case StoreFileKind::Missing: {
+    StoreFileCheck check = inspectStoreFile(m_path);
+    QString notice;
+    if (check.kind == StoreFileKind::Missing) {
         QString error;
-        if (createStore(m_path, &error))
-            return {PrepareStatus::Created, {}};
-        // Nothing to protect here: operations will report the missing file as they run.
-        return {PrepareStatus::Ready,
-                QStringLiteral("无法建立数据库文件%1：%2").arg(quoted(m_path), error)};
+        QString orphan;
+        const bool created = createStore(m_path, &error, &orphan);
+        if (!orphan.isEmpty())
+            notice = orphanJournalMessage(orphan);
+        if (created)
+            return {PrepareStatus::Created, {}, notice};
+        // Another copy of the program may have put its new store in place meanwhile: that one is used.
+        check = inspectStoreFile(m_path);
+        if (check.kind == StoreFileKind::Missing) {
+            // Nothing to protect here: operations will report the missing file as they run.
+            return {PrepareStatus::Ready, QStringLiteral("无法建立数据库文件%1：%2").arg(quotedPath(m_path), error),
+                    notice};
+        }
     }
+    switch (check.kind) {
     case StoreFileKind::Jet:
-        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quoted(m_path));
-        return {PrepareStatus::Unusable, m_unusable};
+        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quotedPath(m_path));
+        return {PrepareStatus::Unusable, m_unusable, notice};
     case StoreFileKind::NotDatabase:
     case StoreFileKind::Truncated:
         m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
-                         .arg(quoted(m_path), check.reason);
-        return {PrepareStatus::Unusable, m_unusable};
+                         .arg(quotedPath(m_path), check.reason);
+        return {PrepareStatus::Unusable, m_unusable, notice};
+    case StoreFileKind::Missing: // handled above; opening it reports the file as gone
     case StoreFileKind::SQLite:
         break;
     }
@@ -373,13 +336,13 @@ Module1::Prepared Module1::prepare()
         addListIndex();
     CloseDb();
     if (ok)
-        return {PrepareStatus::Ready, {}};
+        return {PrepareStatus::Ready, {}, notice};
     // Another program holding the store says nothing about the file: operations report it as they run.
     if (busy)
-        return {PrepareStatus::Ready, error};
+        return {PrepareStatus::Ready, error, notice};
     m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
-                     .arg(quoted(m_path), error);
-    return {PrepareStatus::Unusable, m_unusable};
+                     .arg(quotedPath(m_path), error);
+    return {PrepareStatus::Unusable, m_unusable, notice};
 }
 
 } // namespace store

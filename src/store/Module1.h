@@ -49,9 +49,10 @@ public:
     {
         PrepareStatus status = PrepareStatus::Unusable;
         QString error;
+        QString notice; // something start-up put right on the way (a journal moved aside), for the user
     };
-    // Start-up: creates a missing store with its three tables and the settings row; checks that an
-    // existing one is a usable database. An unusable file is never written to; every later
+    // Start-up: creates a missing store with its three tables and the settings row (moving an orphan
+    // journal aside first); checks that an existing one is a usable database. An unusable file is never written to; every later
     // operation refuses with the same reason.
     Prepared prepare();
 
@@ -73,9 +74,11 @@ public:
     QString describeFailure(const QSqlError& error) const;
     QString describeOpenFailure() const;
 
-    // Creates a store file with the schema and the settings row at the given path (which must not
-    // exist), by way of a temporary file renamed into place.
-    static bool createStore(const QString& path, QString* error);
+    // Creates a store file with the schema and the settings row at the given path, by way of a
+    // temporary file of a unique name, synced and renamed into place. Never replaces a file that is
+    // there: when another program put its store in place first, fails and leaves that one. A journal
+    // left without its store is moved aside first; orphanJournal receives its new name.
+    static bool createStore(const QString& path, QString* error, QString* orphanJournal = nullptr);
 
 private:
     bool checkSchema(QString* error, bool* busy);

@@ -5,7 +5,9 @@
 
 VARIANT is "full", "encrypted" (the same content with RC4-encrypted pages) or a damaged file:
 "truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column", "bad-count",
-or "duplicate-card" (two cards of one name, which the new store cannot hold).
+or "duplicate-card" (two cards of one name, which the new store cannot hold), or "shared-memo" (400
+more cards whose note points to one and the same 60 KB memo chain: a small file that reads as 24 MB;
+its report leaves the card rows out).
 OUT.json receives the rows exactly as written (null for NULL) and what the file exercises.
 """
 import json
@@ -90,6 +92,9 @@ def make_tables(damage):
     card_cols = [Column(n, T_TEXT if n in ("Nae", "Chk") else T_MEMO, 510) for n in CARD_COLUMNS]
     if damage == "duplicate-card":
         cards.append(card("Dup", {1: "Second"}))
+    if damage == "shared-memo":
+        shared = ("共享的长备注 shared memo text. " * 3000)[:60000]
+        cards += [card("Shared%03d" % i, notes={"Blog": shared}) for i in range(400)]
     if damage == "no-column":
         card_cols = [c for c in card_cols if c.name != "Blog"]
         for r in cards:
@@ -117,8 +122,14 @@ def write(damage, db_key):
         t.tdef_page = f.reserve()
     orig_long_value = f.long_value
 
+    shared = {}
+
     def long_value(data, stats, force=None):
+        if damage == "shared-memo" and data in shared:
+            return shared[data]
         value = orig_long_value(data, stats, force)
+        if damage == "shared-memo" and len(data) > 50000:
+            shared[data] = value
         if struct.unpack_from("<I", value)[0] & 0xC0000000 == 0:
             f.chains.append(struct.unpack_from("<I", value, 4)[0])
         return value
@@ -211,10 +222,12 @@ def main():
         sys.exit(__doc__)
     variant = sys.argv[1]
     damages = ["truncated", "truncated-mid", "broken-chain", "chain-loop", "no-table", "no-column", "bad-count",
-               "duplicate-card"]
+               "duplicate-card", "shared-memo"]
     if variant not in ["full", "encrypted"] + damages:
         sys.exit("unknown variant " + variant)
     data, report = write(variant if variant in damages else None, 0x5A3C96E1 if variant == "encrypted" else 0)
+    if variant == "shared-memo":
+        report["tables"]["card"]["rows"] = []  # the point is that they are too many to write out
     with open(sys.argv[2], "wb") as out:
         out.write(data)
     with open(sys.argv[3], "w", encoding="utf-8") as out:

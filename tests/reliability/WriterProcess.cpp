@@ -7,7 +7,7 @@
 
 namespace rel {
 
-WriterProcess::WriterProcess()
+WriterProcess::WriterProcess(const QString& program) : m_program(program)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
@@ -29,7 +29,7 @@ bool WriterProcess::start(const QStringList& arguments)
 {
     m_partial.clear();
     m_lines.clear();
-    m_process.start(program(), arguments);
+    m_process.start(m_program, arguments);
     return m_process.waitForStarted(10000);
 }
 
@@ -92,12 +92,19 @@ void WriterProcess::killHard()
 
 bool WriterProcess::finish(int timeoutMs)
 {
-    if (!m_process.waitForFinished(timeoutMs)) {
+    if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(timeoutMs)) {
         killHard();
         return false;
     }
     collect();
     return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+}
+
+bool WriterProcess::isRunning()
+{
+    m_process.waitForFinished(0);
+    collect();
+    return m_process.state() != QProcess::NotRunning;
 }
 
 const QList<QByteArray>& WriterProcess::lines()

@@ -11,7 +11,8 @@ namespace rel {
 class WriterProcess
 {
 public:
-    WriterProcess();
+    // The card writer, or another test program that reports in lines.
+    explicit WriterProcess(const QString& program = WriterProcess::program());
     ~WriterProcess();
     WriterProcess(const WriterProcess&) = delete;
     WriterProcess& operator=(const WriterProcess&) = delete;
@@ -29,6 +30,8 @@ public:
     void killHard();
     // Waits for a normal end; true when it exited with status 0.
     bool finish(int timeoutMs = 60000);
+    // Takes in what has arrived without waiting; false once the process has ended.
+    bool isRunning();
     // Every complete line received so far.
     const QList<QByteArray>& lines();
     qint64 pid() const { return m_process.processId(); }
@@ -36,6 +39,7 @@ public:
 private:
     void collect();
 
+    QString m_program;
     QProcess m_process;
     QByteArray m_partial;
     QList<QByteArray> m_lines;

@@ -144,7 +144,7 @@ bool Database::columns(const std::string& table, std::vector<ColumnInfo>& out, s
 }
 
 bool Database::readTable(const std::string& table, const std::vector<std::string>& columns, TableData& out,
-                         std::string& error)
+                         std::string& error, std::uint64_t maxValueBytes)
 {
     Impl& d = *m_impl;
     MdbCatalogEntry* entry = d.findTable(table);
@@ -191,6 +191,7 @@ bool Database::readTable(const std::string& table, const std::vector<std::string
     };
     const std::uint32_t tablePage = std::uint32_t(entry->table_pg);
     std::set<guint32> pagesSeen;
+    std::uint64_t valueBytes = 0;
     mdb_rewind_table(def);
     while (mdb_read_next_dpg(def)) {
         const guint32 pg = def->cur_phys_pg;
@@ -232,6 +233,13 @@ bool Database::readTable(const std::string& table, const std::vector<std::string
             Row values;
             if (!crackRow(row, size, hasVar, wanted, reader, values, error)) {
                 error = "table " + table + ", row " + std::to_string(out.rows.size() + 1) + ": " + error;
+                return false;
+            }
+            for (const Value& value : values)
+                valueBytes += value.bytes.size();
+            if (valueBytes > maxValueBytes) {
+                error = "table " + table + ": the values read exceed " + std::to_string(maxValueBytes) +
+                        " bytes, more than the file can hold (rows share their long values?)";
                 return false;
             }
             out.rows.push_back(std::move(values));

@@ -49,9 +49,11 @@ public:
 
     // Reads the listed columns (names compared without regard to letter case) of every row. Fails
     // when the table or a column is missing, a column has a type other than text, memo or an
-    // integer, a value cannot be read completely, or the rows found differ from the stored count.
+    // integer, a value cannot be read completely, or the rows found differ from the stored count;
+    // also once the values read exceed maxValueBytes (rows that share one long value could otherwise
+    // make a small file fill the memory).
     bool readTable(const std::string& table, const std::vector<std::string>& columns, TableData& out,
-                   std::string& error);
+                   std::string& error, std::uint64_t maxValueBytes = UINT64_MAX);
 
 private:
     struct Impl;

@@ -13,11 +13,19 @@
 //   "END\n"
 // On any failure nothing is written to standard output, a reason goes to standard error and the exit
 // status is 1 (2 for wrong arguments).
+//
+// The whole output is capped at 4 times the file's size plus 64 KiB; a file that would give more fails.
+// Every value of a legitimate file is stored once, in at least as many bytes as half its UTF-8 form,
+// with at least 2 bytes of offset for the 4-byte length it gets here: no part grows more than twofold.
+// Rows that share one long value (a crafted or damaged file) would otherwise print it once per row.
+// The program applies the same cap to what it reads from here.
 
 #include "JetReader.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -61,6 +69,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: %s FILE TABLE:COLUMN,COLUMN,... ...\n", argv[0]);
         return 2;
     }
+    std::error_code sizeError;
+    const std::uintmax_t fileSize = std::filesystem::file_size(argv[1], sizeError);
+    if (sizeError) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], sizeError.message().c_str());
+        return 1;
+    }
+    const std::uint64_t cap = 4 * std::uint64_t(fileSize) + 64 * 1024;
     jet::Database db;
     std::string error;
     if (!db.open(argv[1], error)) {
@@ -76,7 +91,8 @@ int main(int argc, char* argv[])
             return 2;
         }
         jet::TableData data;
-        if (!db.readTable(tableArg.substr(0, colon), split(tableArg.substr(colon + 1), ','), data, error)) {
+        if (!db.readTable(tableArg.substr(0, colon), split(tableArg.substr(colon + 1), ','), data, error,
+                          cap - out.size())) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
@@ -97,6 +113,11 @@ int main(int argc, char* argv[])
         }
         out += 'E';
         putU64(out, data.rows.size());
+        if (out.size() > cap) {
+            std::fprintf(stderr, "the output exceeds %llu bytes (4 times the file's size plus 64 KiB)\n",
+                         static_cast<unsigned long long>(cap));
+            return 1;
+        }
     }
     out += "END\n";
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "store/Module1.h"
+
+#include <QString>
+
+namespace store {
+
+// What start-up has to tell the user about the store, once the window is up.
+struct StartUpNotice
+{
+    QString text;         // empty: nothing to say
+    bool isError = false; // a failure (warning) rather than news (information)
+};
+
+// Everything start-up does to the store file before the window fills: an Access file is imported
+// (through the reader helper), what an interrupted import left is removed, a missing store is
+// created (an orphan journal moved aside first), an existing one is checked.
+StartUpNotice prepareStoreAtStartUp(Module1& db, const QString& readerExecutable);
+
+} // namespace store

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "store/LegacyDump.h"
+
+#include <QFileDevice>
+#include <QString>
+
+// The file steps of the one-time paths (a new store, an import): whole files written under unique
+// temporary names in the store's folder, synced, then put in place by one rename.
+//
+// What holds where:
+// - QFile::rename never replaces an existing file (on Linux through renameat2's no-replace flag, on
+//   other Unix systems through link and unlink, on Windows through MoveFileEx without the replace
+//   flag), so a new file never lands on a file that appeared meanwhile.
+// - replaceFile is QSaveFile's commit: the copy is written to a temporary file of QSaveFile's own,
+//   flushed to the disk, and renamed over the target in one step (rename on Unix, MoveFileEx with
+//   MOVEFILE_REPLACE_EXISTING on Windows). On Linux that temporary file has no name until the
+//   rename, so a kill leaves nothing behind.
+// - syncFolder makes the renames themselves durable on Unix (fsync of the folder). Windows has no
+//   such call; NTFS journals the rename itself.
+namespace store {
+
+// Flushes a written file's data to the disk.
+bool syncFile(QFileDevice& file);
+// Flushes the folder's entries (new names, renames) to the disk; does nothing on Windows.
+bool syncFolder(const QString& folder);
+
+// Creates an empty file whose name is `pattern` with its "XXXXXX" replaced so that no other file has
+// that name. Returns the name, or an empty string (and the reason) when the folder refuses.
+QString createUniqueFile(const QString& pattern, QString* error);
+
+// Writes a complete store into the empty (or absent) file at `path`: the schema and the given rows in
+// one transaction, with the settings row added when the rows have none. Committed with a full sync;
+// nothing else is left beside the file.
+bool writeStoreFile(const QString& path, const LegacyTables& rows, QString* error);
+
+// Replaces `target` by a copy of `source` in one atomic step (see above).
+bool replaceFile(const QString& source, const QString& target, QString* error);
+
+// A "<store>-journal" beside no store, or beside an Access file, belongs to some earlier SQLite file:
+// SQLite would roll its pages into any new store of that name. Such a journal is renamed
+// "<store>-journal.orphan-<time>", never deleted, never over another file. A journal beside an SQLite
+// store is that store's own and stays. Returns the new name, or an empty string when nothing moved.
+QString moveOrphanJournal(const QString& storePath);
+// The sentence of the start-up message that says where it went.
+QString orphanJournalMessage(const QString& movedTo);
+
+// The store's name in messages: the native path in Chinese quotation marks.
+QString quotedPath(const QString& path);
+
+} // namespace store
