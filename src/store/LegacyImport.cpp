@@ -264,8 +264,11 @@ LegacyImportResult importLegacyStore(const QString& storePath, const QString& re
     LegacyImportResult result;
     result.legacyPath = storePath;
     QLockFile lock(lockName(storePath));
-    lock.setStaleLockTime(0); // held as long as the import runs; a lock of a process gone is taken over
-    if (!lock.tryLock(timeoutMs + 30000)) {
+    // The lock of a process that is gone is taken over at once; one that cannot be read (its writer
+    // killed while making it) once it is older than any import can take.
+    const int staleMs = timeoutMs + 60000;
+    lock.setStaleLockTime(staleMs);
+    if (!lock.tryLock(staleMs + 5000)) {
         if (lock.error() == QLockFile::LockFailedError) {
             result.status = LegacyImportResult::WriteFailed;
             result.error = QStringLiteral("另一个程序正在导入这个文件");
@@ -291,7 +294,7 @@ void removeImportLeftovers(const QString& storePath)
     if (leftovers(storePath).isEmpty() && !QFileInfo::exists(lockName(storePath)))
         return;
     QLockFile lock(lockName(storePath));
-    lock.setStaleLockTime(0);
+    lock.setStaleLockTime(120000);
     if (lock.tryLock(0))
         removeFiles(leftovers(storePath));
 }

@@ -174,6 +174,36 @@ inline card::Sheet blankSheet()
     return sheet;
 }
 
+// The rollback journal another SQLite file leaves when its writer dies inside a transaction: built in
+// `folder` (and removed from there), its bytes written to `journalPath`. SQLite rolls such a journal
+// into whatever file it finds under the journal's store name.
+inline QByteArray makeOrphanJournal(const QString& folder, const QString& journalPath)
+{
+    const QString stranger = QDir(folder).filePath(QStringLiteral("stranger.db"));
+    const QString name = QStringLiteral("stranger");
+    QByteArray journal;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(stranger);
+        QSqlQuery q(db);
+        // A cache of two pages makes the update spill into the file: the journal is then hot.
+        if (db.open() && q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
+            q.exec(QStringLiteral("CREATE TABLE t (x BLOB)")) &&
+            q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+                                  " INSERT INTO t SELECT randomblob(2000) FROM n")) &&
+            q.exec(QStringLiteral("PRAGMA cache_size=2")) && q.exec(QStringLiteral("BEGIN")) &&
+            q.exec(QStringLiteral("UPDATE t SET x = randomblob(2000)")))
+            journal = readAll(stranger + QStringLiteral("-journal"));
+        q.exec(QStringLiteral("ROLLBACK"));
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    QFile::remove(stranger);
+    QFile::remove(stranger + QStringLiteral("-journal"));
+    return !journal.isEmpty() && writeAll(journalPath, journal) ? journal : QByteArray();
+}
+
 } // namespace probe
 
 #define COMPARE_STORE(path, expected)                                                                        \

@@ -56,6 +56,8 @@ private slots:
     void refusesUnusableFile_data();
     void refusesUnusableFile();
     void replacedFileIsNotOverwritten();
+    void orphanJournalIsMovedAsideBeforeCreation();
+    void creationLeavesOtherFilesAlone();
     void lockedStoreAtStartStaysUsable();
     void nestedOpenAndClose();
     void deletedStoreIsNotRecreated();
@@ -258,6 +260,55 @@ void TestModule1::replacedFileIsNotOverwritten()
     QVERIFY(!db.isOpen());
     QVERIFY(readAll(path) == other);
     QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("Sav.qlk")});
+}
+
+void TestModule1::orphanJournalIsMovedAsideBeforeCreation()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    const QString journal = path + QStringLiteral("-journal");
+    const QByteArray orphan = probe::makeOrphanJournal(dir.path(), journal);
+    QVERIFY(!orphan.isEmpty());
+
+    Module1 db(path);
+    const Module1::Prepared prepared = db.prepare();
+    QCOMPARE(prepared.status, Module1::PrepareStatus::Created);
+    const QStringList files = listing(dir.path());
+    QCOMPARE(files.size(), 2);
+    QCOMPARE(files.value(0), QStringLiteral("Sav.qlk"));
+    QVERIFY2(files.value(1).startsWith(QStringLiteral("Sav.qlk-journal.orphan-")), qPrintable(files.join(' ')));
+    QVERIFY(readAll(dir.filePath(files.value(1))) == orphan); // kept, never changed
+    QVERIFY(prepared.notice.contains(QDir::toNativeSeparators(dir.filePath(files.value(1)))));
+    // The new store is whole and stays so when opened again.
+    QCOMPARE(probe::rows(path, QStringLiteral("PRAGMA integrity_check")), QList<QStringList>{{QStringLiteral("ok")}});
+    QCOMPARE(Module1(path).prepare().status, Module1::PrepareStatus::Ready);
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT Btips FROM sets")), QList<QStringList>{{QStringLiteral("XD")}});
+
+    // A journal beside an existing store is that store's own: it stays where SQLite looks for it.
+    QVERIFY(writeAll(journal, QByteArray()));
+    QCOMPARE(Module1(path).prepare().status, Module1::PrepareStatus::Ready);
+    QVERIFY(QFileInfo::exists(journal));
+}
+
+void TestModule1::creationLeavesOtherFilesAlone()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    // Files of other names beside the store, such as another copy's half-made store, are not ours.
+    const QStringList others{QStringLiteral("Sav.qlk.new"), QStringLiteral("Sav.qlk.new-a1B2c3"),
+                             QStringLiteral("Sav.qlk.new-journal")};
+    for (const QString& name : others)
+        QVERIFY(writeAll(dir.filePath(name), name.toUtf8()));
+    QCOMPARE(Module1(path).prepare().status, Module1::PrepareStatus::Created);
+    QCOMPARE(listing(dir.path()), QStringList({QStringLiteral("Sav.qlk")}) + others);
+    for (const QString& name : others)
+        QCOMPARE(readAll(dir.filePath(name)), name.toUtf8());
+
+    // A store that another program put in place first is never replaced.
+    QString error;
+    QVERIFY(!Module1::createStore(path, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(listing(dir.path()), QStringList({QStringLiteral("Sav.qlk")}) + others);
 }
 
 void TestModule1::lockedStoreAtStartStaysUsable()

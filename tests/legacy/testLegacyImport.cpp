@@ -16,6 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../core/StoreProbe.h"
+
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -121,7 +125,11 @@ private slots:
     void refusesDamagedFiles();
     void survivesFailingReaders_data();
     void survivesFailingReaders();
+    void capsTheReadersOutput_data();
+    void capsTheReadersOutput();
     void neverOverwritesAnOldCopy();
+    void cleansUpOnlyWhatAnImportLeft();
+    void movesAnOrphanJournalAside();
     void putsTheFileBackWhenTheNewStoreFails();
     void leavesTheFileWhenItCannotBeMoved();
 };
@@ -317,6 +325,53 @@ void TestLegacyImport::survivesFailingReaders()
     QCOMPARE(contents(store), original);
 }
 
+void TestLegacyImport::capsTheReadersOutput_data()
+{
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("reason");
+    // 400 rows that share one 60 KB memo: a 1 MB file that would read as 24 MB. The helper stops.
+    QTest::newRow("shared memo") << QStringLiteral("shared-memo") << QString() << QStringLiteral("exceed");
+    // A helper that floods: the program stops it.
+    QTest::newRow("flooding helper") << QStringLiteral("full") << QStringLiteral("head -c 200000000 /dev/zero\n")
+                                     << QStringLiteral("上限");
+}
+
+void TestLegacyImport::capsTheReadersOutput()
+{
+    QFETCH(QString, variant);
+    QFETCH(QString, script);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Sav.qlk"));
+    QJsonObject report;
+    QVERIFY(writeFixture(variant, store, &report));
+    const QByteArray original = contents(store);
+    QTemporaryDir tools;
+    QString reader = Reader;
+    if (!script.isEmpty()) {
+        reader = tools.filePath(QStringLiteral("reader.sh"));
+        QFile file(reader);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script.toUtf8());
+        file.close();
+        QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
+    }
+    // The helper's own limit, checked apart from the program's.
+    QProcess helper;
+    helper.start(Reader, QStringList{store} + store::legacyReaderTableArguments());
+    QVERIFY(helper.waitForFinished(60000));
+    const QByteArray helperOutput = helper.readAllStandardOutput();
+    QVERIFY(helperOutput.size() <= store::legacyOutputCap(original.size()));
+    QCOMPARE(helper.exitCode() != 0, variant == QLatin1String("shared-memo"));
+
+    const store::LegacyImportResult result = store::importLegacyStore(store, reader, 60000);
+    QCOMPARE(result.status, store::LegacyImportResult::ReadFailed);
+    QVERIFY2(result.error.contains(reason), qPrintable(result.error));
+    QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("Sav.qlk")});
+    QCOMPARE(contents(store), original);
+}
+
 void TestLegacyImport::neverOverwritesAnOldCopy()
 {
     QTemporaryDir dir;
@@ -339,6 +394,69 @@ void TestLegacyImport::neverOverwritesAnOldCopy()
     QCOMPARE(contents(store + QStringLiteral(".legacy-mdb.1")), QByteArray("Sav.qlk.legacy-mdb.1"));
 }
 
+void TestLegacyImport::cleansUpOnlyWhatAnImportLeft()
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Sav.qlk"));
+    QJsonObject report;
+    QVERIFY(writeFixture(QStringLiteral("full"), store, &report));
+    const QByteArray original = contents(store);
+    // What an import killed part-way leaves, beside files of other names and the copy it had already kept.
+    const QStringList leftovers{QStringLiteral("Sav.qlk.importing-a1B2c3.mdb"), QStringLiteral("Sav.qlk.importing-a1B2c3.qlk"),
+                                QStringLiteral("Sav.qlk.importing-a1B2c3.qlk-journal")};
+    const QStringList others{QStringLiteral("Sav.qlk.importing-notes.txt"), QStringLiteral("Sav.qlk.new"),
+                             QStringLiteral("Sav.qlk.new-journal")};
+    for (const QString& name : leftovers + others) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(name.toUtf8());
+    }
+    QFile kept(store + QStringLiteral(".legacy-mdb"));
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write(original) == original.size());
+    kept.close();
+
+    const store::LegacyImportResult result = store::importLegacyStore(store, Reader);
+    QVERIFY2(result.status == store::LegacyImportResult::Imported, qPrintable(result.error));
+    QCOMPARE(result.legacyPath, store + QStringLiteral(".legacy-mdb")); // the identical copy, no second one
+    QStringList expected = QStringList{QStringLiteral("Sav.qlk"), QStringLiteral("Sav.qlk.legacy-mdb")} + others;
+    expected.sort();
+    QCOMPARE(folderEntries(dir.path()), expected);
+    for (const QString& name : others)
+        QCOMPARE(contents(dir.filePath(name)), name.toUtf8());
+    QCOMPARE(store::inspectStoreFile(store).kind, store::StoreFileKind::SQLite);
+
+    // With the store in place a start removes such files only.
+    for (const QString& name : leftovers.mid(0, 2)) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    store::removeImportLeftovers(store);
+    QCOMPARE(folderEntries(dir.path()), expected);
+}
+
+void TestLegacyImport::movesAnOrphanJournalAside()
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Sav.qlk"));
+    QJsonObject report;
+    QVERIFY(writeFixture(QStringLiteral("full"), store, &report));
+    const QString journal = store + QStringLiteral("-journal");
+    const QByteArray orphan = probe::makeOrphanJournal(dir.path(), journal);
+    QVERIFY(!orphan.isEmpty());
+
+    const store::LegacyImportResult result = store::importLegacyStore(store, Reader);
+    QVERIFY2(result.status == store::LegacyImportResult::Imported, qPrintable(result.error));
+    QVERIFY(!QFileInfo::exists(journal));
+    QVERIFY(result.orphanJournal.startsWith(journal + QStringLiteral(".orphan-")));
+    QCOMPARE(contents(result.orphanJournal), orphan);
+    QVERIFY(store::legacyImportMessage(result).contains(QDir::toNativeSeparators(result.orphanJournal)));
+    // The new store holds the imported cards, whole.
+    store::Module1 db(store);
+    QCOMPARE(db.prepare().status, store::Module1::PrepareStatus::Ready);
+    QCOMPARE(probe::rows(store, QStringLiteral("PRAGMA integrity_check")), QList<QStringList>{{QStringLiteral("ok")}});
+    QCOMPARE(store::CardStore(db).list().entries.size(), result.cards);
+}
+
 void TestLegacyImport::putsTheFileBackWhenTheNewStoreFails()
 {
     QTemporaryDir dir;
@@ -346,10 +464,17 @@ void TestLegacyImport::putsTheFileBackWhenTheNewStoreFails()
     QJsonObject report;
     QVERIFY(writeFixture(QStringLiteral("full"), store, &report));
     const QByteArray original = contents(store);
-    // A folder where the new store is built blocks its creation.
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Sav.qlk.new")));
 
+    // No file of this process may grow past 64 KiB: the new store cannot be written.
+    rlimit before{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &before) == 0);
+    rlimit small = before;
+    small.rlim_cur = 64 * 1024;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
     const store::LegacyImportResult result = store::importLegacyStore(store, Reader);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
     QCOMPARE(result.status, store::LegacyImportResult::WriteFailed);
     QVERIFY(!result.error.isEmpty());
     QCOMPARE(result.legacyPath, store);
@@ -374,7 +499,7 @@ void TestLegacyImport::leavesTheFileWhenItCannotBeMoved()
     const store::LegacyImportResult result = store::importLegacyStore(store, Reader);
     const QStringList entries = folderEntries(dir.path());
     QVERIFY(folder.setPermissions(writable));
-    QCOMPARE(result.status, store::LegacyImportResult::RenameFailed);
+    QCOMPARE(result.status, store::LegacyImportResult::FolderFailed);
     QCOMPARE(result.legacyPath, store);
     QCOMPARE(entries, QStringList{QStringLiteral("Sav.qlk")});
     QCOMPARE(contents(store), original);
