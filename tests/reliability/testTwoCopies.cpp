@@ -7,7 +7,9 @@
 #include "app/MessageBox.h"
 #include "store/CardStore.h"
 
+#include <QDir>
 #include <QListView>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -61,6 +63,82 @@ class TestTwoCopies : public QObject
 
 private slots:
     void initTestCase() { MessageBox::setAutoAnswer(true); }
+
+    // Copies started together on one folder. On a missing store each creates its own under a name of
+    // its own and the first in place is used by all; on an Access store one imports and the others
+    // wait for it and use its store. None removes or replaces what another made: every copy's card
+    // is there, and nothing else is left beside the store.
+    void copiesStartingTogetherShareOneStore_data()
+    {
+        QTest::addColumn<bool>("access");
+        QTest::newRow("missing store") << false;
+        QTest::newRow("Access store") << true;
+    }
+
+    void copiesStartingTogetherShareOneStore()
+    {
+#ifndef IMPORT_DRIVER
+        QSKIP("the Jet reader or Python 3 is missing");
+#else
+        QFETCH(bool, access);
+        QTemporaryDir tools;
+        QByteArray fixture;
+        int fixtureCards = 0;
+        if (access) {
+            const QString mdb = tools.filePath(QStringLiteral("fixture.mdb"));
+            QProcess writer;
+            writer.start(QStringLiteral(PYTHON3), {QStringLiteral(JET_WRITER), QStringLiteral("full"), mdb,
+                                                   mdb + QStringLiteral(".json")});
+            QVERIFY(writer.waitForFinished(120000) && writer.exitCode() == 0);
+            fixture = rel::fileBytes(mdb);
+            QTemporaryDir once;
+            const QString store = once.filePath(QStringLiteral("Sav.qlk"));
+            QVERIFY(rel::writeFile(store, fixture));
+            rel::WriterProcess start(QStringLiteral(IMPORT_DRIVER));
+            QVERIFY(start.start({QStringLiteral("start"), store, QStringLiteral(MDB_READER)}) && start.finish());
+            fixtureCards = rel::RawDb(store).column(QStringLiteral("SELECT Nae FROM card")).size();
+            QVERIFY(fixtureCards > 500);
+        }
+        constexpr int Rounds = 4;
+        constexpr int Copies = 3;
+        for (int round = 0; round < Rounds; ++round) {
+            QTemporaryDir dir;
+            const QString store = dir.filePath(QStringLiteral("Sav.qlk"));
+            if (access)
+                QVERIFY(rel::writeFile(store, fixture));
+            std::vector<std::unique_ptr<rel::WriterProcess>> copies;
+            QStringList names;
+            for (int c = 0; c < Copies; ++c) {
+                names << rel::makeName(round, c);
+                copies.push_back(std::make_unique<rel::WriterProcess>(QStringLiteral(IMPORT_DRIVER)));
+                QVERIFY(copies.back()->start({QStringLiteral("start"), store, QStringLiteral(MDB_READER),
+                                              QString::fromLatin1(names.last().toUtf8().toHex())}));
+            }
+            for (int c = 0; c < Copies; ++c) {
+                QVERIFY(copies[c]->finish());
+                const QList<QByteArray> lines = copies[c]->lines();
+                QVERIFY2(lines.contains("added 0"), qPrintable(QStringLiteral("round %1, copy %2: %3")
+                                                                   .arg(round)
+                                                                   .arg(c)
+                                                                   .arg(QString::fromUtf8(lines.join(' ')))));
+                for (const QByteArray& line : lines)
+                    QVERIFY2(!line.startsWith("notice 1"), QByteArray::fromHex(line.mid(9)).constData());
+            }
+            rel::RawDb db(store);
+            QCOMPARE(db.column(QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
+            const QStringList cards = db.column(QStringLiteral("SELECT Nae FROM card"));
+            QCOMPARE(cards.size(), fixtureCards + Copies);
+            for (const QString& name : names)
+                QVERIFY(cards.contains(name));
+            QStringList expected{QStringLiteral("Sav.qlk")};
+            if (access) {
+                expected << QStringLiteral("Sav.qlk.legacy-mdb");
+                QCOMPARE(rel::fileBytes(store + QStringLiteral(".legacy-mdb")), fixture);
+            }
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+        }
+#endif
+    }
 
     void concurrentWritersNeitherCorruptNorLoseCards()
     {
