@@ -10,7 +10,6 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 namespace store {
 
@@ -58,8 +57,15 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
         out += process.readAllStandardOutput();
         err = QByteArray(err + process.readAllStandardError()).right(StderrKept);
     };
+    bool outputClosed = false;
+    QObject::connect(&process, &QProcess::readChannelFinished, [&outputClosed] { outputClosed = true; });
     while (process.state() != QProcess::NotRunning && !deadline.hasExpired() && out.size() <= cap) {
-        process.waitForReadyRead(int(qMax<qint64>(1, qMin<qint64>(deadline.remainingTime(), 200))));
+        const int wait = int(qMax<qint64>(1, qMin<qint64>(deadline.remainingTime(), 200)));
+        // Once the reader has closed its output nothing more can come: wait for its end.
+        if (outputClosed)
+            process.waitForFinished(wait);
+        else
+            process.waitForReadyRead(wait);
         collect();
     }
     if (out.size() > cap) {
@@ -230,13 +236,6 @@ QString legacyFileName(const QString& storePath)
     for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = base + QLatin1Char('.') + QString::number(n);
     return name;
-}
-
-QString legacyReaderPath(const QString& programDir)
-{
-    const QString name = QStringLiteral("quillmark-mdbread");
-    const QString found = QStandardPaths::findExecutable(name, {programDir});
-    return found.isEmpty() ? QDir(programDir).filePath(name) : found;
 }
 
 qint64 legacyOutputCap(qint64 fileSize)

@@ -34,9 +34,6 @@ struct LegacyImportResult
 // that name is taken. Never the name of an existing file.
 QString legacyFileName(const QString& storePath);
 
-// The reader helper beside the program ("quillmark-mdbread", with ".exe" on Windows).
-QString legacyReaderPath(const QString& programDir);
-
 // The most output the reader may give for an Access file of `fileSize` bytes. Each value comes out
 // as a 4-byte length and its text in UTF-8; in the file the same value takes at least a 2-byte offset
 // and its text in one byte per character (compressed) or two (UCS-2). UTF-8 needs at most two bytes

@@ -107,6 +107,9 @@ QString createUniqueFile(const QString& pattern, QString* error)
             *error = file.errorString();
         return QString();
     }
+    // Readable by others as a file SQLite creates is (QTemporaryFile makes it the owner's alone).
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
     return file.fileName();
 }
 

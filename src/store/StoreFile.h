@@ -26,7 +26,8 @@ bool syncFile(QFileDevice& file);
 bool syncFolder(const QString& folder);
 
 // Creates an empty file whose name is `pattern` with its "XXXXXX" replaced so that no other file has
-// that name. Returns the name, or an empty string (and the reason) when the folder refuses.
+// that name, readable by all, writable by its owner. Returns the name, or an empty string (and the
+// reason) when the folder refuses.
 QString createUniqueFile(const QString& pattern, QString* error);
 
 // Writes a complete store into the empty (or absent) file at `path`: the schema and the given rows in
