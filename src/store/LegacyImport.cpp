@@ -70,7 +70,8 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
     }
     if (out.size() > cap) {
         stop(process);
-        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止").arg(cap);
+        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止")
+                     .arg(cap);
         return false;
     }
     if (process.state() != QProcess::NotRunning) {
@@ -80,7 +81,8 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
     }
     collect();
     if (out.size() > cap) {
-        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止").arg(cap);
+        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止")
+                     .arg(cap);
         return false;
     }
     const QString reason = readerReason(err);
@@ -140,7 +142,8 @@ QString lockName(const QString& storePath)
 // Keeps the old file's bytes under a ".legacy-mdb" name: an identical copy already there (left by an
 // import that was interrupted after it) is used as it is; otherwise a new copy is written under a
 // temporary name, synced, and renamed to a name no file has. `made` tells whether the copy is new.
-bool keepLegacyCopy(const QString& storePath, const QByteArray& bytes, QString* copy, bool* made, QString* error)
+bool keepLegacyCopy(const QString& storePath, const QByteArray& bytes, QString* copy, bool* made,
+                    QString* error)
 {
     *made = false;
     const QString base = storePath + QStringLiteral(".legacy-mdb");
@@ -150,7 +153,8 @@ bool keepLegacyCopy(const QString& storePath, const QByteArray& bytes, QString* 
         if (!info.exists() && !info.isSymLink())
             break;
         bool ok = false;
-        if (info.isFile() && !info.isSymLink() && info.size() == bytes.size() && fileBytes(name, &ok) == bytes && ok) {
+        if (info.isFile() && !info.isSymLink() && info.size() == bytes.size() &&
+            fileBytes(name, &ok) == bytes && ok) {
             *copy = name;
             return true;
         }
@@ -248,10 +252,11 @@ bool readLegacyFile(const QString& path, const QString& readerExecutable, int ti
 {
     QByteArray output;
     QString duplicate;
-    if (!runReader(readerExecutable, path, timeoutMs, &output, error) || !parseLegacyDump(output, *tables, error))
+    if (!runReader(readerExecutable, path, timeoutMs, &output, error) ||
+        !parseLegacyDump(output, *tables, error))
         return false;
     if (findDuplicateCardName(tables->cards, &duplicate)) {
-        *error = QStringLiteral("旧数据库中有多张名为%1的角色卡").arg(quotedPath(duplicate));
+        *error = QStringLiteral("旧数据库中有多张名为“%1”的角色卡").arg(duplicate);
         return false;
     }
     *tables = repairLegacyTables(*tables);
@@ -301,21 +306,26 @@ void removeImportLeftovers(const QString& storePath)
 QString legacyImportMessage(const LegacyImportResult& result)
 {
     const QString where = result.legacyPath.isEmpty() ? QString() : quotedPath(result.legacyPath);
-    const QString journal = result.orphanJournal.isEmpty() ? QString() : orphanJournalMessage(result.orphanJournal);
+    const QString journal =
+        result.orphanJournal.isEmpty() ? QString() : orphanJournalMessage(result.orphanJournal);
     switch (result.status) {
     case LegacyImportResult::Imported:
-        return QStringLiteral("已从旧版数据库导入 %1 张角色卡；旧文件已原样保存为%2。").arg(result.cards).arg(where) +
+        return QStringLiteral("已从旧版数据库导入 %1 张角色卡；旧文件已原样保存为%2。")
+                   .arg(result.cards)
+                   .arg(where) +
                journal;
     case LegacyImportResult::NotNeeded:
         return journal;
     case LegacyImportResult::FolderFailed:
-        return QStringLiteral("发现旧版（Access）数据库文件%1，但无法在它所在的文件夹中建立文件（%2），因此没有导入任何"
-                              "角色卡，旧文件保持原样。请确认程序所在的文件夹可以写入，然后重新启动程序。")
+        return QStringLiteral(
+                   "发现旧版（Access）数据库文件%1，但无法在它所在的文件夹中建立文件（%2），因此没有导入任何"
+                   "角色卡，旧文件保持原样。请确认程序所在的文件夹可以写入，然后重新启动程序。")
             .arg(where, result.error);
     case LegacyImportResult::ReadFailed:
         return QStringLiteral(
                    "无法完整读取旧版（Access）数据库：%1。没有导入任何角色卡，旧文件现位于%2，未作任何改动。")
-            .arg(result.error, where) + journal;
+                   .arg(result.error, where) +
+               journal;
     case LegacyImportResult::WriteFailed:
         return QStringLiteral("无法建立新的数据库：%1。没有导入任何角色卡，旧文件现位于%2，未作任何改动。")
                    .arg(result.error, where) +

@@ -25,8 +25,8 @@ const Table& cardTable()
 
 const Table& listTable()
 {
-    static const Table table{"lstt", {{"Nam", "TEXT"}, {"lv", "TEXT"}, {"race", "TEXT"}, {"tra", "TEXT"},
-                                      {"cmp", "TEXT"}}};
+    static const Table table{
+        "lstt", {{"Nam", "TEXT"}, {"lv", "TEXT"}, {"race", "TEXT"}, {"tra", "TEXT"}, {"cmp", "TEXT"}}};
     return table;
 }
 
@@ -88,7 +88,8 @@ QString listIndexName()
 
 QString listIndexStatement()
 {
-    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON lstt (%2)").arg(listIndexName(), columnList(listTable()));
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON lstt (%2)")
+        .arg(listIndexName(), columnList(listTable()));
 }
 
 QString settingsRowKey()

@@ -62,7 +62,8 @@ bool writeRows(QSqlQuery& q, const LegacyTables& t, QString* error)
     for (qsizetype i = 0; ok && i < t.sets.size(); ++i) {
         const SetsRow& s = t.sets[i];
         hasSettingsRow = hasSettingsRow || s.btips == schema::settingsRowKey();
-        ok = execRow(q, {s.btips, s.magw.isNull() ? QVariant(QMetaType::fromType<int>()) : s.magw, s.lng}, error);
+        ok = execRow(q, {s.btips, s.magw.isNull() ? QVariant(QMetaType::fromType<int>()) : s.magw, s.lng},
+                     error);
     }
     // The program relies on its settings row: a store without one gets the default.
     if (ok && !hasSettingsRow)
@@ -123,7 +124,8 @@ bool writeStoreFile(const QString& path, const LegacyTables& rows, QString* erro
         if (db.open()) {
             QSqlQuery q(db);
             ok = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) &&
-                 q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+                 q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
+                 q.exec(QStringLiteral("BEGIN IMMEDIATE"));
             if (!ok)
                 *error = q.lastError().text();
             for (const QString& statement : schema::createStatements()) {
@@ -192,8 +194,8 @@ QString moveOrphanJournal(const QString& storePath)
     const StoreFileKind kind = inspectStoreFile(storePath).kind;
     if (kind != StoreFileKind::Missing && kind != StoreFileKind::Jet)
         return QString();
-    const QString base =
-        journal + QStringLiteral(".orphan-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    const QString base = journal + QStringLiteral(".orphan-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString name = base;
     for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = base + QLatin1Char('.') + QString::number(n);
@@ -205,7 +207,8 @@ QString moveOrphanJournal(const QString& storePath)
 
 QString orphanJournalMessage(const QString& movedTo)
 {
-    return QStringLiteral("数据库旁有一个不属于它的日志文件，已改名保存为%1，未作任何改动。").arg(quotedPath(movedTo));
+    return QStringLiteral("数据库旁有一个不属于它的日志文件，已改名保存为%1，未作任何改动。")
+        .arg(quotedPath(movedTo));
 }
 
 QString quotedPath(const QString& path)

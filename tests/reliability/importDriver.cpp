@@ -83,7 +83,8 @@ int oldOrder(const QStringList& args)
     const QString aside = store::legacyFileName(path);
     store::LegacyTables tables;
     QString error;
-    const bool ok = QFile::rename(path, aside) && store::readLegacyFile(aside, args.at(3), 60000, &tables, &error) &&
+    const bool ok = QFile::rename(path, aside) &&
+                    store::readLegacyFile(aside, args.at(3), 60000, &tables, &error) &&
                     store::Module1::createStore(path, &error) && writeRowsLater(path, tables);
     say(ok ? QByteArray("end") : QByteArray("failed ") + error.toUtf8().toHex());
     return ok ? 0 : 1;

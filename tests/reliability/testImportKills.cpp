@@ -27,8 +27,10 @@ const QString StoreName = QStringLiteral("Sav.qlk");
 bool writeFixture(const QString& variant, const QString& mdb)
 {
     QProcess writer;
-    writer.start(QStringLiteral(PYTHON3), {QStringLiteral(JET_WRITER), variant, mdb, mdb + QStringLiteral(".json")});
-    return writer.waitForFinished(120000) && writer.exitCode() == 0 && QFile::remove(mdb + QStringLiteral(".json"));
+    writer.start(QStringLiteral(PYTHON3),
+                 {QStringLiteral(JET_WRITER), variant, mdb, mdb + QStringLiteral(".json")});
+    return writer.waitForFinished(120000) && writer.exitCode() == 0 &&
+           QFile::remove(mdb + QStringLiteral(".json"));
 }
 
 // Every row of the three tables in stored order, each value quoted with its type; then the check.
@@ -40,9 +42,11 @@ QStringList snapshot(const QString& path)
         QStringList quoted;
         for (const QString& column : store::schema::columnNames(table))
             quoted << QStringLiteral("quote(%1)").arg(column);
-        const QStringList found = db.column(QStringLiteral("SELECT '%1 ' || %2 FROM %1 ORDER BY rowid")
-                                                .arg(QLatin1String(table.name), quoted.join(QStringLiteral(" || ',' || "))));
-        rows << (found.isEmpty() ? QStringList{QStringLiteral("%1 is empty").arg(QLatin1String(table.name))} : found);
+        const QStringList found =
+            db.column(QStringLiteral("SELECT '%1 ' || %2 FROM %1 ORDER BY rowid")
+                          .arg(QLatin1String(table.name), quoted.join(QStringLiteral(" || ',' || "))));
+        rows << (found.isEmpty() ? QStringList{QStringLiteral("%1 is empty").arg(QLatin1String(table.name))}
+                                 : found);
     }
     return rows;
 }
@@ -106,17 +110,20 @@ class TestImportKills : public QObject
         }
         const QStringList found = snapshot(store);
         if (found != m_expected) {
-            const qsizetype cards = found.filter(QRegularExpression(QStringLiteral("^card (?!is empty)"))).size();
+            const qsizetype cards =
+                found.filter(QRegularExpression(QStringLiteral("^card (?!is empty)"))).size();
             problems << QStringLiteral("the store differs from a complete import (%1 cards, integrity %2)")
                             .arg(cards)
                             .arg(found.value(0));
         }
         bool kept = false;
-        for (const QString& name : QDir(folder).entryList({StoreName + QStringLiteral(".legacy-mdb*")}, QDir::Files))
+        for (const QString& name :
+             QDir(folder).entryList({StoreName + QStringLiteral(".legacy-mdb*")}, QDir::Files))
             kept = kept || rel::fileBytes(QDir(folder).filePath(name)) == m_fixture;
         if (!kept)
             problems << QStringLiteral("the Access bytes are under no .legacy-mdb name");
-        const QStringList left = importFiles(folder) + QDir(folder).entryList({StoreName + QStringLiteral(".import-lock*")});
+        const QStringList left =
+            importFiles(folder) + QDir(folder).entryList({StoreName + QStringLiteral(".import-lock*")});
         if (!left.isEmpty())
             problems << QStringLiteral("left over: ") + left.join(QLatin1Char(' '));
         return problems;
@@ -138,14 +145,16 @@ class TestImportKills : public QObject
         qInfo("kill moments drawn from seed %u", seed);
         QRandomGenerator moments(seed);
         while (tally.kills < maxKills) {
-            if (oldOrder ? tally.kills >= minKills : tally.kills >= minKills && tally.inFileSteps * 3 >= tally.kills)
+            if (oldOrder ? tally.kills >= minKills
+                         : tally.kills >= minKills && tally.inFileSteps * 3 >= tally.kills)
                 break;
             if (!resetFolder(folder)) {
                 tally.problems << QStringLiteral("cannot set up %1").arg(folder);
                 break;
             }
             rel::WriterProcess driver(Driver);
-            if (!driver.start({oldOrder ? QStringLiteral("old-order") : QStringLiteral("start"), store, m_slowReader})) {
+            if (!driver.start({oldOrder ? QStringLiteral("old-order") : QStringLiteral("start"), store,
+                               m_slowReader})) {
                 tally.problems << QStringLiteral("the driver did not start");
                 break;
             }
@@ -176,13 +185,15 @@ class TestImportKills : public QObject
             const QStringList problems = recoveryProblems(folder);
             if (!problems.isEmpty()) {
                 ++tally.failedStarts;
-                tally.problems << QStringLiteral("kill %1: %2").arg(tally.kills).arg(problems.join(QStringLiteral("; ")));
+                tally.problems << QStringLiteral("kill %1: %2")
+                                      .arg(tally.kills)
+                                      .arg(problems.join(QStringLiteral("; ")));
             }
         }
         qInfo("%s: kills %d, inside the file steps %d, before them %d, after them %d, with no store %d, runs"
               " that ended before the kill %d, failed next starts %d",
-              oldOrder ? "old order" : "import", tally.kills, tally.inFileSteps, tally.beforeFiles, tally.afterFiles,
-              tally.noStore, tally.finishedFirst, tally.failedStarts);
+              oldOrder ? "old order" : "import", tally.kills, tally.inFileSteps, tally.beforeFiles,
+              tally.afterFiles, tally.noStore, tally.finishedFirst, tally.failedStarts);
         return tally;
     }
 
@@ -228,7 +239,9 @@ private slots:
             QFAIL(qPrintable(tally.problems.mid(0, 10).join(QLatin1Char('\n'))));
         QVERIFY(tally.kills >= 100);
         QVERIFY2(tally.inFileSteps * 3 >= tally.kills,
-                 qPrintable(QStringLiteral("only %1 of %2 kills inside the file steps").arg(tally.inFileSteps).arg(tally.kills)));
+                 qPrintable(QStringLiteral("only %1 of %2 kills inside the file steps")
+                                .arg(tally.inFileSteps)
+                                .arg(tally.kills)));
         QVERIFY(tally.beforeFiles > 0);
     }
 
