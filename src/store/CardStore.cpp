@@ -74,7 +74,8 @@ LoadResult CardStore::load(const QString& name)
     }
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM card WHERE Nae = ?").arg(schema::columnList(schema::cardTable())))) {
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM card WHERE Nae = ?")
+                       .arg(schema::columnList(schema::cardTable())))) {
         result.error = m_db.describeFailure(q.lastError());
         return result;
     }

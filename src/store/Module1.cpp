@@ -22,6 +22,11 @@ quint32 bigEndian(const QByteArray& bytes, int offset, int size)
     return value;
 }
 
+QString quoted(const QString& path)
+{
+    return QStringLiteral("“") + QDir::toNativeSeparators(path) + QStringLiteral("”");
+}
+
 } // namespace
 
 StoreFileCheck inspectStoreFile(const QString& path)
@@ -185,8 +190,8 @@ QString Module1::describeOpenFailure() const
     if (!m_unusable.isEmpty())
         return m_unusable;
     if (!QFileInfo::exists(m_path))
-        return QStringLiteral("找不到数据库文件%1，它可能已被移走或删除。").arg(quotedPath(m_path));
-    return QStringLiteral("无法打开数据库文件%1。").arg(quotedPath(m_path));
+        return QStringLiteral("找不到数据库文件%1，它可能已被移走或删除。").arg(quoted(m_path));
+    return QStringLiteral("无法打开数据库文件%1。").arg(quoted(m_path));
 }
 
 QString Module1::describeFailure(const QSqlError& error) const
@@ -200,22 +205,22 @@ QString Module1::describeFailure(const QSqlError& error) const
     switch (code & 0xff) {
     case 5: // SQLITE_BUSY
     case 6: // SQLITE_LOCKED
-        return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quotedPath(m_path));
+        return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quoted(m_path));
     case 13: // SQLITE_FULL
-        return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quotedPath(m_path));
+        return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quoted(m_path));
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
-        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quotedPath(m_path), detail);
+        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quoted(m_path), detail);
     default:
         break;
     }
     if (!file.isWritable() && (code & 0xff) == 8)
-        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
     if (!folder.isWritable() && ((code & 0xff) == 8 || (code & 0xff) == 14 || (code & 0xff) == 10))
         return QStringLiteral("文件夹%1不可写入，无法保存（数据库需要在同一文件夹中建立日志文件）。")
-            .arg(quotedPath(folder.absoluteFilePath()));
+            .arg(quoted(folder.absoluteFilePath()));
     if (!file.isWritable())
-        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
     return QStringLiteral("数据库操作失败（%1）。").arg(detail);
 }
 
@@ -232,13 +237,14 @@ bool Module1::createStore(const QString& path, QString* error, QString* orphanJo
             *orphanJournal = moved;
         if (QFileInfo::exists(path + QStringLiteral("-journal")) && !QFileInfo::exists(path)) {
             ok = false;
-            why = QStringLiteral("无法移开不属于它的日志文件%1").arg(quotedPath(path + QStringLiteral("-journal")));
+            why =
+                QStringLiteral("无法移开不属于它的日志文件%1").arg(quoted(path + QStringLiteral("-journal")));
         }
     }
     if (ok && !QFile::rename(temp, path)) {
         ok = false;
-        why = QFileInfo::exists(path) ? QStringLiteral("另一个程序已建立了文件%1").arg(quotedPath(path))
-                                      : QStringLiteral("无法建立文件%1").arg(quotedPath(path));
+        why = QFileInfo::exists(path) ? QStringLiteral("另一个程序已建立了文件%1").arg(quoted(path))
+                                      : QStringLiteral("无法建立文件%1").arg(quoted(path));
     }
     if (ok)
         syncFolder(QFileInfo(path).absolutePath());
@@ -310,18 +316,18 @@ Module1::Prepared Module1::prepare()
         check = inspectStoreFile(m_path);
         if (check.kind == StoreFileKind::Missing) {
             // Nothing to protect here: operations will report the missing file as they run.
-            return {PrepareStatus::Ready, QStringLiteral("无法建立数据库文件%1：%2").arg(quotedPath(m_path), error),
-                    notice};
+            return {PrepareStatus::Ready,
+                    QStringLiteral("无法建立数据库文件%1：%2").arg(quoted(m_path), error), notice};
         }
     }
     switch (check.kind) {
     case StoreFileKind::Jet:
-        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quotedPath(m_path));
+        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quoted(m_path));
         return {PrepareStatus::Unusable, m_unusable, notice};
     case StoreFileKind::NotDatabase:
     case StoreFileKind::Truncated:
         m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
-                         .arg(quotedPath(m_path), check.reason);
+                         .arg(quoted(m_path), check.reason);
         return {PrepareStatus::Unusable, m_unusable, notice};
     case StoreFileKind::Missing: // handled above; opening it reports the file as gone
     case StoreFileKind::SQLite:
@@ -341,7 +347,7 @@ Module1::Prepared Module1::prepare()
     if (busy)
         return {PrepareStatus::Ready, error, notice};
     m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
-                     .arg(quotedPath(m_path), error);
+                     .arg(quoted(m_path), error);
     return {PrepareStatus::Unusable, m_unusable, notice};
 }
 

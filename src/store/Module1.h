@@ -52,8 +52,8 @@ public:
         QString notice; // something start-up put right on the way (a journal moved aside), for the user
     };
     // Start-up: creates a missing store with its three tables and the settings row (moving an orphan
-    // journal aside first); checks that an existing one is a usable database. An unusable file is never written to; every later
-    // operation refuses with the same reason.
+    // journal aside first); checks that an existing one is a usable database. An unusable file is never
+    // written to; every later operation refuses with the same reason.
     Prepared prepare();
 
     bool isUsable() const { return m_unusable.isEmpty(); }

@@ -189,8 +189,9 @@ inline QByteArray makeOrphanJournal(const QString& folder, const QString& journa
         // A cache of two pages makes the update spill into the file: the journal is then hot.
         if (db.open() && q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
             q.exec(QStringLiteral("CREATE TABLE t (x BLOB)")) &&
-            q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
-                                  " INSERT INTO t SELECT randomblob(2000) FROM n")) &&
+            q.exec(
+                QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+                               " INSERT INTO t SELECT randomblob(2000) FROM n")) &&
             q.exec(QStringLiteral("PRAGMA cache_size=2")) && q.exec(QStringLiteral("BEGIN")) &&
             q.exec(QStringLiteral("UPDATE t SET x = randomblob(2000)")))
             journal = readAll(stranger + QStringLiteral("-journal"));

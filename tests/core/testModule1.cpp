@@ -276,13 +276,16 @@ void TestModule1::orphanJournalIsMovedAsideBeforeCreation()
     const QStringList files = listing(dir.path());
     QCOMPARE(files.size(), 2);
     QCOMPARE(files.value(0), QStringLiteral("Sav.qlk"));
-    QVERIFY2(files.value(1).startsWith(QStringLiteral("Sav.qlk-journal.orphan-")), qPrintable(files.join(' ')));
+    QVERIFY2(files.value(1).startsWith(QStringLiteral("Sav.qlk-journal.orphan-")),
+             qPrintable(files.join(' ')));
     QVERIFY(readAll(dir.filePath(files.value(1))) == orphan); // kept, never changed
     QVERIFY(prepared.notice.contains(QDir::toNativeSeparators(dir.filePath(files.value(1)))));
     // The new store is whole and stays so when opened again.
-    QCOMPARE(probe::rows(path, QStringLiteral("PRAGMA integrity_check")), QList<QStringList>{{QStringLiteral("ok")}});
+    QCOMPARE(probe::rows(path, QStringLiteral("PRAGMA integrity_check")),
+             QList<QStringList>{{QStringLiteral("ok")}});
     QCOMPARE(Module1(path).prepare().status, Module1::PrepareStatus::Ready);
-    QCOMPARE(probe::rows(path, QStringLiteral("SELECT Btips FROM sets")), QList<QStringList>{{QStringLiteral("XD")}});
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT Btips FROM sets")),
+             QList<QStringList>{{QStringLiteral("XD")}});
 
     // A journal beside an existing store is that store's own: it stays where SQLite looks for it.
     QVERIFY(writeAll(journal, QByteArray()));

@@ -333,7 +333,8 @@ void TestLegacyImport::capsTheReadersOutput_data()
     // 400 rows that share one 60 KB memo: a 1 MB file that would read as 24 MB. The helper stops.
     QTest::newRow("shared memo") << QStringLiteral("shared-memo") << QString() << QStringLiteral("exceed");
     // A helper that floods: the program stops it.
-    QTest::newRow("flooding helper") << QStringLiteral("full") << QStringLiteral("head -c 200000000 /dev/zero\n")
+    QTest::newRow("flooding helper") << QStringLiteral("full")
+                                     << QStringLiteral("head -c 200000000 /dev/zero\n")
                                      << QStringLiteral("上限");
 }
 
@@ -402,7 +403,8 @@ void TestLegacyImport::cleansUpOnlyWhatAnImportLeft()
     QVERIFY(writeFixture(QStringLiteral("full"), store, &report));
     const QByteArray original = contents(store);
     // What an import killed part-way leaves, beside files of other names and the copy it had already kept.
-    const QStringList leftovers{QStringLiteral("Sav.qlk.importing-a1B2c3.mdb"), QStringLiteral("Sav.qlk.importing-a1B2c3.qlk"),
+    const QStringList leftovers{QStringLiteral("Sav.qlk.importing-a1B2c3.mdb"),
+                                QStringLiteral("Sav.qlk.importing-a1B2c3.qlk"),
                                 QStringLiteral("Sav.qlk.importing-a1B2c3.qlk-journal")};
     const QStringList others{QStringLiteral("Sav.qlk.importing-notes.txt"), QStringLiteral("Sav.qlk.new"),
                              QStringLiteral("Sav.qlk.new-journal")};
@@ -418,7 +420,8 @@ void TestLegacyImport::cleansUpOnlyWhatAnImportLeft()
     const store::LegacyImportResult result = store::importLegacyStore(store, Reader);
     QVERIFY2(result.status == store::LegacyImportResult::Imported, qPrintable(result.error));
     QCOMPARE(result.legacyPath, store + QStringLiteral(".legacy-mdb")); // the identical copy, no second one
-    QStringList expected = QStringList{QStringLiteral("Sav.qlk"), QStringLiteral("Sav.qlk.legacy-mdb")} + others;
+    QStringList expected =
+        QStringList{QStringLiteral("Sav.qlk"), QStringLiteral("Sav.qlk.legacy-mdb")} + others;
     expected.sort();
     QCOMPARE(folderEntries(dir.path()), expected);
     for (const QString& name : others)
@@ -453,7 +456,8 @@ void TestLegacyImport::movesAnOrphanJournalAside()
     // The new store holds the imported cards, whole.
     store::Module1 db(store);
     QCOMPARE(db.prepare().status, store::Module1::PrepareStatus::Ready);
-    QCOMPARE(probe::rows(store, QStringLiteral("PRAGMA integrity_check")), QList<QStringList>{{QStringLiteral("ok")}});
+    QCOMPARE(probe::rows(store, QStringLiteral("PRAGMA integrity_check")),
+             QList<QStringList>{{QStringLiteral("ok")}});
     QCOMPARE(store::CardStore(db).list().entries.size(), result.cards);
 }
 

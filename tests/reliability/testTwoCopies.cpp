@@ -95,7 +95,8 @@ private slots:
             const QString store = once.filePath(QStringLiteral("Sav.qlk"));
             QVERIFY(rel::writeFile(store, fixture));
             rel::WriterProcess start(QStringLiteral(IMPORT_DRIVER));
-            QVERIFY(start.start({QStringLiteral("start"), store, QStringLiteral(MDB_READER)}) && start.finish());
+            QVERIFY(start.start({QStringLiteral("start"), store, QStringLiteral(MDB_READER)}) &&
+                    start.finish());
             fixtureCards = rel::RawDb(store).column(QStringLiteral("SELECT Nae FROM card")).size();
             QVERIFY(fixtureCards > 500);
         }
