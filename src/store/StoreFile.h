@@ -9,9 +9,10 @@
 // temporary names in the store's folder, synced, then put in place by one rename.
 //
 // What holds where:
-// - QFile::rename never replaces an existing file (on Linux through renameat2's no-replace flag, on
+// - QFile::rename never replaces an existing file: on Linux through renameat2's no-replace flag, on
 //   other Unix systems through link and unlink, on Windows through MoveFileEx without the replace
-//   flag), so a new file never lands on a file that appeared meanwhile.
+//   flag; only a file system without either (FAT on Unix) leaves a moment between Qt's check that
+//   the name is free and the rename.
 // - replaceFile is QSaveFile's commit: the copy is written to a temporary file of QSaveFile's own,
 //   flushed to the disk, and renamed over the target in one step (rename on Unix, MoveFileEx with
 //   MOVEFILE_REPLACE_EXISTING on Windows). On Linux that temporary file has no name until the
