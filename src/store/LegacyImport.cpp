@@ -3,6 +3,7 @@
 #include "store/Module1.h"
 #include "store/StoreFile.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -139,6 +140,31 @@ QString lockName(const QString& storePath)
     return storePath + QStringLiteral(".import-lock");
 }
 
+// Takes the import's lock, waiting up to waitMs for an import that runs. The lock of a process that is
+// gone is taken over at once. A lock file without its owner's details was left by a process killed
+// while it made the file (which takes microseconds): one older than a few seconds is taken over too.
+bool takeImportLock(QLockFile& lock, int waitMs)
+{
+    constexpr int UnreadableAfterMs = 3000;
+    lock.setStaleLockTime(0); // an import that runs long keeps its lock
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        if (lock.tryLock(int(qMin<qint64>(deadline.remainingTime(), 200))))
+            return true;
+        if (lock.error() != QLockFile::LockFailedError)
+            return false;
+        qint64 pid = 0;
+        QString host;
+        QString app;
+        const QFileInfo file(lock.fileName());
+        if (!lock.getLockInfo(&pid, &host, &app) &&
+            file.lastModified().msecsTo(QDateTime::currentDateTime()) > UnreadableAfterMs)
+            lock.removeStaleLockFile();
+        else if (deadline.hasExpired())
+            return false;
+    }
+}
+
 // Keeps the old file's bytes under a ".legacy-mdb" name: an identical copy already there (left by an
 // import that was interrupted after it) is used as it is; otherwise a new copy is written under a
 // temporary name, synced, and renamed to a name no file has. `made` tells whether the copy is new.
@@ -268,11 +294,7 @@ LegacyImportResult importLegacyStore(const QString& storePath, const QString& re
     LegacyImportResult result;
     result.legacyPath = storePath;
     QLockFile lock(lockName(storePath));
-    // The lock of a process that is gone is taken over at once; one that cannot be read (its writer
-    // killed while making it) once it is older than any import can take.
-    const int staleMs = timeoutMs + 60000;
-    lock.setStaleLockTime(staleMs);
-    if (!lock.tryLock(staleMs + 5000)) {
+    if (!takeImportLock(lock, timeoutMs + 60000)) {
         if (lock.error() == QLockFile::LockFailedError) {
             result.status = LegacyImportResult::WriteFailed;
             result.error = QStringLiteral("另一个程序正在导入这个文件");
@@ -298,8 +320,7 @@ void removeImportLeftovers(const QString& storePath)
     if (leftovers(storePath).isEmpty() && !QFileInfo::exists(lockName(storePath)))
         return;
     QLockFile lock(lockName(storePath));
-    lock.setStaleLockTime(120000);
-    if (lock.tryLock(0))
+    if (takeImportLock(lock, 0))
         removeFiles(leftovers(storePath));
 }
 

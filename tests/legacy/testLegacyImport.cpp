@@ -4,6 +4,7 @@
 #include "store/LegacyImport.h"
 #include "store/Module1.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -413,6 +414,11 @@ void TestLegacyImport::cleansUpOnlyWhatAnImportLeft()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(name.toUtf8());
     }
+    // A lock file without its owner's details: its maker was killed while writing it, long ago.
+    QFile lock(store + QStringLiteral(".import-lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    lock.close();
     QFile kept(store + QStringLiteral(".legacy-mdb"));
     QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write(original) == original.size());
     kept.close();

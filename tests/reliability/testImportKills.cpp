@@ -102,7 +102,9 @@ class TestImportKills : public QObject
         const QString store = QDir(folder).filePath(StoreName);
         rel::WriterProcess start(Driver);
         if (!start.start({QStringLiteral("start"), store, Reader}) || !start.finish())
-            return {QStringLiteral("the next start did not end")};
+            return {QStringLiteral("the next start did not end (%1; files: %2)")
+                        .arg(QString::fromUtf8(start.lines().join(' ')),
+                             QDir(folder).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(' ')))};
         for (const QByteArray& line : start.lines()) {
             if (line.startsWith("notice 1"))
                 problems << QStringLiteral("the next start failed: ") +
