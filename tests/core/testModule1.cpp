@@ -3,6 +3,7 @@
 #include "StoreProbe.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
+#include "store/StartUp.h"
 
 #include <QDir>
 #include <QFile>
@@ -270,16 +271,17 @@ void TestModule1::orphanJournalIsMovedAsideBeforeCreation()
     const QByteArray orphan = probe::makeOrphanJournal(dir.path(), journal);
     QVERIFY(!orphan.isEmpty());
 
+    // The whole start-up routine: no Access file, so no reader is needed.
     Module1 db(path);
-    const Module1::Prepared prepared = db.prepare();
-    QCOMPARE(prepared.status, Module1::PrepareStatus::Created);
+    const store::StartUpNotice notice = store::prepareStoreAtStartUp(db, QString());
     const QStringList files = listing(dir.path());
     QCOMPARE(files.size(), 2);
     QCOMPARE(files.value(0), QStringLiteral("Sav.qlk"));
     QVERIFY2(files.value(1).startsWith(QStringLiteral("Sav.qlk-journal.orphan-")),
              qPrintable(files.join(' ')));
     QVERIFY(readAll(dir.filePath(files.value(1))) == orphan); // kept, never changed
-    QVERIFY(prepared.notice.contains(QDir::toNativeSeparators(dir.filePath(files.value(1)))));
+    QVERIFY(notice.text.contains(QDir::toNativeSeparators(dir.filePath(files.value(1)))));
+    QVERIFY(!notice.isError && db.isUsable());
     // The new store is whole and stays so when opened again.
     QCOMPARE(probe::rows(path, QStringLiteral("PRAGMA integrity_check")),
              QList<QStringList>{{QStringLiteral("ok")}});
