@@ -24,6 +24,21 @@ QString entryText(const QString& mode, const card::ListEntry& e)
     return e.nam + dashLv + e.lv + dash + e.race + dash + e.tra + dash + e.cmp;
 }
 
+qsizetype nameOffset(const QString& mode, const card::ListEntry& e)
+{
+    // The pieces in front of the name in each layout of entryText: "Lv.", "-" and "-Lv." have 3, 1
+    // and 4 characters.
+    if (mode == modeLevel())
+        return 3 + e.lv.size() + 1 + e.race.size() + 1 + e.tra.size() + 1;
+    if (mode == modeRace())
+        return e.race.size() + 1;
+    if (mode == modeClass())
+        return e.tra.size() + 4 + e.lv.size() + 1 + e.race.size() + 1;
+    if (mode == modeAlignment())
+        return e.cmp.size() + 1 + 3 + e.lv.size() + 1 + e.race.size() + 1 + e.tra.size() + 1;
+    return 0;
+}
+
 QString selectedName(const QString& mode, const QString& t)
 {
     const QChar dash = QLatin1Char('-');

@@ -237,7 +237,32 @@ ListResult CardStore::list()
 
 namespace {
 
-const char* const ListQuery = "SELECT Nam, lv, race, tra, cmp FROM lstt ORDER BY Nam ASC";
+QString listQuery(const ListScan& scan)
+{
+    QString sql = scan.namesOnly ? QStringLiteral("SELECT Nam, NULL, NULL, NULL, NULL FROM lstt")
+                                 : QStringLiteral("SELECT Nam, lv, race, tra, cmp FROM lstt");
+    QStringList conditions;
+    if (!scan.fromStart)
+        conditions << QStringLiteral("Nam > ?");
+    if (!scan.names.isEmpty())
+        conditions << QStringLiteral("Nam IN (%1)").arg(QStringLiteral("?, ").repeated(scan.names.size() - 1) +
+                                                       QLatin1Char('?'));
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    sql += QStringLiteral(" ORDER BY Nam ASC");
+    if (scan.limit >= 0)
+        sql += QStringLiteral(" LIMIT %1").arg(scan.limit);
+    return sql;
+}
+
+// The values bound to the query's parameters, in order.
+QStringList listQueryValues(const ListScan& scan)
+{
+    QStringList values;
+    if (!scan.fromStart)
+        values << scan.after;
+    return values + scan.names;
+}
 
 // The connection's own SQLite handle. Qt's SQLite driver is built on the system library, the same one
 // this program links, so the handle can be used directly.
@@ -257,18 +282,26 @@ QString columnText(sqlite3_stmt* statement, int column)
 
 } // namespace
 
-bool CardStore::scanList(const std::function<void(const card::ListEntry&)>& visit, QString* error)
+bool CardStore::scanList(const ListScan& scan, const std::function<void(const card::ListEntry&)>& visit,
+                         QString* error)
 {
     DbSession session(m_db);
     if (!session.ok()) {
         *error = session.error();
         return false;
     }
+    const QByteArray sql = listQuery(scan).toUtf8();
+    const QStringList values = listQueryValues(scan);
     // The list is read often and whole: each row goes straight from the library's UTF-8 text into
     // the entry, without the driver's per-value copies.
     if (sqlite3* handle = sqliteHandle(m_db.DbConnection())) {
         sqlite3_stmt* statement = nullptr;
-        int rc = sqlite3_prepare_v2(handle, ListQuery, -1, &statement, nullptr);
+        int rc = sqlite3_prepare_v2(handle, sql.constData(), -1, &statement, nullptr);
+        for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
+            const QByteArray value = values[i].toUtf8();
+            rc = sqlite3_bind_text(statement, i + 1, value.constData(), static_cast<int>(value.size()),
+                                   SQLITE_TRANSIENT);
+        }
         if (rc == SQLITE_OK) {
             while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
                 visit({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
@@ -286,7 +319,10 @@ bool CardStore::scanList(const std::function<void(const card::ListEntry&)>& visi
     }
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
-    if (!q.exec(QLatin1String(ListQuery))) {
+    bool ok = q.prepare(QString::fromUtf8(sql));
+    for (const QString& value : values)
+        q.addBindValue(value);
+    if (!ok || !q.exec()) {
         *error = m_db.describeFailure(q.lastError());
         return false;
     }

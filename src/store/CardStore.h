@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -43,6 +44,16 @@ struct ListResult
     QString error;
 };
 
+// Which rows of lstt a list scan reads. Rows always come in the store's own order of Nam.
+struct ListScan
+{
+    bool fromStart = true; // false: only the rows after the name `after`
+    QString after;
+    int limit = -1;          // at most this many rows; -1 for all
+    QStringList names;       // only the rows of these names; empty for no such restriction
+    bool namesOnly = false;  // read Nam alone, the other values stay empty
+};
+
 // The card operations. Each opens the store, works in one transaction where it writes, and closes
 // the store again. Names are compared as exact values through bound parameters.
 class CardStore
@@ -64,7 +75,13 @@ public:
     ListResult list();
     // The same rows in the same order, each handed to visit as it is read, without a list of them
     // all. After a failure some rows may have been handed over already; error says why.
-    bool scanList(const std::function<void(const card::ListEntry&)>& visit, QString* error);
+    bool scanList(const std::function<void(const card::ListEntry&)>& visit, QString* error)
+    {
+        return scanList(ListScan{}, visit, error);
+    }
+    // Part of the list, as the scan says.
+    bool scanList(const ListScan& scan, const std::function<void(const card::ListEntry&)>& visit,
+                  QString* error);
 
     void setFaults(Faults faults) { m_faults = faults; }
     Module1& database() { return m_db; }
