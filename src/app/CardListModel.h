@@ -1,43 +1,75 @@
 #pragma once
 
 #include "card/CardRecord.h"
+#include "store/NameOrder.h"
 
 #include <QAbstractListModel>
 #include <QList>
 
+#include <vector>
+
 namespace app {
 
-// The lines of List1: each entry text, with its card's name kept beside it, so that loading,
-// saving and deleting never depend on taking the name back out of the text.
+// The lines of List1 in name order: each entry text, with the place of its card's name in it, so that
+// loading, saving and deleting never depend on taking the name back out of the text. A write changes
+// the one line concerned; a search shows only the lines that contain what was typed.
 class CardListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
     static constexpr int NameRole = Qt::UserRole + 1;
 
+    struct Line
+    {
+        QString text;
+        qint32 nameFrom = 0;
+        qint32 nameSize = 0;
+
+        QStringView name() const { return QStringView(text).mid(nameFrom, nameSize); }
+    };
+    // The line of an entry, laid out for the display mode.
+    static Line lineOf(const QString& mode, const card::ListEntry& entry);
+
     using QAbstractListModel::QAbstractListModel;
 
-    // Replaces every line, one entry at a time as the store reads them, laid out for the display
-    // mode: begin, append each, end. Between begin and end the views wait; drop() empties what came
-    // so far (the read failed).
-    void beginRebuild();
-    void append(const QString& mode, const card::ListEntry& entry);
-    void drop();
-    void endRebuild();
+    // Replaces every line by lines already in name order (a full refresh); nothing stays selected.
+    void setLines(QList<Line> lines);
+    // Adds lines in name order that all come after every line held.
+    void appendLines(QList<Line> lines);
+    const QList<Line>& lines() const { return m_lines; }
+    const store::NameOrder& order() const { return m_order; }
+
+    // After one write: puts the entry's line at its place in name order, or replaces the line of the
+    // same name; removes the line of a name.
+    void putEntry(const QString& mode, const card::ListEntry& entry);
+    void removeName(const QString& name);
+
+    // Shows only the lines that contain the typed text (all of them for an empty text). A line that
+    // stays shown keeps its selection.
+    void setFilter(const QString& typed);
+    bool isFiltered() const { return m_filtered; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    QString text(int row) const { return m_lines.at(row).text; }
-    QString name(int row) const { return m_lines.at(row).name; }
+    // The shown lines, by row.
+    QString text(int row) const { return line(row).text; }
+    QString name(int row) const { return line(row).name().toString(); }
 
 private:
-    struct Line
-    {
-        QString text;
-        QString name;
-    };
+    const Line& line(int row) const { return m_lines.at(m_filtered ? m_shown[size_t(row)] : row); }
+    // Where a line of that name stands or would stand; found tells which.
+    qsizetype place(QStringView name, bool* found) const;
+    // The shown row of a line, or where it would be shown (found tells which).
+    int shownRow(qsizetype at, bool* found) const;
+    void shiftShown(qsizetype from, int by);
+    bool shows(const Line& l) const;
+
     QList<Line> m_lines;
+    store::NameOrder m_order;
+    bool m_filtered = false;
+    QString m_searchForm;
+    std::vector<int> m_shown; // the lines shown while filtered, by their place in m_lines
 };
 
 } // namespace app

@@ -3,6 +3,8 @@
 #include "app/CardListModel.h"
 #include "app/CardTransfer.h"
 #include "app/FieldWidgets.h"
+#include "app/ListFill.h"
+#include "app/ListFind.h"
 #include "app/ListMenu.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
@@ -24,6 +26,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTimer>
 
@@ -71,6 +74,19 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_w.list1->installEventFilter(this);
     m_w.list1->viewport()->installEventFilter(this);
     m_listMenu = new ListMenu(m_w.list1);
+    m_listFill = new ListFill(m_cards, *m_listModel, this);
+    connect(m_listFill, &ListFill::failed, this, [this](const QString& error) {
+        listRefreshed();
+        showFailure(error);
+    });
+    connect(m_listFill, &ListFill::replaced, this, &Form1::listRefreshed);
+    m_listFind = new ListFind(m_w.list1);
+    connect(m_listFind, &ListFind::searchChanged, this, &Form1::searchList);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        if (m_w.list1->isVisible())
+            m_listFind->open();
+    });
     connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::listSelectionChanged);
     connect(m_w.list1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
@@ -232,19 +248,60 @@ void Form1::buildAllPages()
 
 void Form1::RefreshList()
 {
-    const QString mode = m_w.combo1->currentText();
-    // Each line is built as its row is read: no second copy of the whole list is ever held.
-    m_listModel->beginRebuild();
+    // At start-up a large store goes on filling once the window is up; otherwise the first screenful
+    // is there when this returns, and the rest follows from the event loop.
     QString error;
-    const auto append = [this, &mode](const card::ListEntry& entry) { m_listModel->append(mode, entry); };
-    const bool ok = m_cards.scanList(append, &error);
-    if (!ok)
-        m_listModel->drop();
-    m_listModel->endRebuild();
+    const bool ok = m_listFill->start(m_w.combo1->currentText(), m_starting, &error);
     if (!ok && !m_starting)
         showFailure(error);
+    listRefreshed();
+}
+
+bool Form1::isListFilling() const
+{
+    return m_listFill->isBusy();
+}
+
+void Form1::listRefreshed()
+{
     if (selectedListRow() < 0)
         setCardButtons(m_w.command[1]->isEnabled(), false);
+}
+
+bool Form1::finishListFill()
+{
+    QString error;
+    if (m_listFill->finish(&error))
+        return true;
+    listRefreshed();
+    showFailure(error);
+    return false;
+}
+
+void Form1::putListLine(const card::ListEntry& entry)
+{
+    if (finishListFill())
+        m_listModel->putEntry(m_w.combo1->currentText(), entry);
+    // As after a full refresh: nothing selected, saving and deleting off.
+    m_w.list1->selectionModel()->clear();
+    listRefreshed();
+}
+
+void Form1::removeListLine(const QString& name)
+{
+    if (finishListFill())
+        m_listModel->removeName(name);
+    m_w.list1->selectionModel()->clear();
+    listRefreshed();
+}
+
+void Form1::searchList(const QString& text)
+{
+    if (!text.isEmpty())
+        finishListFill();
+    m_listModel->setFilter(text);
+    // A selected line that is no longer shown leaves the list without a selection.
+    listRefreshed();
 }
 
 void Form1::Combo1_Click()

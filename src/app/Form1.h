@@ -20,6 +20,8 @@ class Module2;
 namespace app {
 
 class CardListModel;
+class ListFill;
+class ListFind;
 class ListMenu;
 class Shortcuts;
 class WindowFit;
@@ -62,6 +64,10 @@ public:
     ListMenu* listMenu() const { return m_listMenu; }
     // The window's place on the screens, and its scroll area where a screen is too small for it.
     WindowFit* windowFit() const { return m_fit; }
+    // The search line over List1 (Ctrl+F, or typing into the list).
+    ListFind* listFind() const { return m_listFind; }
+    // Whether the list is still being filled from the store in slices.
+    bool isListFilling() const;
     tray::Module2* trayModule() const { return m_tray.get(); }
     const QString& programDir() const { return m_programDir; }
 
@@ -103,6 +109,12 @@ private:
     QString selectedListName() const;
     int selectedListRow() const;
     void listSelectionChanged();
+    // After a write: the one line of the card changes as the full refresh would show it.
+    void putListLine(const card::ListEntry& entry);
+    void removeListLine(const QString& name);
+    bool finishListFill();
+    void listRefreshed();
+    void searchList(const QString& text);
     void setCardButtons(bool add, bool saveAndDelete);
     void showFailure(const QString& error);
 
@@ -116,6 +128,8 @@ private:
     ListMenu* m_listMenu = nullptr;
     Shortcuts* m_shortcuts = nullptr;
     WindowFit* m_fit = nullptr;
+    ListFill* m_listFill = nullptr;
+    ListFind* m_listFind = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse

@@ -49,7 +49,7 @@ void Form1::Command2_Click()
         return;
     case store::OpStatus::Done:
         ClearSheet();
-        RefreshList();
+        putListLine(card::toListEntry(sheet));
         Notice::show(m_w.list1, QStringLiteral("已新增：%1").arg(sheet.text[0]));
         return;
     default:
@@ -69,7 +69,7 @@ void Form1::Command3_Click()
         MessageBox::inform(this, messageTitle(), renamedText());
         return;
     case store::OpStatus::Done:
-        RefreshList();
+        putListLine(card::toListEntry(sheet));
         Notice::show(m_w.list1, QStringLiteral("已保存：%1").arg(sheet.text[0]));
         return;
     default:
@@ -92,7 +92,7 @@ void Form1::Command4_Click()
         return;
     }
     ClearSheet();
-    RefreshList();
+    removeListLine(name);
 }
 
 // Picking a list entry loads its card; saving and deleting are offered whatever the load found.

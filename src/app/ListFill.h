@@ -1,0 +1,69 @@
+#pragma once
+
+#include "app/CardListModel.h"
+#include "store/CardStore.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <vector>
+
+namespace app {
+
+// Fills the card list from the store without holding the window up. A small store is read at once.
+// From a large one the first screenful in name order comes first (a pass over the names alone), and
+// the rest is read in slices from the event loop, sorted slice by slice and merged; the remaining
+// lines are added below the first ones once every slice is in.
+class ListFill : public QObject
+{
+    Q_OBJECT
+public:
+    // A store of at most this many cards is read at once; so many rows also make one slice.
+    static constexpr int SliceRows = 1000;
+    // The lines of the first screenful, more than a list shows at once.
+    static constexpr int HeadLines = 64;
+
+    ListFill(store::CardStore& cards, CardListModel& model, QObject* parent = nullptr);
+
+    // Empties the list and starts filling it in the display mode. With `later`, a large store is not
+    // read further until the event loop runs (at start-up, the window shows first). Gives false and
+    // the cause when the store cannot be read: the list then stays empty.
+    bool start(const QString& mode, bool later, QString* error);
+    // Reads whatever is still missing, now.
+    bool finish(QString* error);
+    bool isBusy() const { return m_phase != Phase::Idle; }
+
+signals:
+    // A slice read from the event loop failed: the list is empty again.
+    void failed(const QString& error);
+    // The store changed while it was read: every line was replaced, nothing is selected.
+    void replaced();
+
+private:
+    struct Keyed
+    {
+        QCollatorSortKey key;
+        CardListModel::Line line;
+    };
+    enum class Phase { Idle, Head, Rows };
+
+    bool readHead(QString* error);
+    bool readSlice(QString* error);
+    void mergeRuns(bool all);
+    void complete();
+    void stop();
+    void tick();
+    bool keyedLess(const Keyed& a, const Keyed& b) const;
+
+    store::CardStore& m_cards;
+    CardListModel& m_model;
+    QTimer m_timer;
+    QString m_mode;
+    Phase m_phase = Phase::Idle;
+    QString m_after; // the last name read
+    bool m_atEnd = false;
+    std::vector<std::vector<Keyed>> m_runs; // sorted runs; each is at least twice the next
+    qsizetype m_headSize = 0;              // lines shown before the fill completed
+};
+
+} // namespace app

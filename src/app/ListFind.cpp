@@ -1,0 +1,92 @@
+#include "app/ListFind.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QListView>
+
+namespace app {
+
+ListFind::ListFind(QListView* list) : QLineEdit(list), m_list(list)
+{
+    setObjectName(QStringLiteral("ListFind"));
+    setAccessibleName(QStringLiteral("查找角色卡"));
+    setPlaceholderText(QStringLiteral("查找（Esc 关闭）"));
+    setClearButtonEnabled(true);
+    hide();
+    list->installEventFilter(this);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (isOpen())
+            emit searchChanged(text);
+    });
+}
+
+void ListFind::place()
+{
+    const int frame = m_list->frameWidth();
+    setGeometry(frame, frame, m_list->width() - 2 * frame, sizeHint().height());
+}
+
+void ListFind::open(const QString& typed)
+{
+    if (!isOpen()) {
+        // The lines give up the top of the list to the search line.
+        m_list->setContentsMargins(0, sizeHint().height(), 0, 0);
+        place();
+        show();
+        raise();
+    }
+    setFocus(Qt::ShortcutFocusReason);
+    if (!typed.isEmpty())
+        insert(typed);
+}
+
+void ListFind::close()
+{
+    if (!isOpen())
+        return;
+    const bool hadFocus = hasFocus();
+    hide();
+    clear();
+    m_list->setContentsMargins(0, 0, 0, 0);
+    emit searchChanged(QString());
+    if (hadFocus)
+        m_list->setFocus(Qt::OtherFocusReason);
+    const QModelIndexList selected = m_list->selectionModel()->selectedIndexes();
+    if (!selected.isEmpty())
+        m_list->scrollTo(selected.first());
+}
+
+void ListFind::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    // Up and down walk the lines found without leaving the search line.
+    if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) {
+        QCoreApplication::sendEvent(m_list, event);
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+bool ListFind::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list) {
+        if (event->type() == QEvent::Resize && isOpen()) {
+            place();
+        } else if (event->type() == QEvent::KeyPress) {
+            // A character typed into the list starts a search with it.
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const QString text = key->text();
+            const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+            if (plain && !text.isEmpty() && text.at(0).isPrint()) {
+                open(text);
+                return true;
+            }
+        }
+    }
+    return QLineEdit::eventFilter(watched, event);
+}
+
+} // namespace app
