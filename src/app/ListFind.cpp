@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QListView>
 
 namespace app {
 
@@ -30,7 +29,8 @@ void ListFind::open(const QString& typed)
 {
     if (!isOpen()) {
         // The lines give up the top of the list to the search line.
-        m_list->setContentsMargins(0, sizeHint().height(), 0, 0);
+        if (auto* view = dynamic_cast<CardListView*>(m_list))
+            view->setTopMargin(sizeHint().height());
         place();
         show();
         raise();
@@ -47,7 +47,8 @@ void ListFind::close()
     const bool hadFocus = hasFocus();
     hide();
     clear();
-    m_list->setContentsMargins(0, 0, 0, 0);
+    if (auto* view = dynamic_cast<CardListView*>(m_list))
+        view->setTopMargin(0);
     emit searchChanged(QString());
     if (hadFocus)
         m_list->setFocus(Qt::OtherFocusReason);

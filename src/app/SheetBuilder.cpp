@@ -2,6 +2,7 @@
 
 #include "app/FieldWidgets.h"
 #include "app/Interface.h"
+#include "app/ListFind.h"
 #include "card/Layout.h"
 #include "card/Sheet.h"
 
@@ -188,7 +189,7 @@ QWidget* create(const Item& item, QWidget* parent, SheetWidgets& w)
     case Kind::Combo:
         return (item.index == 1 ? w.combo1 : w.combo2) = comboBox(item, parent);
     case Kind::List:
-        return w.list1 = new QListView(parent);
+        return w.list1 = new CardListView(parent);
     case Kind::LabelLR: {
         auto* lr = new ClickLabel(item.text, parent);
         lr->setAlignment(item.align);

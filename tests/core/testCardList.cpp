@@ -1,6 +1,8 @@
 // The card list: the text of a list line in each display mode, and the selected-name rule that
 // takes the card's name back out of such a line.
 #include "store/CardList.h"
+#include "store/ListSearch.h"
+#include "store/NameOrder.h"
 
 #include <QTest>
 
@@ -39,6 +41,8 @@ private slots:
     void textWithoutSeparator();
     void namesSurviveEveryMode_data();
     void namesSurviveEveryMode();
+    void nameOrderIsChineseCollation();
+    void searchIgnoresCaseAndWidth();
 };
 
 void TestCardList::modeFunctionsGiveComboTexts()
@@ -93,6 +97,7 @@ void TestCardList::entryTexts()
     QFETCH(QString, text);
     QCOMPARE(store::entryText(mode, entry), text);
     QCOMPARE(store::selectedName(mode, text), entry.nam);
+    QCOMPARE(text.mid(store::nameOffset(mode, entry), entry.nam.size()), entry.nam);
 }
 
 void TestCardList::emptyTextGivesEmptyName()
@@ -152,6 +157,52 @@ void TestCardList::namesSurviveEveryMode()
         QVERIFY2(text.contains(QStringLiteral("Lv.") + entry.lv), qPrintable(text));
         QCOMPARE(store::selectedName(mode, text), entry.nam);
     }
+}
+
+void TestCardList::nameOrderIsChineseCollation()
+{
+    const store::NameOrder order;
+    const auto entry = [](const char* name) { return ListEntry{QString::fromUtf8(name), {}, {}, {}, {}}; };
+    // Given in code-point order, which is not the order a reader expects.
+    QList<ListEntry> entries{entry("Lv.11"), entry("Lv.3"), entry("ann"), entry("Ann"), entry("Bob"),
+                             entry("丁"),    entry("丙"),   entry("乙"),  entry("张三"), entry("阿"),
+                             entry("𠀀"),    entry("\uff21nn")};
+    entries[11].nam = QStringLiteral("\uff21nn"); // full-width Ａnn
+    store::sortByName(entries, order);
+    QStringList names;
+    for (const ListEntry& e : entries)
+        names << e.nam;
+    const auto before = [&names](const char* a, const char* b) {
+        return names.indexOf(QString::fromUtf8(a)) < names.indexOf(QString::fromUtf8(b));
+    };
+    // Pinyin: a, bing, ding, yi, zhang (code points would put 阿 and 张 last and 丁 first).
+    QVERIFY2(before("阿", "丙") && before("丙", "丁") && before("丁", "乙") && before("乙", "张三"),
+             qPrintable(names.join(u' ')));
+    QVERIFY2(before("Lv.3", "Lv.11"), qPrintable(names.join(u' ')));
+    // Names equal but for case or width stand side by side, in code-point order.
+    const qsizetype ann = names.indexOf(QStringLiteral("Ann"));
+    QCOMPARE(names.mid(ann, 3), (QStringList{QStringLiteral("Ann"), QStringLiteral("ann"), QStringLiteral("\uff21nn")}));
+    QVERIFY(order.compare(QStringLiteral("ann"), QStringLiteral("Ann")) > 0);
+    QCOMPARE(order.compare(QStringLiteral("Ann"), QStringLiteral("Ann")), 0);
+    // Code points, not UTF-16 units: U+FF21 comes before U+20000.
+    QVERIFY(store::NameOrder::compareCodePoints(QStringLiteral("\uff21"), QStringLiteral("𠀀")) < 0);
+    // Sorting and comparing agree, so a line put in later finds the same place.
+    for (qsizetype i = 1; i < entries.size(); ++i)
+        QVERIFY2(order.less(entries[i - 1].nam, entries[i].nam), qPrintable(entries[i].nam));
+}
+
+void TestCardList::searchIgnoresCaseAndWidth()
+{
+    const QString line = QStringLiteral("Ann-Lv.12-精灵-法师-守序善良");
+    QVERIFY(store::matchesSearch(line, store::searchForm(QStringLiteral("aNN"))));
+    QVERIFY(store::matchesSearch(line, store::searchForm(QStringLiteral("\uff41\uff4e\uff4e")))); // ａｎｎ
+    QVERIFY(store::matchesSearch(line, store::searchForm(QStringLiteral("lv.\uff11\uff12")))); // lv.１２
+    QVERIFY(store::matchesSearch(line, store::searchForm(QStringLiteral("法师"))));
+    QVERIFY(store::matchesSearch(line, store::searchForm(QString())));
+    QVERIFY(!store::matchesSearch(line, store::searchForm(QStringLiteral("Bob"))));
+    // A full-width line is found by half-width typing too.
+    QVERIFY(store::matchesSearch(QStringLiteral("\uff22\uff4f\uff42-Lv.---"), store::searchForm(QStringLiteral("bob"))));
+    QVERIFY(store::matchesSearch(QStringLiteral("\uff76\uff72-Lv.---"), store::searchForm(QStringLiteral("カイ"))));
 }
 
 QTEST_GUILESS_MAIN(TestCardList)

@@ -1,11 +1,15 @@
 // The main window driven offscreen: start-up state and the card operations with their messages.
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
+#include "app/ListFill.h"
+#include "app/ListFind.h"
 #include "app/ListMenu.h"
 #include "app/Notice.h"
 #include "app/MessageBox.h"
 #include "card/CardRecord.h"
 #include "card/Layout.h"
+#include "store/CardList.h"
+#include "store/NameOrder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +18,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTabBar>
@@ -135,6 +140,23 @@ private:
         form().widgets().combo1->setCurrentIndex(index);
         form().Combo1_Click();
     }
+    QStringList listNames() const
+    {
+        QStringList out;
+        auto* model = m_form->widgets().list1->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->index(r, 0).data(app::CardListModel::NameRole).toString();
+        return out;
+    }
+    // Real key events carrying any characters, as an input method delivers them.
+    static void typeText(QWidget* widget, const QString& text)
+    {
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+    bool nothingSelected() const { return !m_form->widgets().list1->selectionModel()->hasSelection(); }
     MessageBox::Shown lastMessage() const { return MessageBox::history().last(); }
 
     static card::Sheet fullSheet()
@@ -265,6 +287,144 @@ private slots:
         QVERIFY(!onLine->isEnabled() && anywhere->isEnabled());
         anywhere->trigger();
         QCOMPARE(fired.last(), QString());
+    }
+
+void writesChangeOneLineAsAFullRefreshWould()
+    {
+        // Names that the collation orders apart from their code points, or finds equal.
+        const QStringList pool =
+            QString::fromUtf8("Ann ann Ａnn Bob bob 丙 丁 乙 阿 张三 张三丰 Lv.3 Lv.11 Lv.2 O'Brien "
+                              "Zoë zoe 𠀀 ｶｲ カイ 李白 Élodie elodie 10 9 x")
+                .split(u' ');
+        QRandomGenerator random(20261207);
+        const auto value = [&random](const char* prefix) -> QString {
+            return QString::fromUtf8(prefix) + QString::number(random.bounded(12));
+        };
+        // Every display mode, and the first one again with a search open.
+        for (int pass = 0; pass < 7; ++pass) {
+            chooseMode(pass < 6 ? pass - 1 : 0);
+            if (pass == 6)
+                form().listFind()->open(QStringLiteral("a"));
+            for (int step = 0; step < 30; ++step) {
+                const int rows = form().widgets().list1->model()->rowCount();
+                const int op = random.bounded(3);
+                if (op == 0 || rows == 0) {
+                    addCard(pool[random.bounded(pool.size())], value(""), value("精灵"), value("Wizard"),
+                            value("善良"));
+                } else {
+                    pick(random.bounded(rows));
+                    if (op == 1) {
+                        setField(6, value(""));
+                        setField(2, value("Ｇood"));
+                        form().Command3_Click();
+                    } else {
+                        MessageBox::setNextAnswer(MessageBox::Yes);
+                        form().Command4_Click();
+                    }
+                }
+                QVERIFY(nothingSelected());
+                QVERIFY(!enabled(form(), 2) && !enabled(form(), 3));
+            }
+            const QStringList texts = listTexts();
+            const QStringList names = listNames();
+            const bool adding = enabled(form(), 1);
+            form().RefreshList();
+            QCOMPARE(texts, listTexts());
+            QCOMPARE(names, listNames());
+            QCOMPARE(enabled(form(), 1), adding);
+        }
+        QVERIFY(MessageBox::history().size() > 0); // the duplicate adds were refused, as they should be
+    }
+
+    void findShowsTheLinesThatContainTheTypedText()
+    {
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        for (const char* name : {"Ann", "Bob", "ｂｏｂ２", "张三", "Dana"})
+            addCard(QString::fromUtf8(name), QStringLiteral("3"), {}, {}, {});
+        QListView* list = form().widgets().list1;
+        app::ListFind* find = form().listFind();
+        list->setFocus();
+        pick(static_cast<int>(listNames().indexOf(QStringLiteral("Bob")))); // loaded
+        QCOMPARE(field(0), QStringLiteral("Bob"));
+
+        // Typing into the list opens the search line over its top, inside its rectangle.
+        QTest::keyClicks(list, QStringLiteral("B"));
+        QVERIFY(find->isVisible() && find->hasFocus());
+        QVERIFY(list->rect().contains(find->geometry()));
+        QVERIFY(list->viewport()->geometry().top() >= find->geometry().bottom());
+        QCOMPARE(listNames(), (QStringList{QStringLiteral("Bob"), QStringLiteral("ｂｏｂ２")}));
+        QCOMPARE(list->selectionModel()->selectedIndexes().size(), 1); // Bob stays picked
+        QVERIFY(enabled(form(), 2));
+        typeText(find, QStringLiteral("ｏb2")); // full-width and half-width alike
+        QCOMPARE(listNames(), QStringList{QStringLiteral("ｂｏｂ２")});
+        QVERIFY(nothingSelected()); // Bob is no longer shown
+        QVERIFY(!enabled(form(), 2) && !enabled(form(), 3));
+        QTest::keyClick(find, Qt::Key_Down); // the arrows pick among the lines found
+        QCOMPARE(field(0), QStringLiteral("ｂｏｂ２"));
+        QVERIFY(enabled(form(), 2) && find->hasFocus());
+
+        // Escape clears and closes it: every line is back, the pick stays.
+        QTest::keyClick(find, Qt::Key_Escape);
+        QVERIFY(!find->isVisible());
+        QCOMPARE(find->text(), QString());
+        QCOMPARE(listTexts().size(), 5);
+        QCOMPARE(list->selectionModel()->selectedIndexes().first().data().toString(),
+                 QStringLiteral("ｂｏｂ２-Lv.3---"));
+        QVERIFY(list->hasFocus());
+
+        // Ctrl+F from anywhere in the window; nothing found shows no line.
+        form().widgets().text[3]->setFocus();
+        QTest::keyClick(&form(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(find->isVisible() && find->hasFocus());
+        typeText(find, QStringLiteral("张三丰"));
+        QCOMPARE(listTexts(), QStringList{});
+        QTest::keyClick(find, Qt::Key_Escape);
+        QCOMPARE(listTexts().size(), 5);
+    }
+
+    void aLargeListFillsInSlicesInNameOrder()
+    {
+        const int count = app::ListFill::SliceRows * 2 + 500;
+        QList<card::ListEntry> expected;
+        {
+            RawDb raw(storePath());
+            QVERIFY(raw.exec(QStringLiteral("BEGIN")));
+            for (int i = 0; i < count; ++i) {
+                const QString name = (i % 3 == 0 ? QStringLiteral("角色%1") : i % 3 == 1 ? QStringLiteral("Hero %1")
+                                                                                     : QStringLiteral("hero%1"))
+                                         .arg((i * 7919) % count);
+                const card::ListEntry e{name, QString::number(i % 20), QStringLiteral("精灵"), {}, {}};
+                QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, ?, ?, '', '')"),
+                                 {e.nam, e.lv, e.race}));
+                expected << e;
+            }
+            QVERIFY(raw.exec(QStringLiteral("COMMIT")));
+        }
+        store::sortByName(expected, store::NameOrder());
+        QStringList texts;
+        for (const card::ListEntry& e : expected)
+            texts << store::entryText(QStringLiteral("等级"), e);
+
+        // At start-up a large store waits for the window; the first screenful then comes at once.
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QVERIFY(form().isListFilling());
+        QCOMPARE(listTexts(), QStringList{});
+        chooseMode(1);
+        QVERIFY(form().isListFilling());
+        QCOMPARE(listTexts(), texts.mid(0, app::ListFill::HeadLines));
+        QTRY_VERIFY(!form().isListFilling());
+        QCOMPARE(listTexts(), texts);
+
+        // A write while the list is still filling completes it first.
+        chooseMode(1);
+        addCard(QStringLiteral("hero0a"), QStringLiteral("1"), {}, {}, {});
+        QVERIFY(!form().isListFilling());
+        const QStringList all = listTexts();
+        QCOMPARE(all.size(), count + 1);
+        form().RefreshList();
+        QTRY_VERIFY(!form().isListFilling());
+        QCOMPARE(listTexts(), all);
     }
 
     void aNoticeReplacesTheLastOneAndGoesByItself()
