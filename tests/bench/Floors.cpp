@@ -2,6 +2,7 @@
 
 #include "store/CardList.h"
 
+#include <QCollator>
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -10,6 +11,9 @@
 #include <QVariant>
 
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace bench {
 
@@ -43,19 +47,25 @@ int bareListRead(const QString& storePath, const QString& mode)
         return -1;
     }
     sqlite3_stmt* statement = nullptr;
-    QStringList texts;
-    if (sqlite3_prepare_v2(db, "SELECT Nam, lv, race, tra, cmp FROM lstt ORDER BY Nam", -1, &statement,
-                           nullptr) == SQLITE_OK) {
+    // The lines in name order by the zh_CN collation: the texts sorted by the collator's keys.
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::vector<std::pair<QCollatorSortKey, QString>> lines;
+    if (sqlite3_prepare_v2(db, "SELECT Nam, lv, race, tra, cmp FROM lstt", -1, &statement, nullptr) ==
+        SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
             const card::ListEntry entry{columnText(statement, 0), columnText(statement, 1),
                                         columnText(statement, 2), columnText(statement, 3),
                                         columnText(statement, 4)};
-            texts.append(store::entryText(mode, entry));
+            lines.emplace_back(collator.sortKey(entry.nam), store::entryText(mode, entry));
         }
     }
     sqlite3_finalize(statement);
     sqlite3_close(db);
-    return static_cast<int>(texts.size());
+    std::sort(lines.begin(), lines.end(),
+              [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    return static_cast<int>(lines.size());
 }
 
 BareWriter::BareWriter(const QString& storePath)

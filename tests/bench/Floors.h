@@ -8,8 +8,9 @@ struct sqlite3;
 
 namespace bench {
 
-// The bare floor of a list rebuild: open the file, read the five columns of every list row in name
-// order with the SQLite library itself, build each entry text, close. Returns the number of texts.
+// The bare floor of a list rebuild: open the file, read the five columns of every list row with the
+// SQLite library itself, build each entry text, sort the texts by the zh_CN collator's keys of the
+// names, close. Returns the number of texts.
 int bareListRead(const QString& storePath, const QString& mode);
 
 // A plain SQLite connection, held open, that writes the two rows of one save in one durable

@@ -6,16 +6,19 @@
 
 #include "app/CardListModel.h"
 #include "app/Form1.h"
+#include "app/ListFind.h"
 #include "app/MessageBox.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QListView>
 #include <QTabBar>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -54,36 +57,6 @@ void settle()
     } while (nowMs() < until);
 }
 
-// Times a card button's click up to the moment its closing list rebuild starts (the rebuild empties
-// the list model first). Returns -1 when the click ended without a rebuild.
-class UntilRebuild
-{
-public:
-    explicit UntilRebuild(app::Form1& form) : m_model(form.widgets().list1->model())
-    {
-        QObject::connect(m_model, &QAbstractItemModel::modelAboutToBeReset, &m_guard, [this] {
-            if (m_started > 0 && m_stopped < 0)
-                m_stopped = nowMs();
-        });
-    }
-    template <typename Click> double time(Click click)
-    {
-        settle();
-        m_stopped = -1;
-        m_started = nowMs();
-        click();
-        const double result = m_stopped < 0 ? -1 : m_stopped - m_started;
-        m_started = -1;
-        return result;
-    }
-
-private:
-    QAbstractItemModel* m_model;
-    QObject m_guard;
-    double m_started = -1;
-    double m_stopped = -1;
-};
-
 // Times one step: the handler or routine itself, what it leaves for the event loop excluded.
 template <typename Work> double timed(Work work)
 {
@@ -91,6 +64,30 @@ template <typename Work> double timed(Work work)
     const double start = nowMs();
     work();
     return nowMs() - start;
+}
+
+// Sends one key to the widget as the keyboard would.
+void press(QWidget* widget, int key, const QString& text)
+{
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(widget, &down);
+    QCoreApplication::sendEvent(widget, &up);
+}
+
+// Finding in the list, one keystroke at a time: a first letter (every line looked at), a second one
+// (only the lines found), Backspace (every line again), a full-width letter; Escape closes it.
+QList<double> search(app::Form1& form)
+{
+    app::ListFind* find = form.listFind();
+    find->open();
+    QList<double> times;
+    times << timed([&] { press(find, Qt::Key_A, QStringLiteral("a")); });
+    times << timed([&] { press(find, Qt::Key_N, QStringLiteral("n")); });
+    times << timed([&] { press(find, Qt::Key_Backspace, QString()); });
+    times << timed([&] { press(find, Qt::Key_unknown, QStringLiteral("\uff4e")); });
+    times << timed([&] { press(find, Qt::Key_Escape, QString()); });
+    return times;
 }
 
 void print(const Results& results)
@@ -111,7 +108,6 @@ struct Subject
     int cards = 0;
     std::unique_ptr<app::Form1> form;
     std::unique_ptr<BareWriter> bare;
-    std::unique_ptr<UntilRebuild> untilRebuild;
     int middle = 0;
 };
 
@@ -139,7 +135,6 @@ bool open(Subject& s, const QString& storeDir, int cards, const card::Sheet& new
         std::fprintf(stderr, "cannot open the store for the bare transaction\n");
         return false;
     }
-    s.untilRebuild = std::make_unique<UntilRebuild>(form);
     // The first showing of each other page builds it (timed up to its first paint); the rounds then
     // run on the whole sheet, as a player's window is once every tab has been looked at.
     QTabBar* tabs = form.widgets().tabStrip;
@@ -169,21 +164,34 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     settle();
     const double load = timed([&] { pick(form, s.middle); });
     const card::Sheet loaded = form.readSheet();
-    const double save = s.untilRebuild->time([&] { form.Command3_Click(); });
+    const double save = timed([&] { form.Command3_Click(); });
     const card::CardRecord record = card::toCardRecord(loaded);
     const card::ListEntry entry = card::toListEntry(loaded);
     const double bareSave = timed([&] { s.bare->writeBoth(record, entry); });
     const double prepare = timed([&] { form.Command1_Click(); });
     form.writeSheet(newCard);
-    const double add = s.untilRebuild->time([&] { form.Command2_Click(); });
+    const double add = timed([&] { form.Command2_Click(); });
     const int added = rowOf(form, newCard.text[0]);
     if (added < 0 || save < 0 || add < 0) {
         std::fprintf(stderr, "an operation did not complete\n");
         return false;
     }
     pick(form, added);
-    const double remove = s.untilRebuild->time([&] { form.Command4_Click(); });
-    const double rebuild = timed([&] { form.RefreshList(); });
+    const double remove = timed([&] { form.Command4_Click(); });
+    // The full refresh: the first screenful when RefreshList returns, the rest from the event loop in
+    // slices, the longest of which is what the window may stand still for.
+    settle();
+    const double refreshStart = nowMs();
+    form.RefreshList();
+    const double refreshHead = nowMs() - refreshStart;
+    double longestStep = 0;
+    while (form.isListFilling()) {
+        const double stepStart = nowMs();
+        QCoreApplication::processEvents();
+        longestStep = std::max(longestStep, nowMs() - stepStart);
+    }
+    const double rebuild = nowMs() - refreshStart;
+    const QList<double> keystrokes = search(form);
     int bareRows = 0;
     const double bareList = timed([&] { bareRows = bareListRead(s.storePath, QString()); });
     if (remove < 0 || bareRows != s.cards || rowOf(form, newCard.text[0]) >= 0) {
@@ -198,6 +206,10 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     (*results)[QStringLiteral("save.") + key].add(save);
     (*results)[QStringLiteral("delete.") + key].add(remove);
     (*results)[QStringLiteral("rebuild.") + key].add(rebuild);
+    (*results)[QStringLiteral("refreshHead.") + key].add(refreshHead);
+    (*results)[QStringLiteral("fillStep.") + key].add(longestStep);
+    for (double k : keystrokes)
+        (*results)[QStringLiteral("search.") + key].add(k);
     (*results)[QStringLiteral("prepare.") + key].add(prepare);
     (*results)[QStringLiteral("bareList.") + key].add(bareList);
     (*results)[QStringLiteral("bareSave.") + key].add(bareSave);
