@@ -1,6 +1,7 @@
 #include "app/ListFill.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 namespace app {
@@ -14,7 +15,7 @@ ListFill::ListFill(store::CardStore& cards, CardListModel& model, QObject* paren
 
 bool ListFill::keyedLess(const Keyed& a, const Keyed& b) const
 {
-    const int c = a.key.compare(b.key);
+    const int c = a.key->compare(*b.key);
     return c != 0 ? c < 0 : store::NameOrder::compareCodePoints(a.line.name(), b.line.name()) < 0;
 }
 
@@ -24,7 +25,11 @@ void ListFill::stop()
     m_phase = Phase::Idle;
     m_runs.clear();
     m_runs.shrink_to_fit();
+    m_heap.clear();
     m_headSize = 0;
+    m_merged = 0;
+    m_differs = false;
+    m_all.clear();
 }
 
 bool ListFill::start(const QString& mode, bool later, QString* error)
@@ -39,7 +44,7 @@ bool ListFill::start(const QString& mode, bool later, QString* error)
         return false;
     }
     if (m_atEnd) {
-        complete();
+        mergeStep(SIZE_MAX);
         return true;
     }
     m_phase = Phase::Head;
@@ -95,62 +100,96 @@ bool ListFill::readSlice(QString* error)
     scan.fromStart = m_after.isNull();
     scan.after = m_after;
     scan.limit = SliceRows;
-    std::vector<Keyed> run;
-    run.reserve(SliceRows);
+    Run run;
+    run.items.reserve(SliceRows);
     const store::NameOrder& order = m_model.order();
     const auto add = [&](const card::ListEntry& entry) {
-        run.push_back({order.sortKey(entry.nam), CardListModel::lineOf(m_mode, entry)});
-        m_after = entry.nam;
+        run.items.push_back({order.sortKey(entry.nam), CardListModel::lineOf(m_mode, entry)});
+        m_after = entry.nam.isNull() ? QStringLiteral("") : entry.nam;
     };
     if (!m_cards.scanList(scan, add, error))
         return false;
-    m_atEnd = run.size() < size_t(SliceRows);
+    m_atEnd = run.items.size() < size_t(SliceRows);
     if (m_after.isNull())
         m_after = QStringLiteral(""); // read from the start once: the next slice comes after ""
-    std::sort(run.begin(), run.end(), [this](const Keyed& a, const Keyed& b) { return keyedLess(a, b); });
-    m_runs.push_back(std::move(run));
-    mergeRuns(m_atEnd);
+    std::sort(run.items.begin(), run.items.end(),
+              [this](const Keyed& a, const Keyed& b) { return keyedLess(a, b); });
+    if (!run.items.empty())
+        m_runs.push_back(std::move(run));
     return true;
 }
 
-void ListFill::mergeRuns(bool all)
+bool ListFill::runAfter(int a, int b) const
 {
-    // Merging a run into one at least as long keeps the work per row logarithmic in the slices.
-    while (m_runs.size() > 1) {
-        std::vector<Keyed>& top = m_runs.back();
-        std::vector<Keyed>& below = m_runs[m_runs.size() - 2];
-        if (!all && below.size() > 2 * top.size())
-            break;
-        std::vector<Keyed> merged;
-        merged.reserve(below.size() + top.size());
-        std::merge(std::make_move_iterator(below.begin()), std::make_move_iterator(below.end()),
-                   std::make_move_iterator(top.begin()), std::make_move_iterator(top.end()),
-                   std::back_inserter(merged), [this](const Keyed& a, const Keyed& b) { return keyedLess(a, b); });
-        m_runs.pop_back();
-        m_runs.back() = std::move(merged);
+    const Run& x = m_runs[size_t(a)];
+    const Run& y = m_runs[size_t(b)];
+    return keyedLess(y.items[y.next], x.items[x.next]);
+}
+
+void ListFill::take(CardListModel::Line line, QList<CardListModel::Line>& newLines)
+{
+    // The first lines must be those on show already; when they are not, the store changed while it
+    // was read, and every line is kept to replace them all at the end.
+    if (!m_differs && m_merged < m_headSize) {
+        if (line.text == m_model.lines()[m_merged].text) {
+            ++m_merged;
+            return;
+        }
+        m_differs = true;
+        m_all = m_model.lines().mid(0, m_merged);
     }
+    ++m_merged;
+    (m_differs ? m_all : newLines).append(std::move(line));
+}
+
+void ListFill::mergeStep(size_t rows)
+{
+    const auto after = [this](int a, int b) { return runAfter(a, b); };
+    if (m_phase != Phase::Merge) {
+        m_phase = Phase::Merge;
+        m_heap.clear();
+        for (size_t r = 0; r < m_runs.size(); ++r)
+            m_heap.push_back(static_cast<int>(r));
+        std::make_heap(m_heap.begin(), m_heap.end(), after);
+    }
+    QList<CardListModel::Line> newLines;
+    for (size_t n = 0; n < rows && !m_heap.empty(); ++n) {
+        std::pop_heap(m_heap.begin(), m_heap.end(), after);
+        Run& run = m_runs[size_t(m_heap.back())];
+        Keyed& item = run.items[run.next++];
+        item.key.reset();
+        take(std::move(item.line), newLines);
+        if (run.next < run.items.size()) {
+            std::push_heap(m_heap.begin(), m_heap.end(), after);
+        } else {
+            m_heap.pop_back();
+            run.items = {};
+        }
+    }
+    if (m_heap.empty() && (m_differs || m_merged < m_headSize)) {
+        complete();
+        return;
+    }
+    if (!newLines.isEmpty()) {
+        if (m_headSize == 0 && m_model.lines().isEmpty())
+            m_model.setLines(std::move(newLines));
+        else
+            m_model.appendLines(std::move(newLines));
+    }
+    if (m_heap.empty())
+        stop();
 }
 
 void ListFill::complete()
 {
-    QList<CardListModel::Line> lines;
-    if (!m_runs.empty()) {
-        lines.reserve(static_cast<qsizetype>(m_runs.front().size()));
-        for (Keyed& k : m_runs.front())
-            lines.append(std::move(k.line));
-    }
-    const qsizetype head = m_headSize;
+    // The store changed while it was read: every line is replaced, as a new refresh would.
+    const bool shownBefore = m_headSize > 0;
+    if (!m_differs)
+        m_all = m_model.lines().mid(0, m_merged);
+    QList<CardListModel::Line> lines = std::move(m_all);
     stop();
-    // The first lines are on show already; they stay when the store gave the same ones again.
-    bool same = head > 0 && head <= lines.size();
-    for (qsizetype i = 0; same && i < head; ++i)
-        same = lines[i].text == m_model.lines()[i].text && m_model.lines().size() == head;
-    if (same) {
-        m_model.appendLines(lines.mid(head));
-        return;
-    }
     m_model.setLines(std::move(lines));
-    if (head > 0)
+    if (shownBefore)
         emit replaced();
 }
 
@@ -162,6 +201,8 @@ void ListFill::tick()
         ok = readHead(&error);
     else if (m_phase == Phase::Rows)
         ok = readSlice(&error);
+    else if (m_phase == Phase::Merge)
+        mergeStep(MergeRows);
     if (!ok) {
         stop();
         m_model.setLines({});
@@ -169,21 +210,21 @@ void ListFill::tick()
         return;
     }
     if (m_atEnd && m_phase == Phase::Rows)
-        complete();
+        mergeStep(MergeRows);
 }
 
 bool ListFill::finish(QString* error)
 {
     if (m_phase == Phase::Idle)
         return true;
-    while (!m_atEnd) {
+    while (m_phase != Phase::Merge && !m_atEnd) {
         if (!readSlice(error)) {
             stop();
             m_model.setLines({});
             return false;
         }
     }
-    complete();
+    mergeStep(SIZE_MAX);
     return true;
 }
 

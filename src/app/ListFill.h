@@ -6,20 +6,23 @@
 #include <QObject>
 #include <QTimer>
 
+#include <optional>
 #include <vector>
 
 namespace app {
 
 // Fills the card list from the store without holding the window up. A small store is read at once.
-// From a large one the first screenful in name order comes first (a pass over the names alone), and
-// the rest is read in slices from the event loop, sorted slice by slice and merged; the remaining
-// lines are added below the first ones once every slice is in.
+// From a large one the first screenful in name order comes first (a pass over the names alone); then
+// the rows are read in slices from the event loop, each slice sorted on its own, and the sorted slices
+// are merged a part at a time, each part added below the lines already shown.
 class ListFill : public QObject
 {
     Q_OBJECT
 public:
     // A store of at most this many cards is read at once; so many rows also make one slice.
     static constexpr int SliceRows = 1000;
+    // The lines one step of the merge adds.
+    static constexpr int MergeRows = 4000;
     // The lines of the first screenful, more than a list shows at once.
     static constexpr int HeadLines = 64;
 
@@ -42,18 +45,25 @@ signals:
 private:
     struct Keyed
     {
-        QCollatorSortKey key;
+        std::optional<QCollatorSortKey> key; // dropped once the line is merged
         CardListModel::Line line;
     };
-    enum class Phase { Idle, Head, Rows };
+    struct Run
+    {
+        std::vector<Keyed> items;
+        size_t next = 0;
+    };
+    enum class Phase { Idle, Head, Rows, Merge };
 
     bool readHead(QString* error);
     bool readSlice(QString* error);
-    void mergeRuns(bool all);
+    void mergeStep(size_t rows);
+    void take(CardListModel::Line line, QList<CardListModel::Line>& newLines);
     void complete();
     void stop();
     void tick();
     bool keyedLess(const Keyed& a, const Keyed& b) const;
+    bool runAfter(int a, int b) const;
 
     store::CardStore& m_cards;
     CardListModel& m_model;
@@ -62,8 +72,12 @@ private:
     Phase m_phase = Phase::Idle;
     QString m_after; // the last name read
     bool m_atEnd = false;
-    std::vector<std::vector<Keyed>> m_runs; // sorted runs; each is at least twice the next
-    qsizetype m_headSize = 0;              // lines shown before the fill completed
+    std::vector<Run> m_runs; // the slices read, each sorted
+    std::vector<int> m_heap; // the runs not yet merged through, the one with the first line on top
+    qsizetype m_headSize = 0; // lines shown before the merge began
+    qsizetype m_merged = 0;   // lines the merge has given
+    bool m_differs = false;   // the merge did not give the lines shown first: the store changed
+    QList<CardListModel::Line> m_all; // every line, kept only when the merge differs
 };
 
 } // namespace app

@@ -77,11 +77,15 @@ bool ListFind::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::Resize && isOpen()) {
             place();
         } else if (event->type() == QEvent::KeyPress) {
-            // A character typed into the list starts a search with it.
             const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && isOpen()) {
+                close();
+                return true;
+            }
+            // A character typed into the list starts a search with it (a blank does not).
             const QString text = key->text();
             const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-            if (plain && !text.isEmpty() && text.at(0).isPrint()) {
+            if (plain && !text.trimmed().isEmpty() && text.at(0).isPrint()) {
                 open(text);
                 return true;
             }

@@ -118,6 +118,8 @@ bool open(Subject& s, const QString& storeDir, int cards, const card::Sheet& new
     s.form = std::make_unique<app::Form1>(storeDir);
     app::Form1& form = *s.form;
     form.show();
+    while (form.isListFilling())
+        QCoreApplication::processEvents();
     settle();
     // A run broken off before its delete may have left the new card behind.
     if (rowOf(form, newCard.text[0]) >= 0) {

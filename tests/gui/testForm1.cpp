@@ -425,6 +425,21 @@ void writesChangeOneLineAsAFullRefreshWould()
         form().RefreshList();
         QTRY_VERIFY(!form().isListFilling());
         QCOMPARE(listTexts(), all);
+
+        // Another program adds a card while the list is read: the lines are all replaced, as by a new
+        // refresh, and the line picked meanwhile is no longer selected.
+        chooseMode(1);
+        pick(3);
+        QVERIFY(enabled(form(), 2));
+        {
+            RawDb raw(storePath());
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES ('阿', '1', '', '', '')")));
+        }
+        QTRY_VERIFY(!form().isListFilling());
+        QCOMPARE(listTexts().size(), count + 2);
+        QCOMPARE(listTexts().first(), QStringLiteral("Lv.1---阿-"));
+        QVERIFY(nothingSelected());
+        QVERIFY(!enabled(form(), 2) && !enabled(form(), 3));
     }
 
     void aNoticeReplacesTheLastOneAndGoesByItself()
