@@ -90,6 +90,25 @@ QList<int> fieldsOn(int page)
     return out;
 }
 
+// Counts the lines a list has when its first paint comes.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(QListView* list) : m_list(list) { list->viewport()->installEventFilter(this); }
+    int rows = -1;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && rows < 0)
+            rows = m_list->model()->rowCount();
+        return false;
+    }
+
+private:
+    QListView* m_list;
+};
+
 bool enabled(const Form1& f, int button)
 {
     return f.widgets().command[button]->isEnabled();
@@ -410,6 +429,11 @@ void writesChangeOneLineAsAFullRefreshWould()
         m_form = std::make_unique<Form1>(m_dir->path());
         QVERIFY(form().isListFilling());
         QCOMPARE(listTexts(), QStringList{});
+        FirstPaint firstPaint(form().widgets().list1);
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        QTRY_VERIFY(firstPaint.rows >= 0);
+        QCOMPARE(firstPaint.rows, app::ListFill::HeadLines);
         chooseMode(1);
         QVERIFY(form().isListFilling());
         QCOMPARE(listTexts(), texts.mid(0, app::ListFill::HeadLines));
