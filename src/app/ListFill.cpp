@@ -15,7 +15,7 @@ ListFill::ListFill(store::CardStore& cards, CardListModel& model, QObject* paren
 
 bool ListFill::keyedLess(const Keyed& a, const Keyed& b) const
 {
-    const int c = a.key->compare(*b.key);
+    const int c = a.key.compare(b.key);
     return c != 0 ? c < 0 : store::NameOrder::compareCodePoints(a.line.name(), b.line.name()) < 0;
 }
 
@@ -100,30 +100,41 @@ bool ListFill::readSlice(QString* error)
     scan.fromStart = m_after.isNull();
     scan.after = m_after;
     scan.limit = SliceRows;
-    Run run;
-    run.items.reserve(SliceRows);
+    std::vector<Keyed> run;
+    run.reserve(SliceRows);
     const store::NameOrder& order = m_model.order();
     const auto add = [&](const card::ListEntry& entry) {
-        run.items.push_back({order.sortKey(entry.nam), CardListModel::lineOf(m_mode, entry)});
+        run.push_back({order.sortKey(entry.nam), CardListModel::lineOf(m_mode, entry)});
         m_after = entry.nam.isNull() ? QStringLiteral("") : entry.nam;
     };
     if (!m_cards.scanList(scan, add, error))
         return false;
-    m_atEnd = run.items.size() < size_t(SliceRows);
+    m_atEnd = run.size() < size_t(SliceRows);
     if (m_after.isNull())
         m_after = QStringLiteral(""); // read from the start once: the next slice comes after ""
-    std::sort(run.items.begin(), run.items.end(),
-              [this](const Keyed& a, const Keyed& b) { return keyedLess(a, b); });
-    if (!run.items.empty())
-        m_runs.push_back(std::move(run));
+    std::sort(run.begin(), run.end(), [this](const Keyed& a, const Keyed& b) { return keyedLess(a, b); });
+    if (!run.empty()) {
+        Run sorted;
+        sorted.lines.reserve(run.size());
+        for (Keyed& k : run)
+            sorted.lines.push_back(std::move(k.line));
+        m_runs.push_back(std::move(sorted));
+    }
     return true;
+}
+
+void ListFill::keyFirst(Run& run) const
+{
+    run.key = m_model.order().sortKey(run.lines[run.next].name().toString());
 }
 
 bool ListFill::runAfter(int a, int b) const
 {
     const Run& x = m_runs[size_t(a)];
     const Run& y = m_runs[size_t(b)];
-    return keyedLess(y.items[y.next], x.items[x.next]);
+    const int c = y.key->compare(*x.key);
+    return c != 0 ? c < 0
+                  : store::NameOrder::compareCodePoints(y.lines[y.next].name(), x.lines[x.next].name()) < 0;
 }
 
 void ListFill::take(CardListModel::Line line, QList<CardListModel::Line>& newLines)
@@ -148,22 +159,23 @@ void ListFill::mergeStep(size_t rows)
     if (m_phase != Phase::Merge) {
         m_phase = Phase::Merge;
         m_heap.clear();
-        for (size_t r = 0; r < m_runs.size(); ++r)
+        for (size_t r = 0; r < m_runs.size(); ++r) {
+            keyFirst(m_runs[r]);
             m_heap.push_back(static_cast<int>(r));
+        }
         std::make_heap(m_heap.begin(), m_heap.end(), after);
     }
     QList<CardListModel::Line> newLines;
     for (size_t n = 0; n < rows && !m_heap.empty(); ++n) {
         std::pop_heap(m_heap.begin(), m_heap.end(), after);
         Run& run = m_runs[size_t(m_heap.back())];
-        Keyed& item = run.items[run.next++];
-        item.key.reset();
-        take(std::move(item.line), newLines);
-        if (run.next < run.items.size()) {
+        take(std::move(run.lines[run.next++]), newLines);
+        if (run.next < run.lines.size()) {
+            keyFirst(run);
             std::push_heap(m_heap.begin(), m_heap.end(), after);
         } else {
             m_heap.pop_back();
-            run.items = {};
+            run = {};
         }
     }
     if (m_heap.empty() && (m_differs || m_merged < m_headSize)) {

@@ -45,13 +45,16 @@ signals:
 private:
     struct Keyed
     {
-        std::optional<QCollatorSortKey> key; // dropped once the line is merged
+        QCollatorSortKey key;
         CardListModel::Line line;
     };
+    // A sorted slice. Only the key of its first line not yet merged is held: the keys of every line
+    // at once would take more memory than the lines themselves.
     struct Run
     {
-        std::vector<Keyed> items;
+        std::vector<CardListModel::Line> lines;
         size_t next = 0;
+        std::optional<QCollatorSortKey> key;
     };
     enum class Phase { Idle, Head, Rows, Merge };
 
@@ -64,6 +67,7 @@ private:
     void tick();
     bool keyedLess(const Keyed& a, const Keyed& b) const;
     bool runAfter(int a, int b) const;
+    void keyFirst(Run& run) const;
 
     store::CardStore& m_cards;
     CardListModel& m_model;
