@@ -57,8 +57,9 @@ void CardListModel::appendLines(QList<Line> lines)
 
 qsizetype CardListModel::place(QStringView name, bool* found) const
 {
-    const auto at = std::lower_bound(m_lines.cbegin(), m_lines.cend(), name,
-                                     [this](const Line& l, QStringView n) { return m_order.less(l.name(), n); });
+    const auto at =
+        std::lower_bound(m_lines.cbegin(), m_lines.cend(), name,
+                         [this](const Line& l, QStringView n) { return m_order.less(l.name(), n); });
     const qsizetype i = at - m_lines.cbegin();
     *found = i < m_lines.size() && m_lines[i].name() == name;
     return i;

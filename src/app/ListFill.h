@@ -76,11 +76,11 @@ private:
     Phase m_phase = Phase::Idle;
     QString m_after; // the last name read
     bool m_atEnd = false;
-    std::vector<Run> m_runs; // the slices read, each sorted
-    std::vector<int> m_heap; // the runs not yet merged through, the one with the first line on top
-    qsizetype m_headSize = 0; // lines shown before the merge began
-    qsizetype m_merged = 0;   // lines the merge has given
-    bool m_differs = false;   // the merge did not give the lines shown first: the store changed
+    std::vector<Run> m_runs;          // the slices read, each sorted
+    std::vector<int> m_heap;          // the runs not yet merged through, the one with the first line on top
+    qsizetype m_headSize = 0;         // lines shown before the merge began
+    qsizetype m_merged = 0;           // lines the merge has given
+    bool m_differs = false;           // the merge did not give the lines shown first: the store changed
     QList<CardListModel::Line> m_all; // every line, kept only when the merge differs
 };
 

@@ -84,7 +84,8 @@ bool ListFind::eventFilter(QObject* watched, QEvent* event)
             }
             // A character typed into the list starts a search with it (a blank does not).
             const QString text = key->text();
-            const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+            const bool plain =
+                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
             if (plain && !text.trimmed().isEmpty() && text.at(0).isPrint()) {
                 open(text);
                 return true;

@@ -245,8 +245,8 @@ QString listQuery(const ListScan& scan)
     if (!scan.fromStart)
         conditions << QStringLiteral("Nam > ?");
     if (!scan.names.isEmpty())
-        conditions << QStringLiteral("Nam IN (%1)").arg(QStringLiteral("?, ").repeated(scan.names.size() - 1) +
-                                                       QLatin1Char('?'));
+        conditions << QStringLiteral("Nam IN (%1)")
+                          .arg(QStringLiteral("?, ").repeated(scan.names.size() - 1) + QLatin1Char('?'));
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY Nam ASC");

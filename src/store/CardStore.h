@@ -49,9 +49,9 @@ struct ListScan
 {
     bool fromStart = true; // false: only the rows after the name `after`
     QString after;
-    int limit = -1;          // at most this many rows; -1 for all
-    QStringList names;       // only the rows of these names; empty for no such restriction
-    bool namesOnly = false;  // read Nam alone, the other values stay empty
+    int limit = -1;         // at most this many rows; -1 for all
+    QStringList names;      // only the rows of these names; empty for no such restriction
+    bool namesOnly = false; // read Nam alone, the other values stay empty
 };
 
 // The card operations. Each opens the store, works in one transaction where it writes, and closes

@@ -126,8 +126,8 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
                 QStringLiteral("search"), 2, QStringLiteral("≤ 16.7 (a frame) at 10,000"), -1);
     b.figureRow(QStringLiteral("list refresh, first screenful (RefreshList returns)"),
                 QStringLiteral("refreshHead"), 2, growth, -1);
-    b.figureRow(QStringLiteral("list refresh, longest slice from the event loop"), QStringLiteral("fillStep"), 2,
-                growth, -1);
+    b.figureRow(QStringLiteral("list refresh, longest slice from the event loop"), QStringLiteral("fillStep"),
+                2, growth, -1);
     b.figureRow(QStringLiteral("list rebuild (every line in)"), QStringLiteral("rebuild"), 2, growth, -1);
     if (sizes.size() > 2) {
         // Growth is judged between the two larger stores: at 10 cards the fixed costs are all there is.

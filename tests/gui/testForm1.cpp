@@ -4,8 +4,8 @@
 #include "app/ListFill.h"
 #include "app/ListFind.h"
 #include "app/ListMenu.h"
-#include "app/Notice.h"
 #include "app/MessageBox.h"
+#include "app/Notice.h"
 #include "card/CardRecord.h"
 #include "card/Layout.h"
 #include "store/CardList.h"
@@ -22,8 +22,8 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTabBar>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using app::Form1;
@@ -308,7 +308,7 @@ private slots:
         QCOMPARE(fired.last(), QString());
     }
 
-void writesChangeOneLineAsAFullRefreshWould()
+    void writesChangeOneLineAsAFullRefreshWould()
     {
         // Names that the collation orders apart from their code points, or finds equal.
         const QStringList pool =
@@ -410,8 +410,9 @@ void writesChangeOneLineAsAFullRefreshWould()
             RawDb raw(storePath());
             QVERIFY(raw.exec(QStringLiteral("BEGIN")));
             for (int i = 0; i < count; ++i) {
-                const QString name = (i % 3 == 0 ? QStringLiteral("角色%1") : i % 3 == 1 ? QStringLiteral("Hero %1")
-                                                                                     : QStringLiteral("hero%1"))
+                const QString name = (i % 3 == 0   ? QStringLiteral("角色%1")
+                                      : i % 3 == 1 ? QStringLiteral("Hero %1")
+                                                   : QStringLiteral("hero%1"))
                                          .arg((i * 7919) % count);
                 const card::ListEntry e{name, QString::number(i % 20), QStringLiteral("精灵"), {}, {}};
                 QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, ?, ?, '', '')"),
