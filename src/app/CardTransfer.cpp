@@ -214,8 +214,6 @@ int CardTransfer::importFiles(const QStringList& paths)
         if (stop)
             break;
     }
-    if (added > 0)
-        m_form.RefreshList();
     notice(QStringLiteral("已导入 %1 张角色卡").arg(added));
     return added;
 }
@@ -238,8 +236,10 @@ bool CardTransfer::importOne(const QString& fileName, card::Sheet sheet, bool* s
     for (int n = 1;;) {
         sheet.text[0] = card::numberedName(name, n);
         const store::Outcome outcome = m_form.cards().add(sheet);
-        if (outcome.ok())
+        if (outcome.ok()) {
+            m_form.putListLine(card::toListEntry(sheet));
             return true;
+        }
         if (outcome.status != store::OpStatus::Duplicate) {
             MessageBox::warn(&m_form, Form1::messageTitle(), outcome.error);
             *stop = true;

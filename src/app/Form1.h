@@ -52,6 +52,9 @@ public:
     void buildAllPages();
 
     void RefreshList();
+    // After a card is written: its one line changes as a full refresh would show it (in its place,
+    // nothing selected, saving and deleting off), without reading the list again.
+    void putListLine(const card::ListEntry& entry);
     void ClearSheet();
 
     // The controls built so far: those of a page not built yet are null.
@@ -109,8 +112,6 @@ private:
     QString selectedListName() const;
     int selectedListRow() const;
     void listSelectionChanged();
-    // After a write: the one line of the card changes as the full refresh would show it.
-    void putListLine(const card::ListEntry& entry);
     void removeListLine(const QString& name);
     bool finishListFill();
     void listRefreshed();

@@ -251,6 +251,15 @@ private slots:
         QCOMPARE(transfer().importFiles({path(QStringLiteral("ann.json"))}), 1);
         QCOMPARE(probe::rows(store, QStringLiteral("SELECT Nae FROM card ORDER BY Nae")),
                  (QList<QStringList>{{"Ann"}, {"Ann (2)"}, {"Ann (3)"}}));
+        // The imported card's line stands where a full refresh puts it.
+        QAbstractItemModel* model = form().widgets().list1->model();
+        QStringList shown;
+        for (int r = 0; r < model->rowCount(); ++r)
+            shown << model->index(r, 0).data().toString();
+        QCOMPARE(shown.size(), 3);
+        form().RefreshList();
+        for (int r = 0; r < model->rowCount(); ++r)
+            QCOMPARE(model->index(r, 0).data().toString(), shown[r]);
         pick(QStringLiteral("Ann (3)"));
         QCOMPARE(form().readSheet().text[3], QStringLiteral("from the file"));
         pick(QStringLiteral("Ann"));
