@@ -66,6 +66,16 @@ template <typename Work> double timed(Work work)
     return nowMs() - start;
 }
 
+// Times a write as the player waits for it: the click, then the list laid out and painted again.
+template <typename Click> double timedUntilShown(app::Form1& form, Click click)
+{
+    return timed([&] {
+        click();
+        QCoreApplication::processEvents();
+        form.widgets().list1->viewport()->repaint();
+    });
+}
+
 // Sends one key to the widget as the keyboard would.
 void press(QWidget* widget, int key, const QString& text)
 {
@@ -166,20 +176,22 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     settle();
     const double load = timed([&] { pick(form, s.middle); });
     const card::Sheet loaded = form.readSheet();
-    const double save = timed([&] { form.Command3_Click(); });
+    const double save = timedUntilShown(form, [&] { form.Command3_Click(); });
     const card::CardRecord record = card::toCardRecord(loaded);
     const card::ListEntry entry = card::toListEntry(loaded);
     const double bareSave = timed([&] { s.bare->writeBoth(record, entry); });
+    // The list's part of a write alone: the line put in its place, laid out and painted.
+    const double lineUpdate = timedUntilShown(form, [&] { form.putListLine(entry); });
     const double prepare = timed([&] { form.Command1_Click(); });
     form.writeSheet(newCard);
-    const double add = timed([&] { form.Command2_Click(); });
+    const double add = timedUntilShown(form, [&] { form.Command2_Click(); });
     const int added = rowOf(form, newCard.text[0]);
     if (added < 0 || save < 0 || add < 0) {
         std::fprintf(stderr, "an operation did not complete\n");
         return false;
     }
     pick(form, added);
-    const double remove = timed([&] { form.Command4_Click(); });
+    const double remove = timedUntilShown(form, [&] { form.Command4_Click(); });
     // The full refresh: the first screenful when RefreshList returns, the rest from the event loop in
     // slices, the longest of which is what the window may stand still for.
     settle();
@@ -209,6 +221,7 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     (*results)[QStringLiteral("delete.") + key].add(remove);
     (*results)[QStringLiteral("rebuild.") + key].add(rebuild);
     (*results)[QStringLiteral("refreshHead.") + key].add(refreshHead);
+    (*results)[QStringLiteral("lineUpdate.") + key].add(lineUpdate);
     (*results)[QStringLiteral("fillStep.") + key].add(longestStep);
     for (double k : keystrokes)
         (*results)[QStringLiteral("search.") + key].add(k);
