@@ -19,7 +19,7 @@ class ListFill : public QObject
 {
     Q_OBJECT
 public:
-    // A store of at most this many cards is read at once; so many rows also make one slice.
+    // A store of fewer cards than this is read at once; so many rows make one slice.
     static constexpr int SliceRows = 1000;
     // The lines one step of the merge adds.
     static constexpr int MergeRows = 4000;
