@@ -2,10 +2,15 @@
 
 #include "card/CardRecord.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -23,15 +28,30 @@ bool hasRefused(int field, const QString& text)
     return false;
 }
 
+constexpr int HintShownMs = 2500;
+
 } // namespace
+
+QString refusedHint(int field, const QString& text)
+{
+    QStringList refused;
+    for (QChar c : text) {
+        if (card::isRefusedCharacter(field, c) && !refused.contains(QString(c)))
+            refused << QString(c);
+    }
+    if (refused.isEmpty())
+        return {};
+    return QStringLiteral("此栏不能填入“%1”").arg(refused.join(QStringLiteral("”“")));
+}
 
 FieldLine::FieldLine(int index, QWidget* parent) : QLineEdit(parent), m_index(index)
 {
     // A single-line field keeps text of any length.
     setMaxLength(std::numeric_limits<int>::max());
-    // textEdited carries every change the user makes (keys, input methods, paste, drop) and
-    // never a text the program sets; it comes before textChanged, so m_shown still holds the
-    // text as it was before the edit.
+    // Keys, input methods, pastes and drops are filtered before they act. textEdited carries every
+    // change the user makes and never a text the program sets: it is the last guard, for any way in
+    // not caught before. It comes before textChanged, so m_shown still holds the text as it was
+    // before the edit.
     connect(this, &QLineEdit::textEdited, this, &FieldLine::filterEdit);
     connect(this, &QLineEdit::textChanged, this, [this] { m_shown = text(); });
 }
@@ -60,6 +80,118 @@ void FieldLine::filterEdit(const QString& text)
     setText(text.left(prefix) + card::filterFieldText(m_index, inserted) + text.right(suffix));
     setCursorPosition(static_cast<int>(cursor - removedBefore));
     setModified(true);
+}
+
+void FieldLine::hintRefused(const QString& text)
+{
+    const QString hint = refusedHint(m_index, text);
+    if (!hint.isEmpty())
+        QToolTip::showText(mapToGlobal(cursorRect().bottomLeft()), hint, this, QRect(), HintShownMs);
+}
+
+void FieldLine::insertFiltered(const QString& text)
+{
+    hintRefused(text);
+    const QString kept = card::filterFieldText(m_index, text);
+    // Nothing left to bring in changes nothing, as a refused key does.
+    if (!kept.isEmpty())
+        insert(kept);
+}
+
+void FieldLine::pasteFiltered()
+{
+    if (!isReadOnly())
+        insertFiltered(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+}
+
+void FieldLine::keyPressEvent(QKeyEvent* event)
+{
+    if (event == QKeySequence::Paste && !isReadOnly()) {
+        const QString clip = QGuiApplication::clipboard()->text(QClipboard::Clipboard);
+        if (hasRefused(m_index, clip)) {
+            insertFiltered(clip);
+            event->accept();
+            return;
+        }
+    }
+    const QString typed = event->text();
+    if (!hasRefused(m_index, typed)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    hintRefused(typed);
+    const QString kept = card::filterFieldText(m_index, typed);
+    if (kept.isEmpty()) {
+        event->accept(); // the key is discarded: text, selection and undo stay as they are
+        return;
+    }
+    QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
+                       static_cast<ushort>(event->count()));
+    QLineEdit::keyPressEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
+}
+
+void FieldLine::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!hasRefused(m_index, event->commitString())) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    hintRefused(event->commitString());
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(card::filterFieldText(m_index, event->commitString()), event->replacementStart(),
+                             event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
+}
+
+void FieldLine::dropEvent(QDropEvent* event)
+{
+    const QMimeData* source = event->mimeData();
+    if (!source || !source->hasText() || !hasRefused(m_index, source->text())) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    hintRefused(source->text());
+    QMimeData kept;
+    kept.setText(card::filterFieldText(m_index, source->text()));
+    QDropEvent filtered(event->position(), event->possibleActions(), &kept, event->buttons(), event->modifiers(),
+                        event->type());
+    filtered.setDropAction(event->dropAction());
+    QLineEdit::dropEvent(&filtered);
+    event->setDropAction(filtered.dropAction());
+    event->setAccepted(filtered.isAccepted());
+}
+
+void FieldLine::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The middle button pastes the selection of the window system.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection() && !isReadOnly() &&
+        rect().contains(event->position().toPoint())) {
+        const QString selection = clipboard->text(QClipboard::Selection);
+        if (hasRefused(m_index, selection)) {
+            deselect();
+            insertFiltered(selection);
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void FieldLine::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's paste goes through the same filter as Ctrl+V.
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste")) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this, &FieldLine::pasteFiltered);
+        }
+    }
+    menu->popup(event->globalPos());
 }
 
 FieldText::FieldText(int index, QWidget* parent) : QPlainTextEdit(parent), m_index(index)

@@ -7,7 +7,10 @@
 namespace app {
 
 // A single-line sheet field. Takes text of any length; "@" (and "-" in the list fields) never
-// enters it, however the text arrives: typed, pasted, dropped or committed by an input method.
+// enters it, however the text arrives: typed, pasted, dropped or committed by an input method. A
+// refused key is discarded before it acts, so the selection and the undo history stay as they were;
+// pasted, dropped and committed text loses only its refused characters. A short hint near the field
+// names what was refused.
 class FieldLine : public QLineEdit
 {
     Q_OBJECT
@@ -15,8 +18,18 @@ public:
     FieldLine(int index, QWidget* parent);
     int index() const { return m_index; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
 private:
     void filterEdit(const QString& text);
+    void insertFiltered(const QString& text);
+    void pasteFiltered();
+    void hintRefused(const QString& text);
     int m_index;
     QString m_shown; // the text before the user's edit: only what the edit brings in is filtered
 };
@@ -38,6 +51,9 @@ protected:
 private:
     int m_index;
 };
+
+// The hint shown where a field refuses characters of text; empty where it refuses none.
+QString refusedHint(int field, const QString& text);
 
 // The stored form of a field's text (multi-line fields with CR LF line breaks).
 QString fieldText(const QWidget* field);

@@ -14,6 +14,7 @@
 #include "store/CardList.h"
 #include "store/InstallLayout.h"
 #include "store/LegacyImport.h"
+#include "store/Recovery.h"
 #include "store/StartUp.h"
 #include "tray/Module2.h"
 
@@ -51,7 +52,8 @@ QString Form1::messageTitle()
 
 Form1::Form1(const QString& programDir, QWidget* parent)
     : QMainWindow(parent), m_programDir(programDir),
-      m_db(std::make_unique<store::Module1>(store::locateStore(store::storeFolder(programDir)))), m_cards(*m_db)
+      m_db(std::make_unique<store::Module1>(store::locateStore(store::storeFolder(programDir)))),
+      m_recovery(std::make_unique<store::Recovery>(m_db->filePath())), m_cards(*m_db, m_recovery.get())
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
@@ -118,6 +120,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     // Where the window opens, and whether its content scrolls on a small screen.
     m_fit = new WindowFit(this, client);
     m_fit->place();
+    setUpRecovery();
 }
 
 Form1::~Form1()

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QTimer;
@@ -16,6 +17,11 @@ class QTimer;
 namespace tray {
 class Module2;
 }
+
+namespace store {
+class Recovery;
+struct RecoveryEntry;
+} // namespace store
 
 namespace app {
 
@@ -72,6 +78,15 @@ public:
     // Whether the list is still being filled from the store in slices.
     bool isListFilling() const;
     tray::Module2* trayModule() const { return m_tray.get(); }
+    store::Recovery& recovery() { return *m_recovery; }
+
+    // The safety net under the card operations: drafts of unsaved edits, written a moment after the
+    // typing pauses and at once before the sheet is cleared or replaced; and the dialog "恢复".
+    static constexpr int DraftDelayMs = 2000;
+    void flushDraft();
+    void openRecovery();
+    void restoreEntry(const store::RecoveryEntry& entry);
+    QTimer* draftTimer() const { return m_draftTimer; }
     const QString& programDir() const { return m_programDir; }
 
     // Timer1 polls the mouse every 15 ms, and every 60 ms once it has rested for a quarter second.
@@ -118,9 +133,14 @@ private:
     void searchList(const QString& text);
     void setCardButtons(bool add, bool saveAndDelete);
     void showFailure(const QString& error);
+    void setUpRecovery();
+    void sheetReplaced(const QString& name, bool isNew);
+    void cardStored(const card::Sheet& sheet, const QString& name);
+    void reportBackupFailure(const QString& notice);
 
     QString m_programDir;
     std::unique_ptr<store::Module1> m_db;
+    std::unique_ptr<store::Recovery> m_recovery;
     store::CardStore m_cards;
     SheetWidgets m_w;
     std::unique_ptr<SheetBuilder> m_builder;
@@ -138,6 +158,16 @@ private:
     QTimer* m_timer1 = nullptr;
     QMenu* m_mumTray = nullptr;
     std::unique_ptr<tray::Module2> m_tray;
+    // What the sheet holds: a stored card (by name) or a new sheet, as loaded or last stored.
+    QString m_draftName;
+    bool m_draftIsNew = true;
+    qint64 m_draftId = 0; // the new sheet's draft, once written
+    card::Sheet m_baseline;
+    std::optional<card::Sheet> m_lastDraft;
+    QTimer* m_draftTimer = nullptr;
+    bool m_restoring = false;
+    bool m_backupReported = false;
+    bool m_draftFailureReported = false;
 };
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "app/MessageBox.h"
 #include "app/Notice.h"
+#include "store/Recovery.h"
 
 #include <QListView>
 #include <QPushButton>
@@ -28,7 +29,9 @@ QString renamedText()
 // "准备新增": an empty sheet, and only adding offered.
 void Form1::Command1_Click()
 {
+    flushDraft();
     ClearSheet();
+    sheetReplaced(QString(), true);
     QWidget* name = m_w.text[0];
     if (name->isVisible())
         name->setFocus(Qt::OtherFocusReason);
@@ -48,9 +51,12 @@ void Form1::Command2_Click()
         MessageBox::inform(this, messageTitle(), duplicateNameText());
         return;
     case store::OpStatus::Done:
+        cardStored(sheet, sheet.text[0]);
         ClearSheet();
+        sheetReplaced(QString(), true);
         putListLine(card::toListEntry(sheet));
         Notice::show(m_w.list1, QStringLiteral("已新增：%1").arg(sheet.text[0]));
+        reportBackupFailure(outcome.notice);
         return;
     default:
         showFailure(outcome.error);
@@ -69,8 +75,10 @@ void Form1::Command3_Click()
         MessageBox::inform(this, messageTitle(), renamedText());
         return;
     case store::OpStatus::Done:
+        cardStored(sheet, sheet.text[0]);
         putListLine(card::toListEntry(sheet));
         Notice::show(m_w.list1, QStringLiteral("已保存：%1").arg(sheet.text[0]));
+        reportBackupFailure(outcome.notice);
         return;
     default:
         showFailure(outcome.error);
@@ -91,23 +99,31 @@ void Form1::Command4_Click()
         showFailure(outcome.error);
         return;
     }
+    flushDraft();
     ClearSheet();
+    sheetReplaced(QString(), true);
     removeListLine(name);
+    reportBackupFailure(outcome.notice);
 }
 
 // Picking a list entry loads its card; saving and deleting are offered whatever the load found.
 void Form1::List1_Click()
 {
+    flushDraft();
     ClearSheet();
-    const store::LoadResult result = m_cards.load(selectedListName());
+    const QString name = selectedListName();
+    const store::LoadResult result = m_cards.load(name);
     if (result.found) {
         card::Sheet sheet; // empty, like the cleared sheet
         card::applyCardRecord(result.record, sheet);
         writeSheet(sheet);
     }
+    sheetReplaced(name, false);
     setCardButtons(false, true);
     if (!result.ok)
         showFailure(result.error);
+    else if (result.found && !m_restoring && m_recovery->hasCardDraft(name))
+        Notice::show(m_w.list1, QStringLiteral("“%1”有未保存的修改，可在列表的右键菜单“恢复…”中找回。").arg(name));
 }
 
 } // namespace app

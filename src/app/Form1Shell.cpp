@@ -73,7 +73,9 @@ void Form1::mumTrayClose_Click()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // Any close request ends the program: the icon goes before the window does. Nothing is saved.
+    // Any close request ends the program: the icon goes before the window does. Nothing is saved to
+    // the store; unsaved edits are kept as a draft.
+    flushDraft();
     if (m_tray)
         m_tray->RemoveTrayIcon();
     event->accept();

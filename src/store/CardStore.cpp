@@ -1,5 +1,6 @@
 #include "store/CardStore.h"
 
+#include "store/Recovery.h"
 #include "store/Schema.h"
 
 #include <QSqlDriver>
@@ -102,6 +103,9 @@ Outcome CardStore::add(const card::Sheet& sheet)
     const card::ListEntry entry = card::toListEntry(sheet);
     if (record.nae.isEmpty())
         return {OpStatus::EmptyName, {}};
+    QString notice;
+    if (m_recovery)
+        m_recovery->backupBeforeChange(&notice);
 
     DbSession session(m_db);
     if (!session.ok())
@@ -140,7 +144,9 @@ Outcome CardStore::add(const card::Sheet& sheet)
         return fail(QStringLiteral("测试中断：两行之间"));
     if (!insertListEntry(entry, &error))
         return fail(error);
-    return commit();
+    Outcome done = commit();
+    done.notice = notice;
+    return done;
 }
 
 Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
@@ -149,6 +155,9 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
     const card::ListEntry entry = card::toListEntry(sheet);
     if (record.nae != selectedName)
         return {OpStatus::NameChanged, {}};
+    QString notice;
+    if (m_recovery)
+        m_recovery->backupBeforeChange(&notice);
 
     DbSession session(m_db);
     if (!session.ok())
@@ -198,17 +207,37 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
             return fail(QStringLiteral("数据库中有多个同名列表项。"));
         }
     }
-    return commit();
+    Outcome done = commit();
+    done.notice = notice;
+    return done;
 }
 
 Outcome CardStore::remove(const QString& name)
 {
+    QString notice;
+    if (m_recovery)
+        m_recovery->backupBeforeChange(&notice);
     DbSession session(m_db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
     QString error;
+    // The recovery store joins the transaction: the card is kept there if and only if it is deleted.
+    if (m_recovery && !m_recovery->attach(m_db, &error))
+        return {OpStatus::Failed, error};
+    Outcome outcome = removeRows(name);
+    if (m_recovery)
+        m_recovery->detach(m_db);
+    outcome.notice = notice;
+    return outcome;
+}
+
+Outcome CardStore::removeRows(const QString& name)
+{
+    QString error;
     if (!begin(&error))
         return {OpStatus::Failed, error};
+    if (m_recovery && !m_recovery->keepDeleted(m_db, name, &error))
+        return fail(error);
     const char* const statements[] = {"DELETE FROM card WHERE Nae = ?", "DELETE FROM lstt WHERE Nam = ?"};
     bool first = true;
     for (const char* statement : statements) {

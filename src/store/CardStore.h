@@ -11,6 +11,8 @@
 
 namespace store {
 
+class Recovery;
+
 // What a card operation did. Store code never shows a message: the window decides how to.
 enum class OpStatus {
     Done,        // both rows written (add, save) or removed (delete)
@@ -23,8 +25,15 @@ enum class OpStatus {
 
 struct Outcome
 {
+    Outcome() = default;
+    Outcome(OpStatus status, QString error = {}, QString notice = {})
+        : status(status), error(std::move(error)), notice(std::move(notice))
+    {
+    }
+
     OpStatus status = OpStatus::Failed;
-    QString error; // the cause, for Failed
+    QString error;  // the cause, for Failed
+    QString notice; // said once: the day's backup failed, though the operation went on
 
     bool ok() const { return status == OpStatus::Done; }
 };
@@ -66,7 +75,8 @@ public:
         bool failBetweenRows = false;
     };
 
-    explicit CardStore(Module1& db) : m_db(db) {}
+    // With a recovery, the first change of a day is preceded by a backup, and a deleted card is kept.
+    explicit CardStore(Module1& db, Recovery* recovery = nullptr) : m_db(db), m_recovery(recovery) {}
 
     LoadResult load(const QString& name);
     Outcome add(const card::Sheet& sheet);
@@ -89,10 +99,12 @@ public:
 private:
     bool begin(QString* error);
     bool insertListEntry(const card::ListEntry& entry, QString* error);
+    Outcome removeRows(const QString& name);
     Outcome commit();
     Outcome fail(const QString& error);
 
     Module1& m_db;
+    Recovery* m_recovery;
     Faults m_faults;
 };
 
