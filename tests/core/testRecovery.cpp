@@ -1,0 +1,217 @@
+// The safety net of a store: drafts, deleted cards kept by the delete's own transaction, and daily
+// whole-store backups made, checked, pruned and restored. The clock is the test's.
+#include "StoreProbe.h"
+#include "store/CardStore.h"
+#include "store/Module1.h"
+#include "store/Recovery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using store::OpStatus;
+
+namespace {
+
+card::Sheet namedSheet(const QString& name, const QString& level)
+{
+    card::Sheet s = probe::blankSheet();
+    s.text[0] = name;
+    s.text[6] = level;
+    s.text[25] = QStringLiteral("种族\r\n特性 ") + name;
+    s.text[300] = QStringLiteral("blog 😀");
+    s.checkWN[3] = true;
+    return s;
+}
+
+} // namespace
+
+class TestRecovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_path = m_dir->filePath(QStringLiteral("Sav.qlk"));
+        QVERIFY(store::Module1::createStore(m_path, nullptr));
+        m_now = QDateTime(QDate(2026, 3, 1), QTime(9, 0));
+        m_db = std::make_unique<store::Module1>(m_path);
+        m_recovery = std::make_unique<store::Recovery>(m_path, [this] { return m_now; });
+        m_cards = std::make_unique<store::CardStore>(*m_db, m_recovery.get());
+    }
+    void cleanup()
+    {
+        m_cards.reset();
+        m_recovery.reset();
+        m_db.reset();
+        m_dir.reset();
+    }
+
+    void livesBesideTheStoreAndLeavesItsThreeTables()
+    {
+        QCOMPARE(m_recovery->recoveryFile(), m_dir->filePath(QStringLiteral("Sav.qlk.recovery")));
+        QCOMPARE(m_recovery->backupsDir(), m_dir->filePath(QStringLiteral("Sav.qlk.backups")));
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
+        QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
+        QCOMPARE(probe::rows(m_path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")),
+                 (QList<QStringList>{{QStringLiteral("card")}, {QStringLiteral("lstt")}, {QStringLiteral("sets")}}));
+    }
+
+    void draftsKeepTheLatestPerCardAndAFewNewSheets()
+    {
+        QString error;
+        store::Draft draft{0, QStringLiteral("Ann"), false, m_now, namedSheet(QStringLiteral("Ann"), QStringLiteral("4"))};
+        QVERIFY(m_recovery->writeDraft(draft, &error) > 0);
+        draft.sheet.text[6] = QStringLiteral("5");
+        QVERIFY(m_recovery->writeDraft(draft, &error) > 0);
+        // One new sheet written over and over stays one draft; seven others leave the latest five.
+        store::Draft fresh{0, QString(), true, m_now, namedSheet(QString(), QStringLiteral("1"))};
+        fresh.id = m_recovery->writeDraft(fresh, &error);
+        fresh.sheet.text[6] = QStringLiteral("2");
+        QCOMPARE(m_recovery->writeDraft(fresh, &error), fresh.id);
+        for (int i = 0; i < 7; ++i) {
+            m_now = m_now.addSecs(1);
+            QVERIFY(m_recovery->writeDraft({0, QString(), true, m_now, namedSheet(QString(), QString::number(10 + i))}, &error) > 0);
+        }
+        const QList<store::Draft> drafts = m_recovery->drafts(&error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(drafts.size(), 1 + store::Recovery::NewDraftsKept);
+        QCOMPARE(drafts.first().sheet.text[6], QStringLiteral("16")); // newest first
+        const auto ann = std::find_if(drafts.begin(), drafts.end(), [](const store::Draft& d) { return !d.isNew; });
+        QVERIFY(ann != drafts.end());
+        QVERIFY(ann->sheet == draft.sheet); // every field and box, exactly
+        QVERIFY(m_recovery->hasCardDraft(QStringLiteral("Ann")));
+        QVERIFY(m_recovery->dropCardDraft(QStringLiteral("Ann"), &error));
+        QVERIFY(!m_recovery->hasCardDraft(QStringLiteral("Ann")));
+        QCOMPARE(m_recovery->drafts(&error).size(), store::Recovery::NewDraftsKept);
+    }
+
+    void deletedCardComesBackByteForByte()
+    {
+        // Odd values a store may hold: NULL columns, a number, an integer where text belongs.
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
+        QVERIFY(probe::execute(m_path, {QStringLiteral("UPDATE card SET Blog = NULL, Lang = 42 WHERE Nae = 'Ann'"),
+                                         QStringLiteral("UPDATE lstt SET cmp = NULL WHERE Nam = 'Ann'")}));
+        const probe::Dump before = probe::dump(m_path);
+        QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
+        QVERIFY(probe::dump(m_path).card.isEmpty());
+        QString error;
+        const QList<store::DeletedCard> deleted = m_recovery->deletedCards(&error);
+        QCOMPARE(deleted.size(), 1);
+        QCOMPARE(deleted.first().name, QStringLiteral("Ann"));
+        QCOMPARE(deleted.first().deletedAt, m_now);
+        QVERIFY(m_recovery->restoreDeleted(*m_db, deleted.first().id).ok());
+        QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
+        QVERIFY(m_recovery->deletedCards(&error).isEmpty());
+    }
+
+    void failedDeleteKeepsNoCopyAndTakenNameChangesNothing()
+    {
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
+        m_cards->setFaults({false, true});
+        QCOMPARE(m_cards->remove(QStringLiteral("Ann")).status, OpStatus::Failed);
+        m_cards->setFaults({});
+        QString error;
+        QVERIFY(m_recovery->deletedCards(&error).isEmpty());
+        QCOMPARE(probe::dump(m_path).card.size(), 1);
+
+        QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("9"))).ok());
+        const probe::Dump taken = probe::dump(m_path);
+        const QList<store::DeletedCard> deleted = m_recovery->deletedCards(&error);
+        QCOMPARE(deleted.size(), 1);
+        QCOMPARE(m_recovery->restoreDeleted(*m_db, deleted.first().id).status, OpStatus::Duplicate);
+        QCOMPARE(probe::difference(probe::dump(m_path), taken), QString());
+        QCOMPARE(m_recovery->deletedCards(&error).size(), 1);
+    }
+
+    void deletedCardsOlderThanThirtyDaysGo()
+    {
+        for (const QString& name : {QStringLiteral("Old"), QStringLiteral("New")})
+            QVERIFY(m_cards->add(namedSheet(name, QStringLiteral("1"))).ok());
+        QVERIFY(m_cards->remove(QStringLiteral("Old")).ok());
+        m_now = m_now.addDays(store::Recovery::DeletedKeptDays);
+        QVERIFY(m_cards->remove(QStringLiteral("New")).ok());
+        QString error;
+        QCOMPARE(m_recovery->deletedCards(&error).size(), 2); // thirty days exactly: still kept
+        m_now = m_now.addSecs(1);
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("X"), QStringLiteral("1"))).ok());
+        QVERIFY(m_cards->remove(QStringLiteral("X")).ok());
+        QCOMPARE(m_recovery->deletedCards(&error).size(), 2);
+        QCOMPARE(m_recovery->deletedCards(&error).last().name, QStringLiteral("New"));
+    }
+
+    void backupBeforeTheFirstChangeOfEachDayCheckedAndPruned()
+    {
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("1"))).ok());
+        QCOMPARE(m_recovery->backups().size(), 1);
+        // The backup holds the store as it was before the change: no card yet.
+        QCOMPARE(store::checkStoreFile(m_recovery->backups().first().path).cards, 0);
+        QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2"))).ok());
+        QCOMPARE(m_recovery->backups().size(), 1);
+        for (int day = 1; day <= store::Recovery::BackupsKept + 2; ++day) {
+            m_now = m_now.addDays(1);
+            QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QString::number(day))).ok());
+        }
+        const QList<store::BackupFile> backups = m_recovery->backups();
+        QCOMPARE(backups.size(), store::Recovery::BackupsKept);
+        QCOMPARE(backups.first().madeAt, m_now);
+        const store::FileCheck newest = store::checkStoreFile(backups.first().path, true);
+        QVERIFY2(newest.ok, qPrintable(newest.error));
+        QCOMPARE(newest.names, QStringList{QStringLiteral("Ann")});
+        QCOMPARE(QDir(m_recovery->backupsDir()).entryList(QDir::Files).size(), store::Recovery::BackupsKept);
+    }
+
+    void restoreReplacesTheStoreAfterBackingItUp()
+    {
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("1"))).ok());
+        const QString empty = m_recovery->backups().first().path;
+        m_now = m_now.addSecs(60);
+        const probe::Dump withAnn = probe::dump(m_path);
+        const store::BackupOutcome restored = m_recovery->restoreBackup(empty);
+        QVERIFY2(restored.ok, qPrintable(restored.error));
+        QVERIFY(probe::dump(m_path).card.isEmpty());
+        const QList<store::BackupFile> backups = m_recovery->backups();
+        QCOMPARE(backups.size(), 2);
+        QCOMPARE(probe::difference(probe::dump(backups.first().path), withAnn), QString());
+        // A damaged backup is refused and the store stays as it is.
+        QFile damaged(backups.first().path);
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        damaged.seek(100);
+        damaged.write(QByteArray(4096, 'x'));
+        damaged.close();
+        QVERIFY(!m_recovery->restoreBackup(backups.first().path).ok);
+        QVERIFY(probe::dump(m_path).card.isEmpty());
+        QCOMPARE(m_recovery->backups().size(), 2);
+    }
+
+    void failingBackupFolderDoesNotFailASave()
+    {
+        // A file where the backups folder belongs: no backup can be made.
+        QFile blocker(m_recovery->backupsDir());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const store::Outcome added = m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("1")));
+        QVERIFY(added.ok());
+        QVERIFY(added.notice.contains(QStringLiteral("自动备份")));
+        QCOMPARE(probe::dump(m_path).card.size(), 1);
+        QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2"))).ok());
+        QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    QDateTime m_now;
+    std::unique_ptr<store::Module1> m_db;
+    std::unique_ptr<store::Recovery> m_recovery;
+    std::unique_ptr<store::CardStore> m_cards;
+};
+
+QTEST_GUILESS_MAIN(TestRecovery)
+#include "testRecovery.moc"
