@@ -10,6 +10,8 @@
 #include "card/Layout.h"
 #include "store/CardList.h"
 #include "store/NameOrder.h"
+#include "store/Recovery.h"
+#include "store/RecoveryEntries.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -177,6 +179,15 @@ private:
     }
     bool nothingSelected() const { return !m_form->widgets().list1->selectionModel()->hasSelection(); }
     MessageBox::Shown lastMessage() const { return MessageBox::history().last(); }
+    // The first entry of that kind the dialog "恢复" would list.
+    std::optional<store::RecoveryEntry> recoverable(store::RecoveryEntry::Kind kind)
+    {
+        for (const store::RecoveryEntry& entry : store::recoveryEntries(form().recovery(), form().cards()).entries) {
+            if (entry.kind == kind)
+                return entry;
+        }
+        return std::nullopt;
+    }
 
     static card::Sheet fullSheet()
     {
@@ -478,6 +489,87 @@ private slots:
         QCOMPARE(form().findChildren<QLabel*>(QStringLiteral("Notice")).size(), 1);
         QVERIFY(QApplication::focusWidget() != app::Notice::current());
         QTRY_VERIFY_WITH_TIMEOUT(!app::Notice::current(), 5000);
+    }
+
+    void editsLeftByAPickComeBackAndASaveStoresThem()
+    {
+        addCard(QStringLiteral("Ann"), QStringLiteral("1"), {}, {}, {});
+        addCard(QStringLiteral("Bob"), QStringLiteral("2"), {}, {}, {});
+        QAction* recover = form().listMenu()->menu()->actions().first();
+        QCOMPARE(recover->text(), QStringLiteral("恢复…"));
+        form().listMenu()->prepare(QPoint(5, form().widgets().list1->viewport()->height() - 2));
+        QVERIFY(recover->isEnabled()); // on no line as well
+
+        pick(0);
+        setField(6, QStringLiteral("7"));
+        form().widgets().checkF[4]->setChecked(true);
+        pick(1); // no question: Bob is loaded as always, Ann's edits are kept aside
+        QCOMPARE(field(0), QStringLiteral("Bob"));
+        QVERIFY(MessageBox::history().isEmpty());
+        pick(0);
+        QCOMPARE(field(6), QStringLiteral("1"));
+        QVERIFY(app::Notice::current() && app::Notice::current()->text().contains(QStringLiteral("恢复…")));
+
+        const std::optional<store::RecoveryEntry> draft = recoverable(store::RecoveryEntry::Kind::Draft);
+        QVERIFY(draft);
+        QCOMPARE(draft->name, QStringLiteral("Ann"));
+        QCOMPARE(draft->detail, QStringLiteral("2 处与已存的不同"));
+        pick(1);
+        form().restoreEntry(*draft);
+        QCOMPARE(field(0), QStringLiteral("Ann"));
+        QCOMPARE(field(6), QStringLiteral("7"));
+        QVERIFY(form().widgets().checkF[4]->isChecked());
+        QVERIFY(!enabled(form(), 1) && enabled(form(), 2) && enabled(form(), 3));
+        form().Command3_Click();
+        RawDb raw(storePath());
+        QCOMPARE(raw.column(QStringLiteral("SELECT lv FROM lstt WHERE Nam = 'Ann'")), QStringList{QStringLiteral("7")});
+        QVERIFY(!recoverable(store::RecoveryEntry::Kind::Draft)); // the save dropped it
+        QVERIFY(MessageBox::history().isEmpty());
+    }
+
+    void aNewSheetAndADeletedCardComeBack()
+    {
+        form().Command1_Click();
+        setField(0, QStringLiteral("Cy"));
+        setField(300, QStringLiteral("笔记\r\n第二行"));
+        form().close(); // closing keeps the draft, and asks nothing
+        m_form = std::make_unique<Form1>(m_dir->path());
+        const std::optional<store::RecoveryEntry> draft = recoverable(store::RecoveryEntry::Kind::Draft);
+        QVERIFY(draft && draft->draft.isNew);
+        QCOMPARE(draft->name, QStringLiteral("新角色"));
+        form().restoreEntry(*draft);
+        QCOMPARE(field(0), QStringLiteral("Cy"));
+        QCOMPARE(field(300), QStringLiteral("笔记\r\n第二行"));
+        QVERIFY(enabled(form(), 1) && !enabled(form(), 2));
+        form().Command2_Click();
+        QVERIFY(!recoverable(store::RecoveryEntry::Kind::Draft)); // the add dropped it
+
+        pick(0);
+        form().Command4_Click();
+        QVERIFY(listTexts().isEmpty());
+        const std::optional<store::RecoveryEntry> deleted = recoverable(store::RecoveryEntry::Kind::Deleted);
+        QVERIFY(deleted);
+        QVERIFY(store::describeEntry(*deleted).contains(QStringLiteral("第二行")));
+        form().restoreEntry(*deleted);
+        QCOMPARE(listTexts(), QStringList{QStringLiteral("Cy-Lv.---")});
+        // Taken meanwhile: said so, nothing changed.
+        pick(0);
+        form().Command4_Click();
+        addCard(QStringLiteral("Cy"), QStringLiteral("9"), {}, {}, {});
+        MessageBox::clearHistory();
+        form().restoreEntry(*recoverable(store::RecoveryEntry::Kind::Deleted));
+        QCOMPARE(lastMessage().text, QStringLiteral("已有名为“Cy”的角色卡，无法恢复。数据库未作改动。"));
+        QCOMPARE(listTexts(), QStringList{QStringLiteral("Cy-Lv.9---")});
+    }
+
+    void typingThatPausesLeavesADraft()
+    {
+        form().Command1_Click();
+        QWidget* name = form().widgets().text[0];
+        QTest::keyClicks(name, QStringLiteral("Dee"));
+        QVERIFY(form().draftTimer()->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(recoverable(store::RecoveryEntry::Kind::Draft), 10000);
+        QCOMPARE(recoverable(store::RecoveryEntry::Kind::Draft)->draft.sheet.text[0], QStringLiteral("Dee"));
     }
 
     void buttonStatesFollowEveryEvent()
