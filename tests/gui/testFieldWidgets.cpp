@@ -6,6 +6,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -69,6 +70,7 @@ private slots:
     void dashRefusedOnlyInListFields();
     void pasteDropAndInputMethodFiltered_data();
     void pasteDropAndInputMethodFiltered();
+    void refusedKeyKeepsSelectionAndUndo();
     void fullWidthLookAlikesPass();
     void programTextNeverFiltered();
     void multiLineRoundTripIsExact_data();
@@ -162,6 +164,32 @@ void TestFieldWidgets::pasteDropAndInputMethodFiltered()
     commit(composed, QStringLiteral("A@nn-y"));
     QTest::keyClicks(composed, QStringLiteral("z"));
     QCOMPARE(app::fieldText(composed), expected);
+}
+
+void TestFieldWidgets::refusedKeyKeepsSelectionAndUndo()
+{
+    auto* name = new app::FieldLine(0, m_window.get());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("Ann"));
+    name->selectAll();
+    // Real key events: "-" over a selection is discarded, and nothing changes.
+    QTest::keyClick(name, Qt::Key_Minus, Qt::NoModifier, 0);
+    QCOMPARE(name->text(), QStringLiteral("Ann"));
+    QCOMPARE(name->selectedText(), QStringLiteral("Ann"));
+    QVERIFY(name->isUndoAvailable());
+    QCOMPARE(QToolTip::text(), QStringLiteral("此栏不能填入“-”"));
+    QCOMPARE(app::refusedHint(0, QStringLiteral("a@b-c@")), QStringLiteral("此栏不能填入“@”“-”"));
+
+    // A paste keeps what it may and is undone in one step, back to the typed text.
+    QGuiApplication::clipboard()->setText(QStringLiteral("让-吕克"));
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(name->text(), QStringLiteral("让吕克"));
+    QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(name->text(), QStringLiteral("Ann"));
+    QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(name->text(), QString());
 }
 
 void TestFieldWidgets::fullWidthLookAlikesPass()
