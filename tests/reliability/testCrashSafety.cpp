@@ -5,10 +5,12 @@
 // that the check can fail.
 #include "ReliabilityKit.h"
 #include "WriterProcess.h"
+#include "store/Recovery.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
@@ -176,6 +178,31 @@ private slots:
         QCOMPARE(tally.refused, 0);
         QCOMPARE(tally.halfWritten, 0);
         QCOMPARE(tally.lost, 0);
+    }
+
+    void killedAfterTypingPausesLeavesTheDraft()
+    {
+        QTemporaryDir dir;
+        const QString typed = QStringLiteral("让吕克 O'Neil");
+        QProcess window;
+        window.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        window.start(QStringLiteral(DRAFT_TYPER), {dir.path(), typed});
+        QVERIFY(window.waitForStarted());
+        QByteArray said;
+        while (!said.contains("paused") && window.waitForReadyRead(20000))
+            said += window.readAllStandardOutput();
+        QVERIFY2(said.contains("paused"), qPrintable(QString::fromUtf8(said) + window.errorString()));
+        window.kill(); // SIGKILL: no close, no clean-up
+        QVERIFY(window.waitForFinished());
+        QCOMPARE(window.exitStatus(), QProcess::CrashExit);
+
+        store::Recovery recovery(dir.filePath(QStringLiteral("Sav.qlk")));
+        QString error;
+        const QList<store::Draft> drafts = recovery.drafts(&error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(drafts.size(), 1);
+        QVERIFY(drafts.first().isNew);
+        QCOMPARE(drafts.first().sheet.text[0], typed);
     }
 
     void withoutTheTransactionTheCheckFindsHalfWrittenCards()
