@@ -68,6 +68,7 @@ void Form1::setUpRecovery()
     // The session ending closes no window first: the draft is written while the program still runs.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::flushDraft);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::flushDraft);
+    m_listMenu->addSeparator();
     m_listMenu->addItem(QStringLiteral("恢复…"), false, [this](const QString&) { openRecovery(); });
     sheetReplaced(QString(), true);
 }

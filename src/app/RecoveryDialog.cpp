@@ -52,6 +52,7 @@ RecoveryDialog::RecoveryDialog(const QList<store::RecoveryEntry>& entries, QWidg
     m_restore->setObjectName(QStringLiteral("RecoveryRestore"));
     m_restore->setAccessibleName(QStringLiteral("恢复所选"));
     m_restore->setEnabled(false);
+    m_restore->setDefault(true);
     QPushButton* close = buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
     close->setAccessibleName(QStringLiteral("关闭"));
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
@@ -62,6 +63,10 @@ RecoveryDialog::RecoveryDialog(const QList<store::RecoveryEntry>& entries, QWidg
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QTreeWidget::currentItemChanged, this, &RecoveryDialog::showCurrent);
     connect(m_list, &QTreeWidget::itemDoubleClicked, m_restore, &QPushButton::click);
+
+    // The newest entry is chosen to begin with, and shown.
+    if (m_list->topLevelItemCount() > 0)
+        m_list->setCurrentItem(m_list->topLevelItem(0));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(hint);

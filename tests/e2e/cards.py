@@ -282,6 +282,24 @@ def delete(run):
         wanted = dict(before, card=[DRAGON], lstt=[DRAGON_ENTRY])
         expect("store after Yes", after, wanted)
         expect_list(run, desk, prog, ["龙-Lv.---"])
+    with run.step("right click on the list, 恢复…, the deleted card back"):
+        shown = len(desk.search(["--onlyvisible", "--pid", str(prog.proc.pid)]))
+        x, y, w, h = run.rect("listview")
+        prog.click_at(x + w // 2, y + h - 10, button=3)
+        wait_for("the list's menu", lambda: len(desk.search(["--onlyvisible", "--pid", str(prog.proc.pid)])) > shown)
+        desk.key("Up", "Return")  # "恢复…" ends the menu
+        dialog = wait_for("the dialog \"恢复\"", lambda: message_boxes(prog, "恢复"))[0]
+        desk.run(["xdotool", "windowactivate", "--sync", str(dialog)])
+        # Newest first, the first entry chosen: the card just deleted (the backup made before the
+        # day's first change comes after it).
+        desk.key("Return")
+        wait_for("the dialog to close", lambda: not message_boxes(prog, "恢复"))
+        expect("store after 恢复所选", wait_changed(store, after, "the card to come back"), before)
+        prog.click_at(*run.centre("Text1_0"))  # the list gives up the focus, and its focus frame
+        expect_list(run, desk, prog, NAME_MODE_LINES)
+        expect("backups beside the store (none made by a restore of a backup)",
+               len(os.listdir(prog.store + ".backups")), 1)
+        expect("message boxes", message_boxes(prog, "qlmk-Orz"), [])
     with run.step("closing the window ends the program"):
         close_by_window_manager(desk, prog)
 

@@ -495,7 +495,7 @@ private slots:
     {
         addCard(QStringLiteral("Ann"), QStringLiteral("1"), {}, {}, {});
         addCard(QStringLiteral("Bob"), QStringLiteral("2"), {}, {}, {});
-        QAction* recover = form().listMenu()->menu()->actions().first();
+        QAction* recover = form().listMenu()->menu()->actions().last();
         QCOMPARE(recover->text(), QStringLiteral("恢复…"));
         form().listMenu()->prepare(QPoint(5, form().widgets().list1->viewport()->height() - 2));
         QVERIFY(recover->isEnabled()); // on no line as well
