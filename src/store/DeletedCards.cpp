@@ -59,7 +59,7 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
         ok = q.exec();
     }
     if (!ok)
-        *error = QStringLiteral("无法在恢复文件中保留被删除的角色卡（%1），本次删除未进行。").arg(q.lastError().text());
+        *error = db.describeFailure(q.lastError());
     return ok;
 }
 

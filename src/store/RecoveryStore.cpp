@@ -119,6 +119,10 @@ bool Recovery::ensureStore(QString* error)
     if (QFileInfo::exists(m_place.recoveryFile))
         return true;
     const QString folder = QFileInfo(m_place.recoveryFile).absolutePath();
+    if (!folderWritable(folder)) {
+        *error = QStringLiteral("文件夹“%1”不可写入，无法建立恢复文件").arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
     QTemporaryFile temp(QDir(folder).filePath(QFileInfo(m_place.recoveryFile).fileName() +
                                               QStringLiteral(".XXXXXX.tmp")));
     temp.setAutoRemove(false);
@@ -292,7 +296,7 @@ bool Recovery::attach(Module1& db, QString* error)
             return true;
         }
     }
-    *error = QStringLiteral("无法打开恢复文件“%1”（%2）。")
+    *error = QStringLiteral("无法打开恢复文件“%1”：%2")
                  .arg(QDir::toNativeSeparators(m_place.recoveryFile), q.lastError().text());
     return false;
 }
