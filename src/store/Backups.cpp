@@ -58,11 +58,11 @@ QString scalar(sqlite3* db, const char* sql, bool* ok)
     return value;
 }
 
-FileCheck check(sqlite3* db, bool withNames)
+FileCheck check(sqlite3* db, bool full, bool withNames)
 {
     FileCheck result;
-    bool ok = false;
-    const QString integrity = scalar(db, "PRAGMA integrity_check", &ok);
+    bool ok = true;
+    const QString integrity = full ? scalar(db, "PRAGMA integrity_check", &ok) : QStringLiteral("ok");
     if (!ok || integrity != QLatin1String("ok")) {
         result.error = ok ? integrity : QString::fromUtf8(sqlite3_errmsg(db));
         return result;
@@ -131,14 +131,14 @@ QString backupPrefix(const QString& storePath)
 
 } // namespace
 
-FileCheck checkStoreFile(const QString& path, bool withNames)
+FileCheck checkStoreFile(const QString& path, bool full, bool withNames)
 {
     if (!QFileInfo(path).isFile())
         return {false, -1, {}, QStringLiteral("文件不存在")};
     Handle handle(path, SQLITE_OPEN_READONLY);
     if (!handle.ok())
         return {false, -1, {}, handle.error()};
-    return check(handle.db(), withNames);
+    return check(handle.db(), full, withNames);
 }
 
 QList<BackupFile> Recovery::backups() const

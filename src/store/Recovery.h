@@ -135,7 +135,8 @@ struct FileCheck
     QStringList names; // every card name, in name order
     QString error;
 };
-FileCheck checkStoreFile(const QString& path, bool withNames = false);
+// full runs integrity_check as well; without it only the cards are counted (and named).
+FileCheck checkStoreFile(const QString& path, bool full = true, bool withNames = false);
 
 // How many fields and boxes differ between two sheets (the reference note does not count).
 int differingFields(const card::Sheet& a, const card::Sheet& b);

@@ -101,7 +101,8 @@ RecoveryList recoveryEntries(Recovery& recovery, CardStore& cards)
         entry.name = QStringLiteral("整个数据库");
         entry.time = backup.madeAt;
         entry.backup = backup;
-        const FileCheck check = checkStoreFile(backup.path);
+        // Each backup was checked whole when it was made: here its cards are only counted.
+        const FileCheck check = checkStoreFile(backup.path, false);
         entry.detail = check.ok ? QStringLiteral("%1 张角色卡").arg(check.cards) : QStringLiteral("无法读取");
         list.entries.append(entry);
     }
@@ -145,7 +146,7 @@ QString describeEntry(const RecoveryEntry& entry)
     }
     case RecoveryEntry::Kind::Backup: {
         lines << QStringLiteral("整个数据库的备份，做于 %1").arg(timeText(entry.time));
-        const FileCheck check = checkStoreFile(entry.backup.path, true);
+        const FileCheck check = checkStoreFile(entry.backup.path, false, true);
         if (!check.ok) {
             lines << QStringLiteral("无法读取：%1").arg(check.error);
             break;

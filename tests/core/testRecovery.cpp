@@ -161,7 +161,7 @@ private slots:
         const QList<store::BackupFile> backups = m_recovery->backups();
         QCOMPARE(backups.size(), store::Recovery::BackupsKept);
         QCOMPARE(backups.first().madeAt, m_now);
-        const store::FileCheck newest = store::checkStoreFile(backups.first().path, true);
+        const store::FileCheck newest = store::checkStoreFile(backups.first().path, true, true);
         QVERIFY2(newest.ok, qPrintable(newest.error));
         QCOMPARE(newest.names, QStringList{QStringLiteral("Ann")});
         QCOMPARE(QDir(m_recovery->backupsDir()).entryList(QDir::Files).size(), store::Recovery::BackupsKept);
