@@ -185,8 +185,10 @@ void FieldLine::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // The menu's paste goes through the same filter as Ctrl+V.
+    // The item is known by its text, which comes from the same translation as the menu's own.
+    const QString pasteText = QLineEdit::tr("&Paste");
     for (QAction* action : menu->actions()) {
-        if (action->objectName() == QLatin1String("edit-paste")) {
+        if (action->text() == pasteText || action->text().startsWith(pasteText + QLatin1Char('\t'))) {
             action->disconnect();
             connect(action, &QAction::triggered, this, &FieldLine::pasteFiltered);
         }

@@ -6,6 +6,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QMenu>
 #include <QToolTip>
 #include <QtTest>
 
@@ -190,6 +191,20 @@ void TestFieldWidgets::refusedKeyKeepsSelectionAndUndo()
     QCOMPARE(name->text(), QStringLiteral("Ann"));
     QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(name->text(), QString());
+
+    // The paste of the field's own context menu goes through the same filter.
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(1, 1), name->mapToGlobal(QPoint(1, 1)));
+    QCoreApplication::sendEvent(name, &request);
+    auto* menu = name->findChild<QMenu*>();
+    QVERIFY(menu);
+    const QList<QAction*> items = menu->actions();
+    const auto paste = std::find_if(items.begin(), items.end(),
+                                    [](QAction* a) { return a->text().startsWith(QStringLiteral("&Paste")); });
+    QVERIFY(paste != items.end());
+    (*paste)->trigger();
+    menu->close();
+    QCOMPARE(name->text(), QStringLiteral("让吕克"));
+    QVERIFY(name->isUndoAvailable()); // filtered on the way in, not set afterwards
 }
 
 void TestFieldWidgets::fullWidthLookAlikesPass()
