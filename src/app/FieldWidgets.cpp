@@ -155,8 +155,8 @@ void FieldLine::dropEvent(QDropEvent* event)
     hintRefused(source->text());
     QMimeData kept;
     kept.setText(card::filterFieldText(m_index, source->text()));
-    QDropEvent filtered(event->position(), event->possibleActions(), &kept, event->buttons(), event->modifiers(),
-                        event->type());
+    QDropEvent filtered(event->position(), event->possibleActions(), &kept, event->buttons(),
+                        event->modifiers(), event->type());
     filtered.setDropAction(event->dropAction());
     QLineEdit::dropEvent(&filtered);
     event->setDropAction(filtered.dropAction());

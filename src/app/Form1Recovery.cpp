@@ -180,9 +180,9 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
         const store::Outcome outcome = m_recovery->restoreDeleted(*m_db, entry.deleted.id);
         reportBackupFailure(outcome.notice);
         if (outcome.status == store::OpStatus::Duplicate) {
-            MessageBox::inform(this, messageTitle(),
-                               QStringLiteral("已有名为“%1”的角色卡，无法恢复。数据库未作改动。")
-                                   .arg(entry.deleted.name));
+            MessageBox::inform(
+                this, messageTitle(),
+                QStringLiteral("已有名为“%1”的角色卡，无法恢复。数据库未作改动。").arg(entry.deleted.name));
         } else if (!outcome.ok()) {
             showFailure(outcome.error);
         } else {
@@ -203,10 +203,11 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
             showFailure(prepared.error);
             return;
         }
-        MessageBox::inform(this, messageTitle(),
-                           QStringLiteral("数据库已换成 %1 的备份（%2 张角色卡）。换下的数据库已另存为一份备份。")
-                               .arg(entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                               .arg(outcome.cards));
+        MessageBox::inform(
+            this, messageTitle(),
+            QStringLiteral("数据库已换成 %1 的备份（%2 张角色卡）。换下的数据库已另存为一份备份。")
+                .arg(entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                .arg(outcome.cards));
         return;
     }
     }

@@ -26,8 +26,8 @@ RecoveryDialog::RecoveryDialog(const QList<store::RecoveryEntry>& entries, QWidg
     m_list->setObjectName(QStringLiteral("RecoveryList"));
     m_list->setAccessibleName(QStringLiteral("可恢复的内容"));
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({QStringLiteral("类别"), QStringLiteral("名称"), QStringLiteral("时间"),
-                             QStringLiteral("说明")});
+    m_list->setHeaderLabels(
+        {QStringLiteral("类别"), QStringLiteral("名称"), QStringLiteral("时间"), QStringLiteral("说明")});
     for (const store::RecoveryEntry& entry : m_entries) {
         auto* item = new QTreeWidgetItem(m_list, {store::kindText(entry.kind), entry.name,
                                                   entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),

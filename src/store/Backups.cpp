@@ -35,7 +35,10 @@ public:
     Handle& operator=(const Handle&) = delete;
     bool ok() const { return m_rc == SQLITE_OK; }
     sqlite3* db() const { return m_db; }
-    QString error() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory"); }
+    QString error() const
+    {
+        return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+    }
 
 private:
     sqlite3* m_db = nullptr;
@@ -75,9 +78,11 @@ FileCheck check(sqlite3* db, bool full, bool withNames)
     result.cards = cards.toLongLong();
     if (withNames) {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT Nae FROM card ORDER BY Nae", -1, &statement, nullptr) == SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, "SELECT Nae FROM card ORDER BY Nae", -1, &statement, nullptr) ==
+            SQLITE_OK) {
             while (sqlite3_step(statement) == SQLITE_ROW)
-                result.names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+                result.names << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         }
         sqlite3_finalize(statement);
     }
@@ -169,7 +174,8 @@ BackupOutcome Recovery::makeBackup()
     BackupOutcome outcome;
     const QDateTime now = this->now();
     if (!QDir().mkpath(m_place.backupsDir)) {
-        outcome.error = QStringLiteral("无法建立备份文件夹“%1”").arg(QDir::toNativeSeparators(m_place.backupsDir));
+        outcome.error =
+            QStringLiteral("无法建立备份文件夹“%1”").arg(QDir::toNativeSeparators(m_place.backupsDir));
         return outcome;
     }
     const QDir dir(m_place.backupsDir);
@@ -245,7 +251,8 @@ BackupOutcome Recovery::restoreBackup(const QString& backupPath)
     if (QFileInfo(m_storePath).isFile()) {
         const BackupOutcome current = makeBackup();
         if (!current.ok) {
-            outcome.error = QStringLiteral("无法先备份当前的数据库（%1），数据库未作改动。").arg(current.error);
+            outcome.error =
+                QStringLiteral("无法先备份当前的数据库（%1），数据库未作改动。").arg(current.error);
             return outcome;
         }
     }
@@ -260,8 +267,9 @@ BackupOutcome Recovery::restoreBackup(const QString& backupPath)
     }
     if (!ok || !target.commit()) {
         target.cancelWriting();
-        outcome.error = QStringLiteral("无法替换数据库文件（%1），数据库未作改动。")
-                            .arg(source.error() != QFile::NoError ? source.errorString() : target.errorString());
+        outcome.error =
+            QStringLiteral("无法替换数据库文件（%1），数据库未作改动。")
+                .arg(source.error() != QFile::NoError ? source.errorString() : target.errorString());
         return outcome;
     }
     outcome.ok = true;

@@ -223,7 +223,8 @@ Outcome CardStore::remove(const QString& name)
     QString error;
     // The recovery store joins the transaction: the card is kept there if and only if it is deleted.
     if (m_recovery && !m_recovery->attach(m_db, &error))
-        return {OpStatus::Failed, QStringLiteral("无法保留被删除的角色卡（%1），本次删除未进行。").arg(error)};
+        return {OpStatus::Failed,
+                QStringLiteral("无法保留被删除的角色卡（%1），本次删除未进行。").arg(error)};
     Outcome outcome = removeRows(name);
     if (m_recovery)
         m_recovery->detach(m_db);

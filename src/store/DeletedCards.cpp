@@ -22,8 +22,8 @@ QString cardColumns(const QString& prefix = {})
 
 QString listColumns(const QString& prefix = {})
 {
-    QStringList columns{QStringLiteral("Nam"), QStringLiteral("lv"), QStringLiteral("race"), QStringLiteral("tra"),
-                        QStringLiteral("cmp")};
+    QStringList columns{QStringLiteral("Nam"), QStringLiteral("lv"), QStringLiteral("race"),
+                        QStringLiteral("tra"), QStringLiteral("cmp")};
     for (QString& column : columns)
         column.prepend(prefix);
     return columns.join(QStringLiteral(", "));
@@ -46,7 +46,8 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
                        " FROM (SELECT ? AS k) AS key LEFT JOIN main.card AS c ON c.Nae = key.k"
                        " LEFT JOIN main.lstt AS l ON l.Nam = key.k"
                        " WHERE c.rowid IS NOT NULL OR l.rowid IS NOT NULL")
-            .arg(cardColumns(), listColumns(), cardColumns(QStringLiteral("c.")), listColumns(QStringLiteral("l.")));
+            .arg(cardColumns(), listColumns(), cardColumns(QStringLiteral("c.")),
+                 listColumns(QStringLiteral("l.")));
     const QDateTime now = this->now();
     bool ok = q.prepare(copy);
     if (ok) {
@@ -128,9 +129,11 @@ Outcome Recovery::restoreDeleted(Module1& db, qint64 id)
             return OpStatus::Duplicate;
         q.finish();
         const QString statements[] = {
-            QStringLiteral("INSERT INTO main.card (%1) SELECT %1 FROM recovery.deleted WHERE id = ? AND hasCard")
+            QStringLiteral(
+                "INSERT INTO main.card (%1) SELECT %1 FROM recovery.deleted WHERE id = ? AND hasCard")
                 .arg(cardColumns()),
-            QStringLiteral("INSERT INTO main.lstt (%1) SELECT %1 FROM recovery.deleted WHERE id = ? AND hasList")
+            QStringLiteral(
+                "INSERT INTO main.lstt (%1) SELECT %1 FROM recovery.deleted WHERE id = ? AND hasList")
                 .arg(listColumns()),
             QStringLiteral("DELETE FROM recovery.deleted WHERE id = ?"),
         };

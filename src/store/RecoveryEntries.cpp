@@ -39,7 +39,9 @@ QStringList fieldLines(const card::Sheet& sheet, const card::Sheet* base)
         if (base ? sheet.text[i] == base->text[i] : sheet.text[i].isEmpty())
             continue;
         if (base && !base->text[i].isEmpty())
-            lines << QStringLiteral("字段 %1：%2 → %3").arg(i).arg(shortened(base->text[i]), shortened(sheet.text[i]));
+            lines << QStringLiteral("字段 %1：%2 → %3")
+                         .arg(i)
+                         .arg(shortened(base->text[i]), shortened(sheet.text[i]));
         else
             lines << QStringLiteral("字段 %1：%2").arg(i).arg(shortened(sheet.text[i]));
     }

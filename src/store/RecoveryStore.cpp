@@ -123,8 +123,8 @@ bool Recovery::ensureStore(QString* error)
         *error = QStringLiteral("文件夹“%1”不可写入，无法建立恢复文件").arg(QDir::toNativeSeparators(folder));
         return false;
     }
-    QTemporaryFile temp(QDir(folder).filePath(QFileInfo(m_place.recoveryFile).fileName() +
-                                              QStringLiteral(".XXXXXX.tmp")));
+    QTemporaryFile temp(
+        QDir(folder).filePath(QFileInfo(m_place.recoveryFile).fileName() + QStringLiteral(".XXXXXX.tmp")));
     temp.setAutoRemove(false);
     if (!temp.open()) {
         *error = QStringLiteral("无法建立恢复文件：%1").arg(temp.errorString());
@@ -175,8 +175,10 @@ qint64 Recovery::writeDraft(const Draft& draft, QString* error)
         if (!q.exec())
             return failed();
     }
-    q.prepare(QStringLiteral("INSERT INTO drafts (id, name, isNew, savedAt, fields, ticks) VALUES (?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(draft.isNew && draft.id > 0 ? QVariant(draft.id) : QVariant(QMetaType(QMetaType::LongLong)));
+    q.prepare(QStringLiteral(
+        "INSERT INTO drafts (id, name, isNew, savedAt, fields, ticks) VALUES (?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(draft.isNew && draft.id > 0 ? QVariant(draft.id)
+                                               : QVariant(QMetaType(QMetaType::LongLong)));
     q.addBindValue(draft.name.isNull() ? QStringLiteral("") : draft.name);
     q.addBindValue(draft.isNew ? 1 : 0);
     q.addBindValue((draft.savedAt.isValid() ? draft.savedAt : now()).toMSecsSinceEpoch());
@@ -186,8 +188,9 @@ qint64 Recovery::writeDraft(const Draft& draft, QString* error)
         return failed();
     const qint64 id = q.lastInsertId().toLongLong();
     if (draft.isNew) {
-        q.prepare(QStringLiteral("DELETE FROM drafts WHERE isNew = 1 AND id NOT IN"
-                                 " (SELECT id FROM drafts WHERE isNew = 1 ORDER BY savedAt DESC, id DESC LIMIT ?)"));
+        q.prepare(QStringLiteral(
+            "DELETE FROM drafts WHERE isNew = 1 AND id NOT IN"
+            " (SELECT id FROM drafts WHERE isNew = 1 ORDER BY savedAt DESC, id DESC LIMIT ?)"));
         q.addBindValue(NewDraftsKept);
         if (!q.exec())
             return failed();
@@ -240,7 +243,8 @@ QList<Draft> Recovery::drafts(QString* error)
     QSqlQuery q(session.db());
     q.setForwardOnly(true);
     if (!session.ok() ||
-        !q.exec(QStringLiteral("SELECT id, name, isNew, savedAt, fields, ticks FROM drafts ORDER BY savedAt DESC, id DESC"))) {
+        !q.exec(QStringLiteral(
+            "SELECT id, name, isNew, savedAt, fields, ticks FROM drafts ORDER BY savedAt DESC, id DESC"))) {
         *error = session.ok() ? q.lastError().text() : session.error();
         return result;
     }

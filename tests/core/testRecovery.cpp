@@ -58,14 +58,18 @@ private slots:
         QCOMPARE(m_recovery->backupsDir(), m_dir->filePath(QStringLiteral("Sav.qlk.backups")));
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
-        QCOMPARE(probe::rows(m_path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")),
-                 (QList<QStringList>{{QStringLiteral("card")}, {QStringLiteral("lstt")}, {QStringLiteral("sets")}}));
+        QCOMPARE(
+            probe::rows(m_path,
+                        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")),
+            (QList<QStringList>{
+                {QStringLiteral("card")}, {QStringLiteral("lstt")}, {QStringLiteral("sets")}}));
     }
 
     void draftsKeepTheLatestPerCardAndAFewNewSheets()
     {
         QString error;
-        store::Draft draft{0, QStringLiteral("Ann"), false, m_now, namedSheet(QStringLiteral("Ann"), QStringLiteral("4"))};
+        store::Draft draft{0, QStringLiteral("Ann"), false, m_now,
+                           namedSheet(QStringLiteral("Ann"), QStringLiteral("4"))};
         QVERIFY(m_recovery->writeDraft(draft, &error) > 0);
         draft.sheet.text[6] = QStringLiteral("5");
         QVERIFY(m_recovery->writeDraft(draft, &error) > 0);
@@ -76,13 +80,16 @@ private slots:
         QCOMPARE(m_recovery->writeDraft(fresh, &error), fresh.id);
         for (int i = 0; i < 7; ++i) {
             m_now = m_now.addSecs(1);
-            QVERIFY(m_recovery->writeDraft({0, QString(), true, m_now, namedSheet(QString(), QString::number(10 + i))}, &error) > 0);
+            QVERIFY(m_recovery->writeDraft(
+                        {0, QString(), true, m_now, namedSheet(QString(), QString::number(10 + i))}, &error) >
+                    0);
         }
         const QList<store::Draft> drafts = m_recovery->drafts(&error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(drafts.size(), 1 + store::Recovery::NewDraftsKept);
         QCOMPARE(drafts.first().sheet.text[6], QStringLiteral("16")); // newest first
-        const auto ann = std::find_if(drafts.begin(), drafts.end(), [](const store::Draft& d) { return !d.isNew; });
+        const auto ann =
+            std::find_if(drafts.begin(), drafts.end(), [](const store::Draft& d) { return !d.isNew; });
         QVERIFY(ann != drafts.end());
         QVERIFY(ann->sheet == draft.sheet); // every field and box, exactly
         QVERIFY(m_recovery->hasCardDraft(QStringLiteral("Ann")));
@@ -95,8 +102,9 @@ private slots:
     {
         // Odd values a store may hold: NULL columns, a number, an integer where text belongs.
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
-        QVERIFY(probe::execute(m_path, {QStringLiteral("UPDATE card SET Blog = NULL, Lang = 42 WHERE Nae = 'Ann'"),
-                                         QStringLiteral("UPDATE lstt SET cmp = NULL WHERE Nam = 'Ann'")}));
+        QVERIFY(probe::execute(m_path,
+                               {QStringLiteral("UPDATE card SET Blog = NULL, Lang = 42 WHERE Nae = 'Ann'"),
+                                QStringLiteral("UPDATE lstt SET cmp = NULL WHERE Nam = 'Ann'")}));
         const probe::Dump before = probe::dump(m_path);
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
         QVERIFY(probe::dump(m_path).card.isEmpty());
@@ -152,11 +160,14 @@ private slots:
         QCOMPARE(m_recovery->backups().size(), 1);
         // The backup holds the store as it was before the change: no card yet.
         QCOMPARE(store::checkStoreFile(m_recovery->backups().first().path).cards, 0);
-        QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2"))).ok());
+        QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2")))
+                    .ok());
         QCOMPARE(m_recovery->backups().size(), 1);
         for (int day = 1; day <= store::Recovery::BackupsKept + 2; ++day) {
             m_now = m_now.addDays(1);
-            QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QString::number(day))).ok());
+            QVERIFY(
+                m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QString::number(day)))
+                    .ok());
         }
         const QList<store::BackupFile> backups = m_recovery->backups();
         QCOMPARE(backups.size(), store::Recovery::BackupsKept);
@@ -200,7 +211,8 @@ private slots:
         QVERIFY(added.ok());
         QVERIFY(added.notice.contains(QStringLiteral("自动备份")));
         QCOMPARE(probe::dump(m_path).card.size(), 1);
-        QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2"))).ok());
+        QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2")))
+                    .ok());
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
     }
 

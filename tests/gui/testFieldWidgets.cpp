@@ -4,9 +4,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QMenu>
 #include <QToolTip>
 #include <QtTest>
 
@@ -198,8 +198,9 @@ void TestFieldWidgets::refusedKeyKeepsSelectionAndUndo()
     auto* menu = name->findChild<QMenu*>();
     QVERIFY(menu);
     const QList<QAction*> items = menu->actions();
-    const auto paste = std::find_if(items.begin(), items.end(),
-                                    [](QAction* a) { return a->text().startsWith(QStringLiteral("&Paste")); });
+    const auto paste = std::find_if(items.begin(), items.end(), [](QAction* a) {
+        return a->text().startsWith(QStringLiteral("&Paste"));
+    });
     QVERIFY(paste != items.end());
     (*paste)->trigger();
     menu->close();

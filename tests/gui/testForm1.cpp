@@ -182,7 +182,8 @@ private:
     // The first entry of that kind the dialog "恢复" would list.
     std::optional<store::RecoveryEntry> recoverable(store::RecoveryEntry::Kind kind)
     {
-        for (const store::RecoveryEntry& entry : store::recoveryEntries(form().recovery(), form().cards()).entries) {
+        for (const store::RecoveryEntry& entry :
+             store::recoveryEntries(form().recovery(), form().cards()).entries) {
             if (entry.kind == kind)
                 return entry;
         }
@@ -522,7 +523,8 @@ private slots:
         QVERIFY(!enabled(form(), 1) && enabled(form(), 2) && enabled(form(), 3));
         form().Command3_Click();
         RawDb raw(storePath());
-        QCOMPARE(raw.column(QStringLiteral("SELECT lv FROM lstt WHERE Nam = 'Ann'")), QStringList{QStringLiteral("7")});
+        QCOMPARE(raw.column(QStringLiteral("SELECT lv FROM lstt WHERE Nam = 'Ann'")),
+                 QStringList{QStringLiteral("7")});
         QVERIFY(!recoverable(store::RecoveryEntry::Kind::Draft)); // the save dropped it
         QVERIFY(MessageBox::history().isEmpty());
     }

@@ -20,7 +20,8 @@ int main(int argc, char** argv)
     form.Command1_Click();
     // One key press a character, as a keyboard layout delivers them.
     for (QChar c : QString::fromUtf8(argv[2]))
-        QTest::sendKeyEvent(QTest::Click, form.widgets().text[0], Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, form.widgets().text[0], Qt::Key_unknown, QString(c),
+                            Qt::NoModifier);
     // Connected after the window's own handler: by now the draft is written.
     QObject::connect(form.draftTimer(), &QTimer::timeout, [] {
         std::puts("paused");
