@@ -104,7 +104,7 @@ Outcome CardStore::add(const card::Sheet& sheet)
     if (record.nae.isEmpty())
         return {OpStatus::EmptyName, {}};
     QString notice;
-    if (m_recovery)
+    if (m_recovery && m_db.isUsable())
         m_recovery->backupBeforeChange(&notice);
 
     DbSession session(m_db);
@@ -156,7 +156,7 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
     if (record.nae != selectedName)
         return {OpStatus::NameChanged, {}};
     QString notice;
-    if (m_recovery)
+    if (m_recovery && m_db.isUsable())
         m_recovery->backupBeforeChange(&notice);
 
     DbSession session(m_db);
@@ -215,7 +215,7 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
 Outcome CardStore::remove(const QString& name)
 {
     QString notice;
-    if (m_recovery)
+    if (m_recovery && m_db.isUsable())
         m_recovery->backupBeforeChange(&notice);
     DbSession session(m_db);
     if (!session.ok())

@@ -101,7 +101,8 @@ QList<DeletedCard> Recovery::deletedCards(QString* error)
 Outcome Recovery::restoreDeleted(Module1& db, qint64 id)
 {
     QString notice;
-    backupBeforeChange(&notice);
+    if (db.isUsable())
+        backupBeforeChange(&notice);
     DbSession session(db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
