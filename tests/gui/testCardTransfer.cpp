@@ -189,7 +189,7 @@ private slots:
                 needLine << a->text();
         }
         QCOMPARE(texts, (QStringList{"导出角色卡…", "导出为PDF…", "打印…", "复制为新角色", "导入角色卡…",
-                                     "导出全部角色卡…"}));
+                                     "导出全部角色卡…", "恢复…"}));
         QCOMPARE(needLine, (QStringList{"导出角色卡…", "导出为PDF…", "打印…", "复制为新角色"}));
     }
 
