@@ -564,6 +564,21 @@ private slots:
         QCOMPARE(listTexts(), QStringList{QStringLiteral("Cy-Lv.9---")});
     }
 
+    void aFailingBackupIsSaidOnceAndStopsNothing()
+    {
+        QFile blocker(form().recovery().backupsDir()); // a file where the folder belongs
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        addCard(QStringLiteral("Ann"), QStringLiteral("1"), {}, {}, {});
+        QCOMPARE(listTexts(), QStringList{QStringLiteral("Ann-Lv.1---")});
+        QVERIFY(app::Notice::current());
+        QVERIFY(app::Notice::current()->text().contains(QStringLiteral("已新增")));
+        QVERIFY(app::Notice::current()->text().contains(QStringLiteral("自动备份")));
+        addCard(QStringLiteral("Bob"), QStringLiteral("1"), {}, {}, {});
+        QVERIFY(!app::Notice::current()->text().contains(QStringLiteral("自动备份")));
+        QVERIFY(MessageBox::history().isEmpty());
+    }
+
     void typingThatPausesLeavesADraft()
     {
         form().Command1_Click();
