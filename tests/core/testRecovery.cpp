@@ -100,11 +100,11 @@ private slots:
 
     void deletedCardComesBackByteForByte()
     {
-        // Odd values a store may hold: NULL columns, a number, an integer where text belongs.
+        // Odd values a store may hold: NULL columns, bytes that are no text.
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
-        QVERIFY(probe::execute(m_path,
-                               {QStringLiteral("UPDATE card SET Blog = NULL, Lang = 42 WHERE Nae = 'Ann'"),
-                                QStringLiteral("UPDATE lstt SET cmp = NULL WHERE Nam = 'Ann'")}));
+        QVERIFY(probe::execute(
+            m_path, {QStringLiteral("UPDATE card SET Blog = NULL, Lang = x'00ff41' WHERE Nae = 'Ann'"),
+                     QStringLiteral("UPDATE lstt SET cmp = NULL WHERE Nam = 'Ann'")}));
         const probe::Dump before = probe::dump(m_path);
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
         QVERIFY(probe::dump(m_path).card.isEmpty());
