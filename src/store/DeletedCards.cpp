@@ -2,6 +2,7 @@
 #include "store/Module1.h"
 #include "store/Recovery.h"
 #include "store/RecoveryStore.h"
+#include "store/Schema.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,23 +11,23 @@ namespace store {
 
 namespace {
 
+// The card's own columns, as the store names them, each with an optional table prefix.
+QString columns(const schema::Table& table, const QString& prefix = {})
+{
+    QStringList names = schema::columnNames(table);
+    for (QString& name : names)
+        name.prepend(prefix);
+    return names.join(QStringLiteral(", "));
+}
+
 QString cardColumns(const QString& prefix = {})
 {
-    QStringList columns{QStringLiteral("Nae"), QStringLiteral("Info"), QStringLiteral("Chk")};
-    for (const char* column : card::NoteColumns)
-        columns << QLatin1String(column);
-    for (QString& column : columns)
-        column.prepend(prefix);
-    return columns.join(QStringLiteral(", "));
+    return columns(schema::cardTable(), prefix);
 }
 
 QString listColumns(const QString& prefix = {})
 {
-    QStringList columns{QStringLiteral("Nam"), QStringLiteral("lv"), QStringLiteral("race"),
-                        QStringLiteral("tra"), QStringLiteral("cmp")};
-    for (QString& column : columns)
-        column.prepend(prefix);
-    return columns.join(QStringLiteral(", "));
+    return columns(schema::listTable(), prefix);
 }
 
 QString text(const QVariant& value)

@@ -3,6 +3,7 @@
 
 #include "store/Module1.h"
 #include "store/Recovery.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,14 +20,19 @@ namespace store {
 
 namespace {
 
-const char* const RecoverySchema[] = {
-    "CREATE TABLE IF NOT EXISTS drafts (id INTEGER PRIMARY KEY, name TEXT NOT NULL, isNew INTEGER NOT NULL,"
-    " savedAt INTEGER NOT NULL, fields TEXT NOT NULL, ticks TEXT NOT NULL)",
-    // The card's columns carry no type, so every value keeps its own, byte for byte.
-    "CREATE TABLE IF NOT EXISTS deleted (id INTEGER PRIMARY KEY, deletedAt INTEGER NOT NULL,"
-    " hasCard INTEGER NOT NULL, hasList INTEGER NOT NULL, Nae, Info, Chk, ZhongZu, ZhuanChang, TeZheng,"
-    " Lang, YiShi, QiTa, WuPin, GeXing, WaiMao, MengYou, BeiJing, Blog, Nam, lv, race, tra, cmp)",
-};
+// The drafts, and the deleted cards with both rows. The card's columns are taken from the store's
+// schema without a type, so every value keeps its own, byte for byte.
+QStringList recoverySchema()
+{
+    QStringList untyped = schema::columnNames(schema::cardTable()) + schema::columnNames(schema::listTable());
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS drafts (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+                           " isNew INTEGER NOT NULL, savedAt INTEGER NOT NULL, fields TEXT NOT NULL,"
+                           " ticks TEXT NOT NULL)"),
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS deleted (id INTEGER PRIMARY KEY, deletedAt INTEGER NOT NULL,"
+                " hasCard INTEGER NOT NULL, hasList INTEGER NOT NULL, %1)")
+                .arg(untyped.join(QStringLiteral(", ")))};
+}
 
 bool folderWritable(const QString& folder)
 {
@@ -137,8 +143,8 @@ bool Recovery::ensureStore(QString* error)
         RecoverySession session(tempPath, m_connection + QStringLiteral("-new"), true);
         QSqlQuery q(session.db());
         ok = session.ok() && q.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-        for (const char* statement : RecoverySchema)
-            ok = ok && q.exec(QLatin1String(statement));
+        for (const QString& statement : recoverySchema())
+            ok = ok && q.exec(statement);
         if (!ok)
             *error = session.ok() ? q.lastError().text() : session.error();
     }
