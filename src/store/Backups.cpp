@@ -2,6 +2,7 @@
 // folder, checked, renamed into place, and only then are the oldest pruned.
 #include "store/Module1.h"
 #include "store/Recovery.h"
+#include "store/StoreFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,7 +199,7 @@ BackupOutcome Recovery::makeBackup()
     QString name = dir.filePath(prefix + stamp + QStringLiteral(".backup"));
     for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = dir.filePath(prefix + stamp + QStringLiteral("-%1.backup").arg(n));
-    if (!QFile::rename(tempPath, name)) {
+    if (!renameNoReplace(tempPath, name)) {
         QFile::remove(tempPath);
         outcome.error = QStringLiteral("无法命名备份文件");
         return outcome;

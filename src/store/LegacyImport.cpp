@@ -194,7 +194,7 @@ bool keepLegacyCopy(const QString& storePath, const QByteArray& bytes, QString* 
         *error = file.errorString();
     file.close();
     const QString name = legacyFileName(storePath);
-    if (ok && !QFile::rename(temp, name)) {
+    if (ok && !renameNoReplace(temp, name)) {
         *error = QStringLiteral("无法建立文件%1").arg(quotedPath(name));
         ok = false;
     }

@@ -241,7 +241,7 @@ bool Module1::createStore(const QString& path, QString* error, QString* orphanJo
                 QStringLiteral("无法移开不属于它的日志文件%1").arg(quoted(path + QStringLiteral("-journal")));
         }
     }
-    if (ok && !QFile::rename(temp, path)) {
+    if (ok && !renameNoReplace(temp, path)) {
         ok = false;
         why = QFileInfo::exists(path) ? QStringLiteral("另一个程序已建立了文件%1").arg(quoted(path))
                                       : QStringLiteral("无法建立文件%1").arg(quoted(path));

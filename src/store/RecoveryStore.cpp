@@ -3,6 +3,7 @@
 
 #include "store/Module1.h"
 #include "store/Recovery.h"
+#include "store/StoreFile.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -149,7 +150,7 @@ bool Recovery::ensureStore(QString* error)
             *error = session.ok() ? q.lastError().text() : session.error();
     }
     // Another copy of the program may have made it meanwhile: then that one is used.
-    if (ok && !QFile::rename(tempPath, m_place.recoveryFile) && !QFileInfo::exists(m_place.recoveryFile)) {
+    if (ok && !renameNoReplace(tempPath, m_place.recoveryFile) && !QFileInfo::exists(m_place.recoveryFile)) {
         ok = false;
         *error = QStringLiteral("无法建立恢复文件");
     }

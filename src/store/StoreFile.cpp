@@ -14,6 +14,9 @@
 #include <QSqlQuery>
 #include <QTemporaryFile>
 
+#include <filesystem>
+#include <system_error>
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
@@ -199,10 +202,29 @@ QString moveOrphanJournal(const QString& storePath)
     QString name = base;
     for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = base + QLatin1Char('.') + QString::number(n);
-    if (!QFile::rename(journal, name))
+    if (!renameNoReplace(journal, name))
         return QString();
     syncFolder(QFileInfo(storePath).absolutePath());
     return name;
+}
+
+bool renameNoReplace(const QString& from, const QString& to)
+{
+    namespace fs = std::filesystem;
+    const fs::path source(from.toStdU16String());
+    const fs::path target(to.toStdU16String());
+    std::error_code error;
+    fs::create_hard_link(source, target, error);
+    if (!error) {
+        fs::remove(source, error);
+        return true;
+    }
+    if (error == std::errc::file_exists || fs::symlink_status(target, error).type() != fs::file_type::not_found)
+        return false;
+    // No hard links on this file system: check, then rename.
+    error.clear();
+    fs::rename(source, target, error);
+    return !error;
 }
 
 QString orphanJournalMessage(const QString& movedTo)

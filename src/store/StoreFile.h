@@ -9,10 +9,12 @@
 // temporary names in the store's folder, synced, then put in place by one rename.
 //
 // What holds where:
-// - QFile::rename never replaces an existing file: on Linux through renameat2's no-replace flag, on
-//   other Unix systems through link and unlink, on Windows through MoveFileEx without the replace
-//   flag; only a file system without either (FAT on Unix) leaves a moment between Qt's check that
-//   the name is free and the rename.
+// - renameNoReplace puts a file under a new name only where no file has that name: a hard link to
+//   the new name (refused by the system when the name is taken), then the old name removed. QFile::
+//   rename is not used for that: when its rename finds the name taken after all (another copy got
+//   there first), it falls back to copying into the taken name, truncating the other copy's file.
+//   Only a file system without hard links (FAT) leaves a moment between the check that the name is
+//   free and the rename.
 // - replaceFile is QSaveFile's commit: the copy is written to a temporary file of QSaveFile's own,
 //   flushed to the disk, and renamed over the target in one step (rename on Unix, MoveFileEx with
 //   MOVEFILE_REPLACE_EXISTING on Windows). On Linux that temporary file has no name until the
@@ -35,6 +37,9 @@ QString createUniqueFile(const QString& pattern, QString* error);
 // one transaction, with the settings row added when the rows have none. Committed with a full sync;
 // nothing else is left beside the file.
 bool writeStoreFile(const QString& path, const LegacyTables& rows, QString* error);
+
+// Renames `from` to `to` where no file (nor link) is named `to`; never replaces or writes into one.
+bool renameNoReplace(const QString& from, const QString& to);
 
 // Replaces `target` by a copy of `source` in one atomic step (see above).
 bool replaceFile(const QString& source, const QString& target, QString* error);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -314,6 +315,16 @@ void TestModule1::creationLeavesOtherFilesAlone()
     QVERIFY(!Module1::createStore(path, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(listing(dir.path()), QStringList({QStringLiteral("Sav.qlk")}) + others);
+
+    // Nor is a name that turns out to be taken only when the new store is renamed to it (here a link
+    // to nowhere, which looks free): nothing is written through it.
+    QTemporaryDir linked;
+    const QString target = linked.filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QFile::link(target, linked.filePath(QStringLiteral("Sav.qlk"))));
+    QVERIFY(!Module1::createStore(linked.filePath(QStringLiteral("Sav.qlk")), &error));
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QDir(linked.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("Sav.qlk")});
 }
 
 void TestModule1::lockedStoreAtStartStaysUsable()
