@@ -238,4 +238,10 @@ QString quotedPath(const QString& path)
     return QStringLiteral("“") + QDir::toNativeSeparators(path) + QStringLiteral("”");
 }
 
+QString unusableMessage(const QString& path, const QString& reason)
+{
+    return QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
+        .arg(quotedPath(path), reason);
+}
+
 } // namespace store

@@ -54,5 +54,7 @@ QString orphanJournalMessage(const QString& movedTo);
 
 // The store's name in messages: the native path in Chinese quotation marks.
 QString quotedPath(const QString& path);
+// The message for a store file that cannot be used, with the reason found. The file is left as it is.
+QString unusableMessage(const QString& path, const QString& reason);
 
 } // namespace store
