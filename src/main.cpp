@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
     // A second start for the same store brings the running window forward instead.
     const QString programDir = QApplication::applicationDirPath();
     app::SingleInstance instance(
-        app::SingleInstance::keyForThisUser(store::locateStore(store::storeFolder(programDir))));
+        app::SingleInstance::keyForThisUser(store::locateStore(store::storeFolder(programDir)).path));
     if (instance.forwardToRunning())
         return 0;
 

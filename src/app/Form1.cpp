@@ -52,7 +52,8 @@ QString Form1::messageTitle()
 
 Form1::Form1(const QString& programDir, QWidget* parent)
     : QMainWindow(parent), m_programDir(programDir),
-      m_db(std::make_unique<store::Module1>(store::locateStore(store::storeFolder(programDir)))),
+      m_location(store::locateStore(store::storeFolder(programDir))),
+      m_db(std::make_unique<store::Module1>(m_location.path)),
       m_recovery(std::make_unique<store::Recovery>(m_db->filePath())), m_cards(*m_db, m_recovery.get())
 {
     initResources();
@@ -135,8 +136,17 @@ void Form1::startUp()
     // A store left in the old Access format is carried over into a new one, once.
     const store::StartUpNotice notice = store::prepareStoreAtStartUp(
         *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
-    const QString startMessage = notice.text;
-    const bool startMessageIsError = notice.isError;
+    QString startMessage = notice.text;
+    bool startMessageIsError = notice.isError;
+    if (!m_location.note.isEmpty()) {
+        // Two stores: which one is in use is said once, with whatever else start-up has to say.
+        if (startMessage.isEmpty()) {
+            startMessage = m_location.note;
+            startMessageIsError = false;
+        } else {
+            startMessage += QStringLiteral("\n\n") + m_location.note;
+        }
+    }
 
     // Tray icon first, then its tip.
     buildMenu();

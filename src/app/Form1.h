@@ -4,6 +4,7 @@
 #include "card/Sheet.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
+#include "store/StoreLocation.h"
 
 #include <QMainWindow>
 #include <QVariant>
@@ -139,6 +140,7 @@ private:
     void reportBackupFailure(const QString& notice);
 
     QString m_programDir;
+    store::StoreLocation m_location; // where the store was found, and what to say about it at start-up
     std::unique_ptr<store::Module1> m_db;
     std::unique_ptr<store::Recovery> m_recovery;
     store::CardStore m_cards;

@@ -2,13 +2,13 @@
 
 #include "store/Schema.h"
 #include "store/StoreFile.h"
+#include "store/StoreLocation.h"
 
+#include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
-#include <QStandardPaths>
-#include <QUrl>
 
 namespace store {
 
@@ -22,10 +22,8 @@ quint32 bigEndian(const QByteArray& bytes, int offset, int size)
     return value;
 }
 
-QString quoted(const QString& path)
-{
-    return QStringLiteral("“") + QDir::toNativeSeparators(path) + QStringLiteral("”");
-}
+// Numbers the instances, for connection names of their own.
+QAtomicInt g_instances;
 
 } // namespace
 
@@ -73,21 +71,10 @@ QString storeFileName()
     return QStringLiteral("Sav.qlk");
 }
 
-QString locateStore(const QString& programDir)
+Module1::Module1(QString filePath)
+    : m_path(std::move(filePath)), m_connection(QStringLiteral("quillmark-%1").arg(g_instances.fetchAndAddRelaxed(1)))
 {
-    const QString beside = QDir(programDir).filePath(storeFileName());
-    if (QFileInfo::exists(beside))
-        return beside;
-    const QFileInfo dirInfo(programDir);
-    if (dirInfo.isDir() && dirInfo.isWritable())
-        return beside;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (data.isEmpty() || !QDir().mkpath(data))
-        return beside;
-    return QDir(data).filePath(storeFileName());
 }
-
-Module1::Module1(QString filePath) : m_path(std::move(filePath)) {}
 
 Module1::~Module1()
 {
@@ -96,13 +83,13 @@ Module1::~Module1()
 
 bool Module1::isOpen() const
 {
-    return QSqlDatabase::contains(QLatin1String(ConnectionName)) &&
-           QSqlDatabase::database(QLatin1String(ConnectionName), false).isOpen();
+    return QSqlDatabase::contains(m_connection) &&
+           QSqlDatabase::database(m_connection, false).isOpen();
 }
 
 QSqlDatabase Module1::DbConnection() const
 {
-    return QSqlDatabase::database(QLatin1String(ConnectionName), false);
+    return QSqlDatabase::database(m_connection, false);
 }
 
 bool Module1::OpenDb(QString* error)
@@ -121,14 +108,12 @@ bool Module1::OpenDb(QString* error)
         return false;
     }
     {
-        QSqlDatabase db = QSqlDatabase::contains(QLatin1String(ConnectionName))
-                              ? QSqlDatabase::database(QLatin1String(ConnectionName), false)
+        QSqlDatabase db = QSqlDatabase::contains(m_connection)
+                              ? QSqlDatabase::database(m_connection, false)
                               : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                          QLatin1String(ConnectionName));
+                                                          m_connection);
         // mode=rw: a file removed meanwhile is reported, not silently recreated.
-        db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(m_path).absoluteFilePath())
-                               .toString(QUrl::FullyEncoded) +
-                           QStringLiteral("?mode=rw"));
+        db.setDatabaseName(storeUri(QFileInfo(m_path).absoluteFilePath()) + QStringLiteral("?mode=rw"));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
         if (db.open()) {
             // Durable commits. The store keeps SQLite's default rollback journal (created so by
@@ -149,13 +134,13 @@ bool Module1::OpenDb(QString* error)
 
 void Module1::CloseDb()
 {
-    if (!QSqlDatabase::contains(QLatin1String(ConnectionName)))
+    if (!QSqlDatabase::contains(m_connection))
         return;
     {
-        QSqlDatabase db = QSqlDatabase::database(QLatin1String(ConnectionName), false);
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         db.close();
     }
-    QSqlDatabase::removeDatabase(QLatin1String(ConnectionName));
+    QSqlDatabase::removeDatabase(m_connection);
 }
 
 bool Module1::beginWrite(QString* error)
@@ -190,8 +175,8 @@ QString Module1::describeOpenFailure() const
     if (!m_unusable.isEmpty())
         return m_unusable;
     if (!QFileInfo::exists(m_path))
-        return QStringLiteral("找不到数据库文件%1，它可能已被移走或删除。").arg(quoted(m_path));
-    return QStringLiteral("无法打开数据库文件%1。").arg(quoted(m_path));
+        return QStringLiteral("找不到数据库文件%1，它可能已被移走或删除。").arg(quotedPath(m_path));
+    return QStringLiteral("无法打开数据库文件%1。").arg(quotedPath(m_path));
 }
 
 QString Module1::describeFailure(const QSqlError& error) const
@@ -205,22 +190,25 @@ QString Module1::describeFailure(const QSqlError& error) const
     switch (code & 0xff) {
     case 5: // SQLITE_BUSY
     case 6: // SQLITE_LOCKED
-        return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quoted(m_path));
+        return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quotedPath(m_path));
     case 13: // SQLITE_FULL
-        return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quoted(m_path));
+        return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quotedPath(m_path));
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
-        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quoted(m_path), detail);
+        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quotedPath(m_path), detail);
     default:
         break;
     }
-    if (!file.isWritable() && (code & 0xff) == 8)
-        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
-    if (!folder.isWritable() && ((code & 0xff) == 8 || (code & 0xff) == 14 || (code & 0xff) == 10))
-        return QStringLiteral("文件夹%1不可写入，无法保存（数据库需要在同一文件夹中建立日志文件）。")
-            .arg(quoted(folder.absoluteFilePath()));
-    if (!file.isWritable())
-        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quoted(m_path));
+    const bool fileCanBeWritten = fileWritable(m_path);
+    if (!fileCanBeWritten && (code & 0xff) == 8)
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
+    if ((code & 0xff) == 8 || (code & 0xff) == 14 || (code & 0xff) == 10) {
+        if (!folderWritable(folder.absoluteFilePath()))
+            return QStringLiteral("文件夹%1不可写入，无法保存（数据库需要在同一文件夹中建立日志文件）。")
+                .arg(quotedPath(folder.absoluteFilePath()));
+    }
+    if (!fileCanBeWritten)
+        return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
     return QStringLiteral("数据库操作失败（%1）。").arg(detail);
 }
 
@@ -238,13 +226,13 @@ bool Module1::createStore(const QString& path, QString* error, QString* orphanJo
         if (QFileInfo::exists(path + QStringLiteral("-journal")) && !QFileInfo::exists(path)) {
             ok = false;
             why =
-                QStringLiteral("无法移开不属于它的日志文件%1").arg(quoted(path + QStringLiteral("-journal")));
+                QStringLiteral("无法移开不属于它的日志文件%1").arg(quotedPath(path + QStringLiteral("-journal")));
         }
     }
     if (ok && !renameNoReplace(temp, path)) {
         ok = false;
-        why = QFileInfo::exists(path) ? QStringLiteral("另一个程序已建立了文件%1").arg(quoted(path))
-                                      : QStringLiteral("无法建立文件%1").arg(quoted(path));
+        why = QFileInfo::exists(path) ? QStringLiteral("另一个程序已建立了文件%1").arg(quotedPath(path))
+                                      : QStringLiteral("无法建立文件%1").arg(quotedPath(path));
     }
     if (ok)
         syncFolder(QFileInfo(path).absolutePath());
@@ -317,17 +305,16 @@ Module1::Prepared Module1::prepare()
         if (check.kind == StoreFileKind::Missing) {
             // Nothing to protect here: operations will report the missing file as they run.
             return {PrepareStatus::Ready,
-                    QStringLiteral("无法建立数据库文件%1：%2").arg(quoted(m_path), error), notice};
+                    QStringLiteral("无法建立数据库文件%1：%2").arg(quotedPath(m_path), error), notice};
         }
     }
     switch (check.kind) {
     case StoreFileKind::Jet:
-        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quoted(m_path));
+        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quotedPath(m_path));
         return {PrepareStatus::Unusable, m_unusable, notice};
     case StoreFileKind::NotDatabase:
     case StoreFileKind::Truncated:
-        m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
-                         .arg(quoted(m_path), check.reason);
+        m_unusable = unusableMessage(m_path, check.reason);
         return {PrepareStatus::Unusable, m_unusable, notice};
     case StoreFileKind::Missing: // handled above; opening it reports the file as gone
     case StoreFileKind::SQLite:
@@ -346,8 +333,7 @@ Module1::Prepared Module1::prepare()
     // Another program holding the store says nothing about the file: operations report it as they run.
     if (busy)
         return {PrepareStatus::Ready, error, notice};
-    m_unusable = QStringLiteral("数据库文件%1无法使用：%2。为保护其中的数据，程序不会改动它。")
-                     .arg(quoted(m_path), error);
+    m_unusable = unusableMessage(m_path, error);
     return {PrepareStatus::Unusable, m_unusable, notice};
 }
 

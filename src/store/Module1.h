@@ -24,17 +24,15 @@ struct StoreFileCheck
 // Reads the header of the file (and its size) without opening it as a database.
 StoreFileCheck inspectStoreFile(const QString& path);
 
-// The store "Sav.qlk" beside the program. Only when none is there and the program's folder cannot
-// be written does the store live in the user's data folder.
+// The file name of the store; locateStore (StoreLocation.h) says in which folder it lives.
 QString storeFileName();
-QString locateStore(const QString& programDir);
 
-// The store's connection: one fixed connection name, opened and closed around every operation.
-// OpenDb while open keeps the open connection; CloseDb with nothing open does nothing.
+// The store's connection, opened and closed around every operation. Each instance has a connection
+// name of its own, so that two instances on two files never share a connection. OpenDb while open
+// keeps the open connection; CloseDb with nothing open does nothing.
 class Module1
 {
 public:
-    static constexpr const char* ConnectionName = "quillmark";
     static constexpr int BusyTimeoutMs = 1500;
 
     explicit Module1(QString filePath);
@@ -85,15 +83,21 @@ private:
     void addListIndex();
 
     QString m_path;
+    QString m_connection;
     QString m_unusable;
 };
 
-// RAII: opens the store for one operation and closes it at scope end.
+// RAII: opens the store for one operation and closes it at scope end, unless it was open already:
+// a session closes only what it opened.
 class DbSession
 {
 public:
-    explicit DbSession(Module1& db) : m_db(db) { m_ok = m_db.OpenDb(&m_error); }
-    ~DbSession() { m_db.CloseDb(); }
+    explicit DbSession(Module1& db) : m_db(db), m_opens(!db.isOpen()) { m_ok = m_db.OpenDb(&m_error); }
+    ~DbSession()
+    {
+        if (m_opens)
+            m_db.CloseDb();
+    }
     DbSession(const DbSession&) = delete;
     DbSession& operator=(const DbSession&) = delete;
     bool ok() const { return m_ok; }
@@ -101,6 +105,7 @@ public:
 
 private:
     Module1& m_db;
+    bool m_opens = false;
     bool m_ok = false;
     QString m_error;
 };

@@ -3,6 +3,7 @@
 // built-in packs in the prefix; any other folder keeps everything beside the program.
 #include "store/InstallLayout.h"
 #include "store/Module1.h"
+#include "store/StoreLocation.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,7 +82,7 @@ void TestInstallLayout::installedCopyKeepsItsStoreOutOfThePrefix()
     QCOMPARE(folder, data);
     QVERIFY(QFileInfo(folder).isDir());
     QVERIFY(!folder.startsWith(root.path()));
-    QCOMPARE(QFileInfo(store::locateStore(folder)).absolutePath(), QFileInfo(data).absoluteFilePath());
+    QCOMPARE(QFileInfo(store::locateStore(folder).path).absolutePath(), QFileInfo(data).absoluteFilePath());
 
     QCOMPARE(store::languagePackFolders(bin, Layout),
              QStringList({QDir(bin).filePath(QStringLiteral("lngs")),
@@ -93,7 +94,7 @@ void TestInstallLayout::portableCopyKeepsEverythingBesideItself()
     QTemporaryDir root;
     const QString dir = root.path();
     QCOMPARE(store::storeFolder(dir, Layout), dir);
-    QCOMPARE(store::locateStore(store::storeFolder(dir, Layout)),
+    QCOMPARE(store::locateStore(store::storeFolder(dir, Layout)).path,
              QDir(dir).filePath(QStringLiteral("Sav.qlk")));
     QCOMPARE(store::languagePackFolders(dir, Layout),
              QStringList{QDir(dir).filePath(QStringLiteral("lngs"))});

@@ -4,6 +4,7 @@
 #include "store/CardStore.h"
 #include "store/Module1.h"
 #include "store/StartUp.h"
+#include "store/StoreLocation.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,9 +65,15 @@ private slots:
     void nestedOpenAndClose();
     void deletedStoreIsNotRecreated();
     void connectionSettings();
+    void twoInstancesOnTwoFiles();
+    void storeUriForms();
+    void storeInOddlyNamedFolders_data();
+    void storeInOddlyNamedFolders();
+    void folderWritableLeavesNothing();
     void locateExistingStore();
     void locateMissingStoreInWritableFolder();
     void locateMissingStoreInReadOnlyFolder();
+    void locateDataFolderStore();
 };
 
 void TestModule1::createsMissingStore()
@@ -394,15 +401,19 @@ void TestModule1::nestedOpenAndClose()
         QCOMPARE(q.value(0).toString(), QStringLiteral("XD"));
     }
 
-    // The nested refresh: the list opens (finding the connection open), reads, and closes it; the
-    // caller's own CloseDb then has nothing left to close.
+    // The nested refresh: the list finds the connection open, reads on it and leaves it open (a
+    // session closes only what it opened); the caller's own CloseDb closes it.
     QVERIFY(probe::execute(
         path, {QStringLiteral("INSERT INTO lstt VALUES ('Ann', '3', 'Elf', 'Wizard', 'Good')")}));
     store::CardStore cards(db);
     const store::ListResult listed = cards.list();
     QVERIFY(listed.ok);
     QCOMPARE(listed.entries.size(), 1);
-    QVERIFY(!db.isOpen());
+    QVERIFY(db.isOpen());
+    {
+        QSqlQuery q(db.DbConnection());
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM temp.marker")));
+    }
     db.CloseDb();
     QVERIFY(!db.isOpen());
 
@@ -457,15 +468,107 @@ void TestModule1::connectionSettings()
     db.CloseDb();
 }
 
+void TestModule1::twoInstancesOnTwoFiles()
+{
+    QTemporaryDir dir;
+    const QString pathA = dir.filePath(QStringLiteral("a.qlk"));
+    const QString pathB = dir.filePath(QStringLiteral("b.qlk"));
+    Module1 a(pathA);
+    Module1 b(pathB);
+    QCOMPARE(a.prepare().status, Module1::PrepareStatus::Created);
+    QCOMPARE(b.prepare().status, Module1::PrepareStatus::Created);
+
+    // While a holds its connection open, each instance writes to its own file, and b's operation
+    // leaves a's connection open.
+    QVERIFY(a.OpenDb());
+    store::CardStore cardsB(b);
+    QVERIFY(cardsB.add(namedSheet(QStringLiteral("Bob"))).ok());
+    QVERIFY(a.isOpen());
+    QVERIFY(!b.isOpen());
+    store::CardStore cardsA(a);
+    QVERIFY(cardsA.add(namedSheet(QStringLiteral("Ann"))).ok());
+    QVERIFY(a.isOpen());
+    a.CloseDb();
+    QVERIFY(!a.isOpen());
+
+    QCOMPARE(probe::rows(pathA, QStringLiteral("SELECT Nae FROM card")), QList<QStringList>{{QStringLiteral("Ann")}});
+    QCOMPARE(probe::rows(pathB, QStringLiteral("SELECT Nae FROM card")), QList<QStringList>{{QStringLiteral("Bob")}});
+    QCOMPARE(probe::rows(pathA, QStringLiteral("SELECT Nam FROM lstt")), QList<QStringList>{{QStringLiteral("Ann")}});
+    QCOMPARE(probe::rows(pathB, QStringLiteral("SELECT Nam FROM lstt")), QList<QStringList>{{QStringLiteral("Bob")}});
+}
+
+void TestModule1::storeUriForms()
+{
+    // An empty authority in every form: a drive letter, a network path, characters that mean
+    // something in a URI, and text beyond ASCII.
+    QCOMPARE(store::storeUri(QStringLiteral("/home/ann/Sav.qlk")), QStringLiteral("file:///home/ann/Sav.qlk"));
+    QCOMPARE(store::storeUri(QStringLiteral("C:/Program Files/qlmk/Sav.qlk")),
+             QStringLiteral("file:///C:/Program%20Files/qlmk/Sav.qlk"));
+    QCOMPARE(store::storeUri(QStringLiteral("//server/share/Sav.qlk")),
+             QStringLiteral("file:////server/share/Sav.qlk"));
+    QCOMPARE(store::storeUri(QStringLiteral("/a?b#c%d/Sav.qlk")), QStringLiteral("file:///a%3Fb%23c%25d/Sav.qlk"));
+    QCOMPARE(store::storeUri(QStringLiteral("/卷宗/Sav.qlk")), QStringLiteral("file:///%E5%8D%B7%E5%AE%97/Sav.qlk"));
+}
+
+void TestModule1::storeInOddlyNamedFolders_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("question mark") << QStringLiteral("a?mode=ro");
+    QTest::newRow("hash") << QStringLiteral("b#c");
+    QTest::newRow("percent") << QStringLiteral("d%41e%");
+    QTest::newRow("spaces") << QStringLiteral(" my cards ");
+    QTest::newRow("Chinese") << QStringLiteral("羽笔 卷宗");
+    QTest::newRow("all of them") << QStringLiteral("?#% 卷宗%2F..");
+    QTest::newRow("doubled leading slash") << QString(); // the folder reached through "//tmp/..."
+}
+
+void TestModule1::storeInOddlyNamedFolders()
+{
+    QFETCH(QString, folder);
+    QTemporaryDir dir;
+    QString where = dir.path();
+    if (folder.isEmpty()) {
+        // A path with two leading slashes names the same folder on this system; its first part must
+        // never become the URI's host.
+        QVERIFY(where.startsWith(QLatin1Char('/')));
+        where = QLatin1Char('/') + where;
+    } else {
+        QVERIFY(QDir(dir.path()).mkdir(folder));
+        where = QDir(dir.path()).filePath(folder);
+    }
+    const QString path = where + QStringLiteral("/Sav.qlk");
+    Module1 db(path);
+    QCOMPARE(db.prepare().status, Module1::PrepareStatus::Created);
+    store::CardStore cards(db);
+    const store::Outcome added = cards.add(namedSheet(QStringLiteral("Ann")));
+    QVERIFY2(added.ok(), qPrintable(added.error));
+    const store::ListResult listed = cards.list();
+    QVERIFY2(listed.ok, qPrintable(listed.error));
+    QCOMPARE(listed.entries.size(), 1);
+    QCOMPARE(listing(where), QStringList{QStringLiteral("Sav.qlk")});
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT Nam FROM lstt")), QList<QStringList>{{QStringLiteral("Ann")}});
+}
+
+void TestModule1::folderWritableLeavesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(store::folderWritable(dir.path()));
+    QVERIFY(listing(dir.path()).isEmpty());
+    QVERIFY(!store::folderWritable(dir.filePath(QStringLiteral("missing"))));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("plain")), "x"));
+    QVERIFY(!store::folderWritable(dir.filePath(QStringLiteral("plain"))));
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("plain")});
+}
+
 void TestModule1::locateExistingStore()
 {
     QTemporaryDir dir;
     const QString beside = QDir(dir.path()).filePath(QStringLiteral("Sav.qlk"));
     QVERIFY(writeAll(beside, "anything"));
-    QCOMPARE(store::locateStore(dir.path()), beside);
+    QCOMPARE(store::locateStore(dir.path()).path, beside);
     // Also when the folder cannot be written: an existing store is always the store.
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    const QString found = store::locateStore(dir.path());
+    const QString found = store::locateStore(dir.path()).path;
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(found, beside);
 }
@@ -473,7 +576,7 @@ void TestModule1::locateExistingStore()
 void TestModule1::locateMissingStoreInWritableFolder()
 {
     QTemporaryDir dir;
-    QCOMPARE(store::locateStore(dir.path()), QDir(dir.path()).filePath(QStringLiteral("Sav.qlk")));
+    QCOMPARE(store::locateStore(dir.path()).path, QDir(dir.path()).filePath(QStringLiteral("Sav.qlk")));
     QVERIFY(listing(dir.path()).isEmpty());
 }
 
@@ -490,7 +593,7 @@ void TestModule1::locateMissingStoreInReadOnlyFolder()
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QVERIFY(!data.isEmpty());
     const bool existed = QFileInfo::exists(data);
-    const QString located = store::locateStore(dir.path());
+    const QString located = store::locateStore(dir.path()).path;
     const bool created = QFileInfo(data).isDir();
     if (!existed)
         QDir().rmdir(data);
@@ -498,6 +601,47 @@ void TestModule1::locateMissingStoreInReadOnlyFolder()
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(located, QDir(data).filePath(QStringLiteral("Sav.qlk")));
     QVERIFY(created);
+}
+
+void TestModule1::locateDataFolderStore()
+{
+    QTemporaryDir programDir;
+    QStandardPaths::setTestModeEnabled(true);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(!data.isEmpty());
+    const bool existed = QFileInfo::exists(data);
+    QVERIFY(QDir().mkpath(data));
+    const QString dataStore = QDir(data).filePath(QStringLiteral("Sav.qlk"));
+    const QString beside = QDir(programDir.path()).filePath(QStringLiteral("Sav.qlk"));
+    const bool made = !QFileInfo::exists(dataStore) && writeAll(dataStore, "the user's cards");
+
+    // Only the data folder holds a store: that one, although the program's folder could take a new
+    // one, and nothing is created beside the program.
+    const store::StoreLocation alone = store::locateStore(programDir.path());
+    const QStringList besideFiles = listing(programDir.path());
+    // An installed copy looks in the data folder first: one store, nothing to say.
+    const store::StoreLocation installed = store::locateStore(data);
+
+    // Both hold one (root writes anything: the read-only case runs as an unprivileged user in
+    // testWindowFaults): the one beside the program, and the note names both.
+    const bool madeBeside = writeAll(beside, "another account's cards");
+    const store::StoreLocation both = store::locateStore(programDir.path());
+
+    if (made)
+        QFile::remove(dataStore);
+    if (!existed)
+        QDir().rmdir(data);
+    QStandardPaths::setTestModeEnabled(false);
+    QVERIFY(made);
+    QVERIFY(madeBeside);
+    QCOMPARE(alone.path, dataStore);
+    QVERIFY(alone.note.isEmpty());
+    QVERIFY(besideFiles.isEmpty());
+    QCOMPARE(installed.path, dataStore);
+    QVERIFY(installed.note.isEmpty());
+    QCOMPARE(both.path, beside);
+    QVERIFY2(both.note.contains(QDir::toNativeSeparators(dataStore)), qPrintable(both.note));
+    QVERIFY2(both.note.contains(QDir::toNativeSeparators(beside)), qPrintable(both.note));
 }
 
 QTEST_GUILESS_MAIN(TestModule1)
