@@ -140,8 +140,8 @@ Outcome CardStore::add(const card::Sheet& sheet)
         if (!q.exec() || q.numRowsAffected() != 1)
             return fail(m_db.describeFailure(q.lastError()));
     }
-    if (m_faults.failBetweenRows)
-        return fail(QStringLiteral("测试中断：两行之间"));
+    if (!m_faults.failBetweenRows.isEmpty())
+        return fail(m_faults.failBetweenRows);
     if (!insertListEntry(entry, &error))
         return fail(error);
     Outcome done = commit();
@@ -186,8 +186,8 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
         if (q.numRowsAffected() != 1)
             return fail(QStringLiteral("数据库中有多张同名角色卡。"));
     }
-    if (m_faults.failBetweenRows)
-        return fail(QStringLiteral("测试中断：两行之间"));
+    if (!m_faults.failBetweenRows.isEmpty())
+        return fail(m_faults.failBetweenRows);
     {
         QSqlQuery q(m_db.DbConnection());
         if (!q.prepare(QStringLiteral("UPDATE lstt SET lv = ?, race = ?, tra = ?, cmp = ? WHERE Nam = ?")))
@@ -242,8 +242,8 @@ Outcome CardStore::removeRows(const QString& name)
     const char* const statements[] = {"DELETE FROM card WHERE Nae = ?", "DELETE FROM lstt WHERE Nam = ?"};
     bool first = true;
     for (const char* statement : statements) {
-        if (!first && m_faults.failBetweenRows)
-            return fail(QStringLiteral("测试中断：两行之间"));
+        if (!first && !m_faults.failBetweenRows.isEmpty())
+            return fail(m_faults.failBetweenRows);
         first = false;
         QSqlQuery q(m_db.DbConnection());
         if (!q.prepare(QLatin1String(statement)))
@@ -294,14 +294,30 @@ QStringList listQueryValues(const ListScan& scan)
     return values + scan.names;
 }
 
-// The connection's own SQLite handle. Qt's SQLite driver is built on the system library, the same one
-// this program links, so the handle can be used directly.
+// The connection's own SQLite handle.
 sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// Whether Qt's SQLite driver runs on the very library this program links. On Debian the driver uses
+// the system library, as the program does; a Qt that bundles its own copy of SQLite would hand over
+// a handle of another library, which this program's calls must never touch. The two source ids
+// (release and check-in) tell. Asked once per process: the libraries do not change while it runs.
+bool sameSqliteLibrary(const QSqlDatabase& db)
+{
+    static int known = -1; // only the user-interface thread uses the store
+    if (known < 0) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT sqlite_source_id()")) || !q.next())
+            return false;
+        known = q.value(0).toString() == QLatin1String(sqlite3_sourceid()) ? 1 : 0;
+    }
+    return known == 1;
 }
 
 QString columnText(sqlite3_stmt* statement, int column)
@@ -322,31 +338,9 @@ bool CardStore::scanList(const ListScan& scan, const std::function<void(const ca
     }
     const QByteArray sql = listQuery(scan).toUtf8();
     const QStringList values = listQueryValues(scan);
-    // The list is read often and whole: each row goes straight from the library's UTF-8 text into
-    // the entry, without the driver's per-value copies.
-    if (sqlite3* handle = sqliteHandle(m_db.DbConnection())) {
-        sqlite3_stmt* statement = nullptr;
-        int rc = sqlite3_prepare_v2(handle, sql.constData(), -1, &statement, nullptr);
-        for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
-            const QByteArray value = values[i].toUtf8();
-            rc = sqlite3_bind_text(statement, i + 1, value.constData(), static_cast<int>(value.size()),
-                                   SQLITE_TRANSIENT);
-        }
-        if (rc == SQLITE_OK) {
-            while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-                visit({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
-                       columnText(statement, 3), columnText(statement, 4)});
-            }
-        }
-        sqlite3_finalize(statement);
-        if (rc != SQLITE_DONE && rc != SQLITE_OK) {
-            *error = m_db.describeFailure(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
-                                                    QSqlError::StatementError,
-                                                    QString::number(sqlite3_extended_errcode(handle))));
-            return false;
-        }
-        return true;
-    }
+    if (!m_faults.otherSqliteLibrary && sameSqliteLibrary(m_db.DbConnection()) &&
+        sqliteHandle(m_db.DbConnection()))
+        return scanWithLibrary(sql, values, visit, error);
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
     bool ok = q.prepare(QString::fromUtf8(sql));
@@ -362,6 +356,35 @@ bool CardStore::scanList(const ListScan& scan, const std::function<void(const ca
     }
     if (q.lastError().isValid()) {
         *error = m_db.describeFailure(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+// The list is read often and whole: each row goes straight from the library's UTF-8 text into the
+// entry, without the driver's per-value copies.
+bool CardStore::scanWithLibrary(const QByteArray& sql, const QStringList& values,
+                                const std::function<void(const card::ListEntry&)>& visit, QString* error)
+{
+    sqlite3* handle = sqliteHandle(m_db.DbConnection());
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(handle, sql.constData(), -1, &statement, nullptr);
+    for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
+        const QByteArray value = values[i].toUtf8();
+        rc = sqlite3_bind_text(statement, i + 1, value.constData(), static_cast<int>(value.size()),
+                               SQLITE_TRANSIENT);
+    }
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            visit({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
+                   columnText(statement, 3), columnText(statement, 4)});
+        }
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+        *error = m_db.describeFailure(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
+                                                QSqlError::StatementError,
+                                                QString::number(sqlite3_extended_errcode(handle))));
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 // The safety net of a store: drafts, deleted cards kept by the delete's own transaction, and daily
 // whole-store backups made, checked, pruned and restored. The clock is the test's.
+#include "CardStoreSeam.h"
 #include "StoreProbe.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
@@ -121,9 +122,9 @@ private slots:
     void failedDeleteKeepsNoCopyAndTakenNameChangesNothing()
     {
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
-        m_cards->setFaults({false, true});
+        store::CardStoreSeam::failBetweenRows(*m_cards, true);
         QCOMPARE(m_cards->remove(QStringLiteral("Ann")).status, OpStatus::Failed);
-        m_cards->setFaults({});
+        store::CardStoreSeam::failBetweenRows(*m_cards, false);
         QString error;
         QVERIFY(m_recovery->deletedCards(&error).isEmpty());
         QCOMPARE(probe::dump(m_path).card.size(), 1);

@@ -1,4 +1,5 @@
 // The main window driven offscreen: start-up state and the card operations with their messages.
+#include "../core/CardStoreSeam.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/ListFill.h"
@@ -756,16 +757,16 @@ private slots:
         QVERIFY(enabled(form(), 2)); // list and buttons as they were
 
         // A failure between the two rows leaves both as they were.
-        form().cards().setFaults({false, true});
+        store::CardStoreSeam::failBetweenRows(form().cards(), true);
         form().Command3_Click();
         QVERIFY(lastMessage().text.contains(QStringLiteral("测试中断")));
-        form().cards().setFaults({});
+        store::CardStoreSeam::failBetweenRows(form().cards(), false);
         form().Command1_Click();
         setField(0, QStringLiteral("Bob"));
-        form().cards().setFaults({false, true});
+        store::CardStoreSeam::failBetweenRows(form().cards(), true);
         form().Command2_Click();
         QCOMPARE(field(0), QStringLiteral("Bob")); // not cleared: nothing was stored
-        form().cards().setFaults({});
+        store::CardStoreSeam::failBetweenRows(form().cards(), false);
         {
             RawDb raw(storePath());
             QCOMPARE(raw.column(QStringLiteral("SELECT Nae FROM card")), QStringList{QStringLiteral("Ann")});

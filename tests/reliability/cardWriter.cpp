@@ -10,6 +10,7 @@
 //       takes a write transaction, writes, says "holding", and keeps it until a line arrives on
 //       stdin (or for ms milliseconds); then rolls back and says "released".
 //   cardWriter remove <db> <name in hex>        deletes one card, says "C <status>".
+#include "../core/CardStoreSeam.h"
 #include "ReliabilityKit.h"
 #include "store/CardStore.h"
 
@@ -79,7 +80,7 @@ int runOps(const QStringList& args)
     QStringList shared;
     for (int i = 6; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--no-transaction"))
-            cards.setFaults({true, false});
+            store::CardStoreSeam::runWithoutTransaction(cards, true);
         else if (args.at(i) == QLatin1String("--dwell") && i + 1 < args.size())
             dwell = args.at(++i).toInt();
         else if (args.at(i) == QLatin1String("--shared") && i + 1 < args.size())
