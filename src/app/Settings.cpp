@@ -111,7 +111,14 @@ StoredSettings readSettings(store::Module1& db)
     }
     QSqlQuery q(db.DbConnection());
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY Btips ASC")) || !q.exec()) {
+    // The row the writes change, and no other: with a second row in the table (whose Btips may sort
+    // first) a setting read from there would never follow what the user ticks.
+    if (!q.prepare(QStringLiteral("SELECT magw, Lng FROM sets WHERE Btips = ? LIMIT 1"))) {
+        result.error = db.describeFailure(q.lastError());
+        return result;
+    }
+    q.addBindValue(settingsRowKey());
+    if (!q.exec()) {
         result.error = db.describeFailure(q.lastError());
         return result;
     }
@@ -119,8 +126,8 @@ StoredSettings readSettings(store::Module1& db)
     if (!q.next())
         return result;
     result.found = true;
-    result.magw = toInt16(q.value(1));
-    result.lng = q.value(2).toString();
+    result.magw = toInt16(q.value(0));
+    result.lng = q.value(1).toString();
     return result;
 }
 

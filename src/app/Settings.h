@@ -12,11 +12,11 @@ namespace app::settings {
 // The key of the program's own settings row in table sets.
 QString settingsRowKey();
 
-// What the start-up read found in the first row of sets, in Btips order.
+// What the start-up read found in the settings row "XD".
 struct StoredSettings
 {
     bool ok = false;            // the store could be read
-    bool found = false;         // the table holds a row
+    bool found = false;         // the table holds the row "XD"
     std::optional<qint16> magw; // the edge auto-hide switch, when it converts to a 16-bit integer
     QString lng;                // the chosen language, as text (empty when null)
     QString error;              // the cause, when not ok
@@ -26,7 +26,7 @@ struct StoredSettings
 // null, other texts and values out of range give nothing.
 std::optional<qint16> toInt16(const QVariant& value);
 
-// Reads magw and Lng of the first row of sets in ascending Btips order. Writes nothing.
+// Reads magw and Lng of the row "XD", the row every write changes. Writes nothing.
 StoredSettings readSettings(store::Module1& db);
 
 // Each write changes the row "XD" only; without that row nothing is written and the call fails.

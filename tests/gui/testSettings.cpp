@@ -95,7 +95,7 @@ private slots:
     void newStoreReadsTheDefaults();
     void writesReachTheSettingsRow();
     void emptyLanguageWritesNothing();
-    void readUsesTheFirstRowWritesGoToXD();
+    void readAndWritesUseTheRowXD();
     void withoutTheRowNothingIsWrittenOrCreated();
     void readOfEmptyTableAndOddValues();
     void readAndWriteOfMissingStore();
@@ -195,25 +195,36 @@ void TestSettings::emptyLanguageWritesNothing()
     QCOMPARE(rowsOf(m_path).at(0).lng.toString(), QStringLiteral("English"));
 }
 
-void TestSettings::readUsesTheFirstRowWritesGoToXD()
+void TestSettings::readAndWritesUseTheRowXD()
 {
+    // Two more rows, both sorting before "XD" (NULL sorts first of all).
     QVERIFY(execOn(m_path, QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (?, ?, ?)"),
                    {QStringLiteral("AA"), 1, QStringLiteral("Deutsch")}));
+    QVERIFY(execOn(m_path, QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (NULL, 1, 'Français')")));
     store::Module1 db(m_path);
-    const settings::StoredSettings stored = settings::readSettings(db);
-    QCOMPARE(stored.magw, std::optional<qint16>(1));
-    QCOMPARE(stored.lng, QStringLiteral("Deutsch"));
+    settings::StoredSettings stored = settings::readSettings(db);
+    QVERIFY(stored.found);
+    QCOMPARE(stored.magw, std::optional<qint16>(0));
+    QCOMPARE(stored.lng, lang::builtInLanguage());
 
+    // What is written is what the next start reads.
     QVERIFY(settings::writeMagw(db, 1));
     QVERIFY(settings::writeLanguage(db, QStringLiteral("English")));
+    stored = settings::readSettings(db);
+    QCOMPARE(stored.magw, std::optional<qint16>(1));
+    QCOMPARE(stored.lng, QStringLiteral("English"));
+    QVERIFY(settings::writeMagw(db, 0));
+    QCOMPARE(settings::readSettings(db).magw, std::optional<qint16>(0));
+
     const QList<Row> rows = rowsOf(m_path);
-    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.size(), 3);
     QCOMPARE(rows[0].btips, QStringLiteral("XD"));
-    QCOMPARE(rows[0].magw.toInt(), 1);
+    QCOMPARE(rows[0].magw.toInt(), 0);
     QCOMPARE(rows[0].lng.toString(), QStringLiteral("English"));
     QCOMPARE(rows[1].btips, QStringLiteral("AA"));
     QCOMPARE(rows[1].magw.toInt(), 1);
     QCOMPARE(rows[1].lng.toString(), QStringLiteral("Deutsch"));
+    QCOMPARE(rows[2].lng.toString(), QStringLiteral("Français"));
 }
 
 void TestSettings::withoutTheRowNothingIsWrittenOrCreated()
