@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card/Sheet.h"
+
 #include <QString>
 
 #include <array>
@@ -20,9 +22,9 @@ class ClickLabel;
 // The controls of Form1 that the program works with, built from the layout table.
 struct SheetWidgets
 {
-    std::array<QWidget*, 301> text{};     // Text1(0..300): FieldLine or FieldText
-    std::array<QCheckBox*, 57> checkWN{}; // CheckWN(0..56)
-    std::array<QCheckBox*, 30> checkF{};  // CheckF(0..29)
+    std::array<QWidget*, card::FieldCount> text{};       // Text1(0..300): FieldLine or FieldText
+    std::array<QCheckBox*, card::CheckWNCount> checkWN{}; // CheckWN(0..56)
+    std::array<QCheckBox*, card::CheckFCount> checkF{};   // CheckF(0..29)
     std::array<QPushButton*, 4> command{}; // Command1..Command4
     QComboBox* combo1 = nullptr;
     QComboBox* combo2 = nullptr;
