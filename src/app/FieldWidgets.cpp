@@ -244,14 +244,41 @@ void FieldText::insertFromMimeData(const QMimeData* source)
     QPlainTextEdit::insertFromMimeData(&filtered);
 }
 
+namespace {
+
+// The raw text keeps every character; only the paragraph breaks need writing out.
+QString editorText(const QPlainTextEdit* text)
+{
+    QString raw = text->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    return raw;
+}
+
+} // namespace
+
+void FieldText::load(const QString& stored)
+{
+    QString shown = stored;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    setPlainText(shown);
+    m_loaded = stored;
+    m_loadedShown = document()->toRawText();
+}
+
+QString FieldText::stored() const
+{
+    const QString raw = document()->toRawText();
+    if (raw == m_loadedShown)
+        return m_loaded;
+    return editorText(this);
+}
+
 QString fieldText(const QWidget* field)
 {
-    if (const auto* text = qobject_cast<const QPlainTextEdit*>(field)) {
-        // The raw text keeps every character; only the paragraph breaks need writing out.
-        QString raw = text->document()->toRawText();
-        raw.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
-        return raw;
-    }
+    if (const auto* text = qobject_cast<const FieldText*>(field))
+        return text->stored();
+    if (const auto* text = qobject_cast<const QPlainTextEdit*>(field))
+        return editorText(text);
     if (const auto* line = qobject_cast<const QLineEdit*>(field))
         return line->text();
     return {};
@@ -259,7 +286,9 @@ QString fieldText(const QWidget* field)
 
 void setFieldText(QWidget* field, const QString& stored)
 {
-    if (auto* text = qobject_cast<QPlainTextEdit*>(field)) {
+    if (auto* text = qobject_cast<FieldText*>(field)) {
+        text->load(stored);
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(field)) {
         QString shown = stored;
         shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         text->setPlainText(shown);

@@ -34,14 +34,20 @@ private:
     QString m_shown; // the text before the user's edit: only what the edit brings in is filtered
 };
 
-// A multi-line sheet field. Tab moves the focus. Its text is read exactly: paragraph breaks become
-// CR LF, and no other character is changed (no-break spaces and line separators stay as they are).
+// A multi-line sheet field. Tab moves the focus. What it gives back for storing:
+// - while its text is still the one last loaded (the user left it alone, or typed it back as it
+//   was), the loaded text itself, byte for byte: a lone CR, a lone LF or U+2029 stays as stored;
+// - once the text differs, the editor's text with every paragraph break written as CR LF, and no
+//   other character changed (no-break spaces and U+2028 line separators stay as they are).
 class FieldText : public QPlainTextEdit
 {
     Q_OBJECT
 public:
     FieldText(int index, QWidget* parent);
     int index() const { return m_index; }
+
+    void load(const QString& stored);
+    QString stored() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -50,14 +56,16 @@ protected:
 
 private:
     int m_index;
+    QString m_loaded;      // the text as loaded
+    QString m_loadedShown; // the editor's raw text right after loading it
 };
 
 // The hint shown where a field refuses characters of text; empty where it refuses none.
 QString refusedHint(int field, const QString& text);
 
-// The stored form of a field's text (multi-line fields with CR LF line breaks).
+// The stored form of a field's text (for multi-line fields, as FieldText says).
 QString fieldText(const QWidget* field);
-// Shows a stored text in the field, exactly.
+// Shows a stored text in the field; CR LF pairs become the editor's line breaks.
 void setFieldText(QWidget* field, const QString& stored);
 
 // A label that reports a left click (LabelLR).

@@ -249,6 +249,10 @@ void TestFieldWidgets::multiLineRoundTripIsExact_data()
     QTest::newRow("CR LF lines") << QStringLiteral("one\r\ntwo\r\n\r\nfour\r\n");
     QTest::newRow("leading break") << QStringLiteral("\r\nafter");
     QTest::newRow("line separator") << QStringLiteral("a\u2028b");
+    QTest::newRow("lone LF") << QStringLiteral("one\ntwo\n");
+    QTest::newRow("lone CR") << QStringLiteral("one\rtwo\r");
+    QTest::newRow("paragraph separator") << QStringLiteral("one\u2029two");
+    QTest::newRow("all breaks mixed") << QStringLiteral("\ra\r\nb\nc\u2029\r\r\n\n");
     QTest::newRow("reference note") << card::referenceText();
     QTest::newRow("empty") << QString();
 }
@@ -258,6 +262,16 @@ void TestFieldWidgets::multiLineRoundTripIsExact()
     QFETCH(QString, stored);
     auto* field = new app::FieldText(290, m_window.get());
     app::setFieldText(field, stored);
+    QCOMPARE(app::fieldText(field), stored);
+    // Once edited, every break is the editor's CR LF; typed back as it was, the loaded text again.
+    field->moveCursor(QTextCursor::End);
+    QTest::keyClick(field, Qt::Key_X);
+    const QString edited = app::fieldText(field);
+    QVERIFY(edited.endsWith(QLatin1Char('x')));
+    QCOMPARE(edited.count(QLatin1Char('\r')), edited.count(QStringLiteral("\r\n")));
+    QCOMPARE(edited.count(QLatin1Char('\n')), edited.count(QStringLiteral("\r\n")));
+    QVERIFY(!edited.contains(QChar::ParagraphSeparator));
+    QTest::keyClick(field, Qt::Key_Backspace);
     QCOMPARE(app::fieldText(field), stored);
 
     auto* line = new app::FieldLine(3, m_window.get());
