@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace lang {
 
 QString builtInLanguage()
@@ -40,9 +42,14 @@ QStringList scanPacks(const QString& lngsDir)
         QFile file(dir.filePath(files.at(i)));
         if (!file.open(QIODevice::ReadOnly))
             continue;
-        const QByteArray content = file.readAll();
+        QByteArray content = file.read(MaxPackBytes);
         if (file.error() != QFileDevice::NoError)
             continue;
+        // A name cut by the bound is no name: only a line that ends inside it counts.
+        if (content.size() == MaxPackBytes && !file.atEnd()) {
+            const qsizetype lineEnd = std::max(content.lastIndexOf('\r'), content.lastIndexOf('\n'));
+            content.truncate(std::max<qsizetype>(lineEnd, 0));
+        }
         if (const std::optional<QString> name = packName(content))
             names.append(*name);
     }

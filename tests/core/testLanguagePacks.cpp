@@ -23,6 +23,7 @@ private slots:
     void scanListsEachPackOnceInNameOrder();
     void scanSkipsUnreadableAndKeylessPacks();
     void scanLooksAtNoMoreThanTheBound();
+    void scanReadsEachPackOnlyToItsByteBound();
     void scanOfMissingOrEmptyFolder();
     void languageListed_data();
     void languageListed();
@@ -131,6 +132,30 @@ void TestLanguagePacks::scanLooksAtNoMoreThanTheBound()
     QCOMPARE(names.size(), lang::MaxPackFiles - 1);
     QCOMPARE(names.first(), QStringLiteral("Pack1"));
     QCOMPARE(names.last(), QStringLiteral("Pack%1").arg(lang::MaxPackFiles - 1));
+}
+
+void TestLanguagePacks::scanReadsEachPackOnlyToItsByteBound()
+{
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QDir dir(temp.path());
+    const auto filler = [](qint64 size) {
+        QByteArray lines(size, 'x');
+        lines[size - 2] = '\r';
+        lines[size - 1] = '\n';
+        return lines;
+    };
+    // The key at the top of a large pack: found, whatever follows.
+    writePack(dir, QStringLiteral("a.lng"), "LanguageName=Alpha\r\n" + filler(4 * lang::MaxPackBytes));
+    // The key beyond the bound: no name.
+    writePack(dir, QStringLiteral("b.lng"), filler(lang::MaxPackBytes) + "LanguageName=Beta\r\n");
+    // A name line that the bound cuts: no name, not a cut one.
+    writePack(dir, QStringLiteral("c.lng"),
+              filler(lang::MaxPackBytes - 8) + "LanguageName=Gamma\r\n" + filler(1024));
+    // A name line that ends just inside the bound.
+    const QByteArray last = "LanguageName=Delta\r\n";
+    writePack(dir, QStringLiteral("d.lng"), filler(lang::MaxPackBytes - last.size()) + last + filler(1024));
+    QCOMPARE(lang::scanPacks(temp.path()), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Delta")}));
 }
 
 void TestLanguagePacks::scanOfMissingOrEmptyFolder()
