@@ -32,6 +32,8 @@ void MessageBox::setNextAnswer(Button button)
 void MessageBox::setAutoAnswer(bool on)
 {
     g_autoAnswer = on;
+    if (!on)
+        g_history.clear();
 }
 
 const QList<MessageBox::Shown>& MessageBox::history()
@@ -46,7 +48,8 @@ void MessageBox::clearHistory()
 
 MessageBox::Button MessageBox::show(QWidget* parent, const Shown& box)
 {
-    g_history.append(box);
+    if (g_autoAnswer)
+        g_history.append(box);
     if (g_nextAnswer != NoButton) {
         const Button answer = g_nextAnswer;
         g_nextAnswer = NoButton;

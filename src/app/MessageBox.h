@@ -6,7 +6,7 @@
 class QWidget;
 
 // Every message box of the program goes through here, so that tests can answer in advance and read
-// back what was shown.
+// back what was shown. Outside the test seam nothing is kept.
 class MessageBox
 {
 public:
@@ -30,7 +30,8 @@ public:
 
     // Test seam: the next box is not shown but answered with this button.
     static void setNextAnswer(Button button);
-    // Test seam: every box is answered at once (the default answer of each), none is shown.
+    // Test seam: every box is answered at once (the default answer of each), none is shown, and each
+    // is kept in history() to be read back. Turning it off forgets them.
     static void setAutoAnswer(bool on);
     static const QList<Shown>& history();
     static void clearHistory();
