@@ -220,4 +220,12 @@ QVariant CardListModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
+void ListSelection::select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command)
+{
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle) &&
+        !(command & (QItemSelectionModel::Clear | QItemSelectionModel::Select)))
+        return;
+    QItemSelectionModel::select(selection, command);
+}
+
 } // namespace app

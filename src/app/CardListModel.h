@@ -4,6 +4,7 @@
 #include "store/NameOrder.h"
 
 #include <QAbstractListModel>
+#include <QItemSelectionModel>
 #include <QList>
 
 #include <vector>
@@ -52,8 +53,6 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // The shown lines, by row.
-    QString text(int row) const { return line(row).text; }
     QString name(int row) const { return line(row).name().toString(); }
 
 private:
@@ -70,6 +69,18 @@ private:
     bool m_filtered = false;
     QString m_searchForm;
     std::vector<int> m_shown; // the lines shown while filtered, by their place in m_lines
+};
+
+// The selection of List1: one line or none. Picking a line replaces the selection and a rebuild
+// clears it; a deselect alone, as Ctrl with a click or the space bar asks for on the selected
+// line, changes nothing.
+class ListSelection : public QItemSelectionModel
+{
+    Q_OBJECT
+public:
+    using QItemSelectionModel::QItemSelectionModel;
+    using QItemSelectionModel::select;
+    void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override;
 };
 
 } // namespace app

@@ -71,6 +71,9 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
     m_listModel = new CardListModel(this);
     m_w.list1->setModel(m_listModel);
+    QItemSelectionModel* viewSelection = m_w.list1->selectionModel();
+    m_w.list1->setSelectionModel(new ListSelection(m_listModel, m_w.list1));
+    delete viewSelection;
     m_w.list1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_w.list1->setUniformItemSizes(true);
     m_w.list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -361,7 +364,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         if (selectedListRow() < 0)
             setCardButtons(m_w.command[1]->isEnabled(), false);
     } else if (watched == m_w.list1->viewport() && event->type() == QEvent::MouseButtonPress) {
-        m_selectedAtPress = selectedListRow();
+        // A Ctrl+click on the selected line changes nothing: no reload either.
+        const bool ctrl = static_cast<QMouseEvent*>(event)->modifiers() & Qt::ControlModifier;
+        m_selectedAtPress = ctrl ? -1 : selectedListRow();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -821,6 +822,82 @@ private slots:
         QFile check(storePath());
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), junk);
+    }
+    void ctrlClickOnTheSelectedLineChangesNothing()
+    {
+        addCard(QStringLiteral("Ann"), {}, {}, {}, {});
+        addCard(QStringLiteral("Bob"), {}, {}, {}, {});
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        QListView* list = form().widgets().list1;
+        const auto click = [list](int row, Qt::KeyboardModifiers modifiers) {
+            const QModelIndex index = list->model()->index(row, 0);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(index).center());
+        };
+        const auto selectedRows = [list] {
+            QList<int> rows;
+            for (const QModelIndex& index : list->selectionModel()->selectedIndexes())
+                rows << index.row();
+            return rows;
+        };
+        click(0, Qt::NoModifier);
+        QCOMPARE(selectedRows(), QList<int>{0});
+        QCOMPARE(field(0), QStringLiteral("Ann"));
+        setField(3, QStringLiteral("unsaved"));
+
+        // Ctrl with a click or the space bar on the selected line: still selected, nothing reloaded.
+        click(0, Qt::ControlModifier);
+        QCOMPARE(selectedRows(), QList<int>{0});
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(selectedRows(), QList<int>{0});
+        QCOMPARE(field(0), QStringLiteral("Ann"));
+        QCOMPARE(field(3), QStringLiteral("unsaved"));
+        QVERIFY(enabled(form(), 2));
+        QVERIFY(enabled(form(), 3));
+
+        // Ctrl+click on another line picks that one, as a plain click does.
+        click(1, Qt::ControlModifier);
+        QCOMPARE(selectedRows(), QList<int>{1});
+        QCOMPARE(field(0), QStringLiteral("Bob"));
+        QCOMPARE(field(3), QString());
+    }
+
+    void untouchedNotesAreSavedAsLoaded()
+    {
+        addCard(QStringLiteral("Ann"), {}, {}, {}, {});
+        // Line breaks of other programs: lone CR, lone LF, U+2029, and CR LF beside them.
+        const QString racial = QStringLiteral("one\rtwo\nthree\u2029four\r\nfive");
+        const QString blog = QStringLiteral("\n\nlog\r");
+        {
+            RawDb raw(storePath());
+            QVERIFY(raw.exec(QStringLiteral("UPDATE card SET ZhongZu = ?, Blog = ?"), {racial, blog}));
+        }
+        pick(0);
+        setField(3, QStringLiteral("edited elsewhere"));
+        auto* feats = qobject_cast<QPlainTextEdit*>(form().widgets().text[290]);
+        QVERIFY(feats);
+        feats->setFocus();
+        QTest::keyClicks(feats, QStringLiteral("a"));
+        QTest::keyClick(feats, Qt::Key_Return);
+        QTest::keyClicks(feats, QStringLiteral("b"));
+        form().Command3_Click();
+        RawDb raw(storePath());
+        QCOMPARE(raw.column(QStringLiteral("SELECT ZhongZu FROM card")), QStringList{racial});
+        QCOMPARE(raw.column(QStringLiteral("SELECT Blog FROM card")), QStringList{blog});
+        // An edited note takes the editor's CR LF breaks.
+        QCOMPARE(raw.column(QStringLiteral("SELECT ZhuanChang FROM card")), QStringList{QStringLiteral("a\r\nb")});
+    }
+
+    void messagesAreKeptOnlyWhileTheTestSeamAsks()
+    {
+        MessageBox::inform(&form(), Title, QStringLiteral("kept"));
+        QCOMPARE(MessageBox::history().size(), 1);
+        MessageBox::setAutoAnswer(false);
+        MessageBox::setNextAnswer(MessageBox::Ok);
+        MessageBox::inform(&form(), Title, QStringLiteral("not kept"));
+        QVERIFY(MessageBox::history().isEmpty());
+        MessageBox::setAutoAnswer(true);
     }
 };
 
