@@ -5,6 +5,7 @@
 #include "ReliabilityKit.h"
 #include "WriterProcess.h"
 #include "store/CardStore.h"
+#include "store/StoreLocation.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -96,6 +97,8 @@ private slots:
             QSKIP("root ignores file modes; run this test as another user");
         seed();
         QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(!store::storeWritable(path()));
+        QVERIFY(store::folderWritable(m_dir->path()));
         everyWriteRefused(QStringLiteral("只读"));
         const store::LoadResult loaded = cards().load(Ann);
         QVERIFY(loaded.ok && loaded.found);
@@ -110,6 +113,8 @@ private slots:
             QSKIP("root ignores file modes; run this test as another user");
         seed();
         QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(!store::folderWritable(m_dir->path()));
+        QVERIFY(!store::storeWritable(path()));
         everyWriteRefused(QStringLiteral("文件夹"));
         QVERIFY(cards().load(Bob).found);
         cardsAreAsSeeded();

@@ -6,12 +6,15 @@
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/MessageBox.h"
+#include "store/CardStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QListView>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -214,6 +217,48 @@ private slots:
         QVERIFY(form().readSheet() == typed);
         m_form.reset();
         QCOMPARE(rel::fileBytes(path()), bytes);
+    }
+    void readOnlyStoreBesideGivesWayToTheDataFolderStore()
+    {
+        if (::geteuid() == 0)
+            QSKIP("file modes do not bind root; run through asNobody.sh");
+        m_form.reset();
+        QStandardPaths::setTestModeEnabled(true);
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString dataStore = QDir(data).filePath(QStringLiteral("Sav.qlk"));
+        const bool existed = QFileInfo::exists(data);
+        const auto restore = qScopeGuard([&] {
+            m_form.reset();
+            QFile::remove(dataStore);
+            if (!existed)
+                QDir().rmdir(data);
+            QStandardPaths::setTestModeEnabled(false);
+        });
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(!QFileInfo::exists(dataStore));
+        QVERIFY(rel::makeStore(dataStore));
+        {
+            store::Module1 db(dataStore);
+            QVERIFY(store::CardStore(db).add(rel::makeSheet(QStringLiteral("Dora"), 0)).ok());
+        }
+        // Another account's store beside the program, which this user cannot write.
+        apply(Fault::ReadOnlyFile);
+        const QByteArray beside = rel::fileBytes(path());
+        MessageBox::clearHistory();
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QCOMPARE(form().database().filePath(), dataStore);
+        QCOMPARE(listTexts().size(), 1);
+        QVERIFY(listTexts().first().startsWith(QStringLiteral("Dora")));
+        // Said once at start-up, as a notice: the store in use and where the other one lies.
+        QTRY_COMPARE(MessageBox::history().size(), 1);
+        const MessageBox::Shown box = MessageBox::history().first();
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QVERIFY2(box.text.contains(QDir::toNativeSeparators(dataStore)), qPrintable(box.text));
+        QVERIFY2(box.text.contains(QDir::toNativeSeparators(path())), qPrintable(box.text));
+        addThroughWindow(rel::makeSheet(QStringLiteral("Eve"), 0));
+        QCOMPARE(listTexts().size(), 2);
+        QCOMPARE(MessageBox::history().size(), 1);
+        QCOMPARE(rel::fileBytes(path()), beside);
     }
 };
 
