@@ -22,7 +22,7 @@ class ClickLabel;
 // The controls of Form1 that the program works with, built from the layout table.
 struct SheetWidgets
 {
-    std::array<QWidget*, card::FieldCount> text{};       // Text1(0..300): FieldLine or FieldText
+    std::array<QWidget*, card::FieldCount> text{};        // Text1(0..300): FieldLine or FieldText
     std::array<QCheckBox*, card::CheckWNCount> checkWN{}; // CheckWN(0..56)
     std::array<QCheckBox*, card::CheckFCount> checkF{};   // CheckF(0..29)
     std::array<QPushButton*, 4> command{}; // Command1..Command4

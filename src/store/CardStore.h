@@ -97,8 +97,8 @@ private:
     // What a test may break through the seam; the program leaves every one off.
     struct Faults
     {
-        bool noTransaction = false;    // writes run without a transaction
-        QString failBetweenRows;       // when set, each write fails with this text between its rows
+        bool noTransaction = false;      // writes run without a transaction
+        QString failBetweenRows;         // when set, each write fails with this text between its rows
         bool otherSqliteLibrary = false; // the list scan takes the driver for another SQLite library
     };
 

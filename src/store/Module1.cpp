@@ -72,7 +72,8 @@ QString storeFileName()
 }
 
 Module1::Module1(QString filePath)
-    : m_path(std::move(filePath)), m_connection(QStringLiteral("quillmark-%1").arg(g_instances.fetchAndAddRelaxed(1)))
+    : m_path(std::move(filePath)),
+      m_connection(QStringLiteral("quillmark-%1").arg(g_instances.fetchAndAddRelaxed(1)))
 {
 }
 
@@ -83,8 +84,7 @@ Module1::~Module1()
 
 bool Module1::isOpen() const
 {
-    return QSqlDatabase::contains(m_connection) &&
-           QSqlDatabase::database(m_connection, false).isOpen();
+    return QSqlDatabase::contains(m_connection) && QSqlDatabase::database(m_connection, false).isOpen();
 }
 
 QSqlDatabase Module1::DbConnection() const
@@ -110,8 +110,7 @@ bool Module1::OpenDb(QString* error)
     {
         QSqlDatabase db = QSqlDatabase::contains(m_connection)
                               ? QSqlDatabase::database(m_connection, false)
-                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                          m_connection);
+                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
         // mode=rw: a file removed meanwhile is reported, not silently recreated.
         db.setDatabaseName(storeUri(QFileInfo(m_path).absoluteFilePath()) + QStringLiteral("?mode=rw"));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));

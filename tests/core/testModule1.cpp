@@ -491,23 +491,30 @@ void TestModule1::twoInstancesOnTwoFiles()
     a.CloseDb();
     QVERIFY(!a.isOpen());
 
-    QCOMPARE(probe::rows(pathA, QStringLiteral("SELECT Nae FROM card")), QList<QStringList>{{QStringLiteral("Ann")}});
-    QCOMPARE(probe::rows(pathB, QStringLiteral("SELECT Nae FROM card")), QList<QStringList>{{QStringLiteral("Bob")}});
-    QCOMPARE(probe::rows(pathA, QStringLiteral("SELECT Nam FROM lstt")), QList<QStringList>{{QStringLiteral("Ann")}});
-    QCOMPARE(probe::rows(pathB, QStringLiteral("SELECT Nam FROM lstt")), QList<QStringList>{{QStringLiteral("Bob")}});
+    QCOMPARE(probe::rows(pathA, QStringLiteral("SELECT Nae FROM card")),
+             QList<QStringList>{{QStringLiteral("Ann")}});
+    QCOMPARE(probe::rows(pathB, QStringLiteral("SELECT Nae FROM card")),
+             QList<QStringList>{{QStringLiteral("Bob")}});
+    QCOMPARE(probe::rows(pathA, QStringLiteral("SELECT Nam FROM lstt")),
+             QList<QStringList>{{QStringLiteral("Ann")}});
+    QCOMPARE(probe::rows(pathB, QStringLiteral("SELECT Nam FROM lstt")),
+             QList<QStringList>{{QStringLiteral("Bob")}});
 }
 
 void TestModule1::storeUriForms()
 {
     // An empty authority in every form: a drive letter, a network path, characters that mean
     // something in a URI, and text beyond ASCII.
-    QCOMPARE(store::storeUri(QStringLiteral("/home/ann/Sav.qlk")), QStringLiteral("file:///home/ann/Sav.qlk"));
+    QCOMPARE(store::storeUri(QStringLiteral("/home/ann/Sav.qlk")),
+             QStringLiteral("file:///home/ann/Sav.qlk"));
     QCOMPARE(store::storeUri(QStringLiteral("C:/Program Files/qlmk/Sav.qlk")),
              QStringLiteral("file:///C:/Program%20Files/qlmk/Sav.qlk"));
     QCOMPARE(store::storeUri(QStringLiteral("//server/share/Sav.qlk")),
              QStringLiteral("file:////server/share/Sav.qlk"));
-    QCOMPARE(store::storeUri(QStringLiteral("/a?b#c%d/Sav.qlk")), QStringLiteral("file:///a%3Fb%23c%25d/Sav.qlk"));
-    QCOMPARE(store::storeUri(QStringLiteral("/卷宗/Sav.qlk")), QStringLiteral("file:///%E5%8D%B7%E5%AE%97/Sav.qlk"));
+    QCOMPARE(store::storeUri(QStringLiteral("/a?b#c%d/Sav.qlk")),
+             QStringLiteral("file:///a%3Fb%23c%25d/Sav.qlk"));
+    QCOMPARE(store::storeUri(QStringLiteral("/卷宗/Sav.qlk")),
+             QStringLiteral("file:///%E5%8D%B7%E5%AE%97/Sav.qlk"));
 }
 
 void TestModule1::storeInOddlyNamedFolders_data()
@@ -546,7 +553,8 @@ void TestModule1::storeInOddlyNamedFolders()
     QVERIFY2(listed.ok, qPrintable(listed.error));
     QCOMPARE(listed.entries.size(), 1);
     QCOMPARE(listing(where), QStringList{QStringLiteral("Sav.qlk")});
-    QCOMPARE(probe::rows(path, QStringLiteral("SELECT Nam FROM lstt")), QList<QStringList>{{QStringLiteral("Ann")}});
+    QCOMPARE(probe::rows(path, QStringLiteral("SELECT Nam FROM lstt")),
+             QList<QStringList>{{QStringLiteral("Ann")}});
 }
 
 void TestModule1::folderWritableLeavesNothing()

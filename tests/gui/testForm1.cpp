@@ -886,7 +886,8 @@ private slots:
         QCOMPARE(raw.column(QStringLiteral("SELECT ZhongZu FROM card")), QStringList{racial});
         QCOMPARE(raw.column(QStringLiteral("SELECT Blog FROM card")), QStringList{blog});
         // An edited note takes the editor's CR LF breaks.
-        QCOMPARE(raw.column(QStringLiteral("SELECT ZhuanChang FROM card")), QStringList{QStringLiteral("a\r\nb")});
+        QCOMPARE(raw.column(QStringLiteral("SELECT ZhuanChang FROM card")),
+                 QStringList{QStringLiteral("a\r\nb")});
     }
 
     void messagesAreKeptOnlyWhileTheTestSeamAsks()

@@ -200,7 +200,8 @@ void TestSettings::readAndWritesUseTheRowXD()
     // Two more rows, both sorting before "XD" (NULL sorts first of all).
     QVERIFY(execOn(m_path, QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (?, ?, ?)"),
                    {QStringLiteral("AA"), 1, QStringLiteral("Deutsch")}));
-    QVERIFY(execOn(m_path, QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (NULL, 1, 'Français')")));
+    QVERIFY(
+        execOn(m_path, QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (NULL, 1, 'Français')")));
     store::Module1 db(m_path);
     settings::StoredSettings stored = settings::readSettings(db);
     QVERIFY(stored.found);
