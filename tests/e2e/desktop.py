@@ -142,6 +142,8 @@ class Desktop:
         env["XDG_RUNTIME_DIR"] = runtime
         # The user's settings (the window's place) belong to the scenario: shared by its runs only.
         env["XDG_CONFIG_HOME"] = os.path.join(self.shots, "config")
+        # A data folder of the run's own: a store the user keeps there must never meet the tests.
+        env["XDG_DATA_HOME"] = os.path.join(self.shots, "data")
         env.pop("XAUTHORITY", None)
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.env = env
