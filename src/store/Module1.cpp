@@ -194,7 +194,8 @@ QString Module1::describeFailure(const QSqlError& error) const
         return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quotedPath(m_path));
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
-        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。").arg(quotedPath(m_path), detail);
+        return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。")
+            .arg(quotedPath(m_path), detail);
     default:
         break;
     }
@@ -224,8 +225,8 @@ bool Module1::createStore(const QString& path, QString* error, QString* orphanJo
             *orphanJournal = moved;
         if (QFileInfo::exists(path + QStringLiteral("-journal")) && !QFileInfo::exists(path)) {
             ok = false;
-            why =
-                QStringLiteral("无法移开不属于它的日志文件%1").arg(quotedPath(path + QStringLiteral("-journal")));
+            why = QStringLiteral("无法移开不属于它的日志文件%1")
+                      .arg(quotedPath(path + QStringLiteral("-journal")));
         }
     }
     if (ok && !renameNoReplace(temp, path)) {
@@ -309,7 +310,8 @@ Module1::Prepared Module1::prepare()
     }
     switch (check.kind) {
     case StoreFileKind::Jet:
-        m_unusable = QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quotedPath(m_path));
+        m_unusable =
+            QStringLiteral("数据库文件%1是旧版 Access 格式，本程序无法直接使用。").arg(quotedPath(m_path));
         return {PrepareStatus::Unusable, m_unusable, notice};
     case StoreFileKind::NotDatabase:
     case StoreFileKind::Truncated:
