@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 
 #include "lang/LanguagePacks.h"
+#include "store/Schema.h"
 
 #include <QSqlQuery>
 
@@ -36,7 +37,7 @@ bool writeColumn(store::Module1& db, QLatin1String column, const QVariant& value
         return false;
     }
     q.addBindValue(value);
-    q.addBindValue(settingsRowKey());
+    q.addBindValue(store::schema::settingsRowKey());
     if (!q.exec()) {
         setError(error, db.describeFailure(q.lastError()));
         return false;
@@ -56,7 +57,7 @@ int settingsRowCount(store::Module1& db, QString* error)
         setError(error, db.describeFailure(q.lastError()));
         return -1;
     }
-    q.addBindValue(settingsRowKey());
+    q.addBindValue(store::schema::settingsRowKey());
     if (!q.exec() || !q.next()) {
         setError(error, db.describeFailure(q.lastError()));
         return -1;
@@ -65,11 +66,6 @@ int settingsRowCount(store::Module1& db, QString* error)
 }
 
 } // namespace
-
-QString settingsRowKey()
-{
-    return QStringLiteral("XD");
-}
 
 std::optional<qint16> toInt16(const QVariant& value)
 {
@@ -117,7 +113,7 @@ StoredSettings readSettings(store::Module1& db)
         result.error = db.describeFailure(q.lastError());
         return result;
     }
-    q.addBindValue(settingsRowKey());
+    q.addBindValue(store::schema::settingsRowKey());
     if (!q.exec()) {
         result.error = db.describeFailure(q.lastError());
         return result;
@@ -174,11 +170,10 @@ bool ensureSettingsRow(store::Module1& db, QString* error)
     bool ok = false;
     {
         QSqlQuery q(db.DbConnection());
-        ok = q.prepare(QStringLiteral("INSERT INTO sets (Btips, magw, Lng) VALUES (?, ?, ?)"));
+        ok = q.prepare(store::schema::insertStatement(store::schema::setsTable()));
         if (ok) {
-            q.addBindValue(settingsRowKey());
-            q.addBindValue(0);
-            q.addBindValue(lang::builtInLanguage());
+            for (const QVariant& value : store::schema::defaultSettingsRow())
+                q.addBindValue(value);
             ok = q.exec() && q.numRowsAffected() == 1;
         }
         if (!ok)

@@ -9,9 +9,6 @@
 
 namespace app::settings {
 
-// The key of the program's own settings row in table sets.
-QString settingsRowKey();
-
 // What the start-up read found in the settings row "XD".
 struct StoredSettings
 {
