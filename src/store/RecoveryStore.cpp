@@ -211,8 +211,10 @@ qint64 Recovery::writeDraft(const Draft& draft, QString* error)
 
 bool Recovery::dropCardDraft(const QString& name, QString* error)
 {
-    if (m_draftNames)
-        m_draftNames->remove(name);
+    // Nothing to drop when this program wrote no draft of the card and found none when it looked:
+    // a save then costs no second write.
+    if (m_draftNames && !m_draftNames->remove(name))
+        return true;
     RecoverySession session(m_place.recoveryFile, m_connection, false);
     if (!session.exists())
         return true;
