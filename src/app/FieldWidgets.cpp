@@ -28,6 +28,22 @@ bool hasRefused(int field, const QString& text)
     return false;
 }
 
+// A key whose text holds characters the field refuses reaches the editor with the others only; a
+// key left with none is discarded, so text, selection and undo stay as they are.
+template <typename Deliver>
+void deliverFilteredKey(int field, QKeyEvent* event, Deliver deliver)
+{
+    const QString kept = card::filterFieldText(field, event->text());
+    if (kept.isEmpty()) {
+        event->accept();
+        return;
+    }
+    QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
+                       static_cast<ushort>(event->count()));
+    deliver(&filtered);
+    event->setAccepted(filtered.isAccepted());
+}
+
 constexpr int HintShownMs = 2500;
 
 } // namespace
@@ -120,15 +136,7 @@ void FieldLine::keyPressEvent(QKeyEvent* event)
         return;
     }
     hintRefused(typed);
-    const QString kept = card::filterFieldText(m_index, typed);
-    if (kept.isEmpty()) {
-        event->accept(); // the key is discarded: text, selection and undo stay as they are
-        return;
-    }
-    QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
-                       static_cast<ushort>(event->count()));
-    QLineEdit::keyPressEvent(&filtered);
-    event->setAccepted(filtered.isAccepted());
+    deliverFilteredKey(m_index, event, [this](QKeyEvent* key) { QLineEdit::keyPressEvent(key); });
 }
 
 void FieldLine::inputMethodEvent(QInputMethodEvent* event)
@@ -209,15 +217,7 @@ void FieldText::keyPressEvent(QKeyEvent* event)
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    const QString kept = card::filterFieldText(m_index, typed);
-    if (kept.isEmpty()) {
-        event->accept(); // the key is discarded
-        return;
-    }
-    QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
-                       static_cast<ushort>(event->count()));
-    QPlainTextEdit::keyPressEvent(&filtered);
-    event->setAccepted(filtered.isAccepted());
+    deliverFilteredKey(m_index, event, [this](QKeyEvent* key) { QPlainTextEdit::keyPressEvent(key); });
 }
 
 void FieldText::inputMethodEvent(QInputMethodEvent* event)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <optional>
@@ -116,6 +117,8 @@ public:
 
 private:
     bool ensureStore(QString* error);
+    // Runs one statement with bound values on the recovery store, when there is one.
+    bool execWrite(const QString& statement, const QVariantList& values, QString* error);
     void loadDraftNames();
     void pruneBackups();
 

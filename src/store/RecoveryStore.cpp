@@ -215,27 +215,23 @@ bool Recovery::dropCardDraft(const QString& name, QString* error)
     // a save then costs no second write.
     if (m_draftNames && !m_draftNames->remove(name))
         return true;
-    RecoverySession session(m_place.recoveryFile, m_connection, false);
-    if (!session.exists())
-        return true;
-    QSqlQuery q(session.db());
-    if (session.ok() && q.prepare(QStringLiteral("DELETE FROM drafts WHERE name = ? AND isNew = 0"))) {
-        q.addBindValue(name);
-        if (q.exec())
-            return true;
-    }
-    *error = session.ok() ? q.lastError().text() : session.error();
-    return false;
+    return execWrite(QStringLiteral("DELETE FROM drafts WHERE name = ? AND isNew = 0"), {name}, error);
 }
 
 bool Recovery::dropDraft(qint64 id, QString* error)
 {
+    return execWrite(QStringLiteral("DELETE FROM drafts WHERE id = ?"), {id}, error);
+}
+
+bool Recovery::execWrite(const QString& statement, const QVariantList& values, QString* error)
+{
     RecoverySession session(m_place.recoveryFile, m_connection, false);
     if (!session.exists())
-        return true;
+        return true; // no recovery store yet: nothing in it to change
     QSqlQuery q(session.db());
-    if (session.ok() && q.prepare(QStringLiteral("DELETE FROM drafts WHERE id = ?"))) {
-        q.addBindValue(id);
+    if (session.ok() && q.prepare(statement)) {
+        for (const QVariant& value : values)
+            q.addBindValue(value);
         if (q.exec())
             return true;
     }
