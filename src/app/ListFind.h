@@ -5,14 +5,6 @@
 
 namespace app {
 
-// The view of List1: it can give a strip at its top to the search line, the lines moving down below it.
-class CardListView : public QListView
-{
-public:
-    using QListView::QListView;
-    void setTopMargin(int pixels) { setViewportMargins(0, pixels, 0, 0); }
-};
-
 // The search line of List1: Ctrl+F or a character typed into the focused list opens it over the top
 // of the list, inside the list's rectangle (the lines move down below it). Each change of its text is
 // announced; Escape clears and closes it and gives the focus back to the list.

@@ -2,6 +2,7 @@
 
 #include "app/FieldWidgets.h"
 #include "app/Interface.h"
+#include "app/CardListView.h"
 #include "app/ListFind.h"
 #include "card/Layout.h"
 #include "card/Sheet.h"

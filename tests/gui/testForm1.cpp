@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(field(0), QStringLiteral("Ann"));
 
         // Below the last line: only the items that need no line.
-        menu->prepare(QPoint(5, list->viewport()->height() - 2));
+        menu->prepare(QPoint(5, list->visualRect(list->model()->index(1, 0)).bottom() + 3));
         QVERIFY(!onLine->isEnabled() && anywhere->isEnabled());
         anywhere->trigger();
         QCOMPARE(fired.last(), QString());
@@ -455,6 +455,25 @@ private slots:
         QCOMPARE(listTexts(), texts.mid(0, app::ListFill::HeadLines));
         QTRY_VERIFY(!form().isListFilling());
         QCOMPARE(listTexts(), texts);
+
+        // Far down the list, the keys reach the lines, the one reached is in view, and the line
+        // under a point is the one shown there.
+        QListView* list = form().widgets().list1;
+        const QRect view = list->viewport()->rect();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentIndex().row(), count - 1);
+        QVERIFY(view.contains(list->visualRect(list->currentIndex())));
+        QTest::keyClick(list, Qt::Key_PageUp);
+        const int up = list->currentIndex().row();
+        QVERIFY(up < count - 1 &&
+                up > count - 1 - view.height() / list->visualRect(list->currentIndex()).height());
+        QVERIFY(view.contains(list->visualRect(list->currentIndex())));
+        const QModelIndex below = list->model()->index(up + 1, 0);
+        QVERIFY(view.contains(list->visualRect(below).center()));
+        QCOMPARE(list->indexAt(list->visualRect(below).center()), below);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(below).center());
+        QCOMPARE(list->selectionModel()->selectedIndexes(), QModelIndexList{below});
 
         // A write while the list is still filling completes it first.
         chooseMode(1);
@@ -629,7 +648,8 @@ private slots:
         setField(0, QStringLiteral("Ann"));
         setField(3, QStringLiteral("kept"));
         form().Command2_Click();
-        QCOMPARE(lastMessage().text, QStringLiteral("对不起，您所要新建角色卡人物名已存在，无法完成本次新建。"));
+        QCOMPARE(lastMessage().text,
+                 QStringLiteral("对不起，您所要新建角色卡人物名已存在，无法完成本次新建。"));
         QCOMPARE(field(3), QStringLiteral("kept"));
         QVERIFY(enabled(form(), 1));
         QCOMPARE(listTexts().size(), 1);
@@ -655,8 +675,8 @@ private slots:
     {
         addCard(QStringLiteral("Ann"), QStringLiteral("3"), QStringLiteral("Elf"), QStringLiteral("Wizard"),
                 QStringLiteral("Good"));
-        addCard(QStringLiteral("Bob"), QStringLiteral("1"), QStringLiteral("Dwarf"), QStringLiteral("Fighter"),
-                QStringLiteral("Evil"));
+        addCard(QStringLiteral("Bob"), QStringLiteral("1"), QStringLiteral("Dwarf"),
+                QStringLiteral("Fighter"), QStringLiteral("Evil"));
         for (int mode : {-1, 1}) {
             chooseMode(mode);
             pick(0);
