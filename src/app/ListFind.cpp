@@ -1,5 +1,7 @@
 #include "app/ListFind.h"
 
+#include "app/CardListView.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 
@@ -10,7 +12,6 @@ ListFind::ListFind(QListView* list) : QLineEdit(list), m_list(list)
     setObjectName(QStringLiteral("ListFind"));
     setAccessibleName(QStringLiteral("查找角色卡"));
     setPlaceholderText(QStringLiteral("查找（Esc 关闭）"));
-    setClearButtonEnabled(true);
     hide();
     list->installEventFilter(this);
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -28,6 +29,8 @@ void ListFind::place()
 void ListFind::open(const QString& typed)
 {
     if (!isOpen()) {
+        // The clear button's icon is loaded the first time the line is needed, not at start-up.
+        setClearButtonEnabled(true);
         // The lines give up the top of the list to the search line.
         if (auto* view = dynamic_cast<CardListView*>(m_list))
             view->setTopMargin(sizeHint().height());
