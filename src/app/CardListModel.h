@@ -37,6 +37,8 @@ public:
     void setLines(QList<Line> lines);
     // Adds lines in name order that all come after every line held.
     void appendLines(QList<Line> lines);
+    // Makes room for so many lines at once, so that lines appended in parts take no spare room.
+    void reserve(qsizetype lines) { m_lines.reserve(lines); }
     const QList<Line>& lines() const { return m_lines; }
     const store::NameOrder& order() const { return m_order; }
 

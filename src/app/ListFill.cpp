@@ -159,10 +159,14 @@ void ListFill::mergeStep(size_t rows)
     if (m_phase != Phase::Merge) {
         m_phase = Phase::Merge;
         m_heap.clear();
+        qsizetype total = 0;
         for (size_t r = 0; r < m_runs.size(); ++r) {
             keyFirst(m_runs[r]);
             m_heap.push_back(static_cast<int>(r));
+            total += static_cast<qsizetype>(m_runs[r].lines.size());
         }
+        if (m_headSize > 0)
+            m_model.reserve(total);
         std::make_heap(m_heap.begin(), m_heap.end(), after);
     }
     QList<CardListModel::Line> newLines;
