@@ -146,15 +146,19 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
 
     b.table().addSection(QStringLiteral("Saving, ms"));
     b.figureRow(QStringLiteral("bare durable transaction, same two rows"), QStringLiteral("bareSave"), 2);
-    b.ratioRow(QStringLiteral("our save / bare transaction"), QStringLiteral("save"),
-               QStringLiteral("bareSave"), {{small, 1.5}, {large, 1.5}}, QStringLiteral("≤ 1.5"));
+    // The window's save also shows its list line and its notice, which the bare transaction does not:
+    // for comparison only. The write itself is judged at the store layer, side by side in one process.
+    b.ratioRow(QStringLiteral("window's save (list line, notice) / bare transaction"), QStringLiteral("save"),
+               QStringLiteral("bareSave"), {}, QStringLiteral("(for comparison)"));
     const QString whole = b.key(QStringLiteral("wholeSave"), large);
     const QString ours = b.key(QStringLiteral("ourSave"), large);
+    const QString bare = b.key(QStringLiteral("floorSave"), large);
     b.table().addRow({QStringLiteral("whole-table save (old way), %1 cards").arg(largeName),
                       formatSamples(r.get(whole), 1)});
     b.table().addRow({QStringLiteral("our save, store layer, same process"), formatSamples(r.get(ours), 2)});
-    b.table().addRow({QStringLiteral("bare transaction, same process"),
-                      formatSamples(r.get(b.key(QStringLiteral("floorSave"), large)), 2)});
+    b.table().addRow({QStringLiteral("bare transaction, same process"), formatSamples(r.get(bare), 2)});
+    b.singleRatio(QStringLiteral("our save / bare transaction, store layer"), ours, bare,
+                  QStringLiteral("≤ 1.5"), 1.5);
     b.singleRatio(QStringLiteral("whole-table save / our save"), whole, ours,
                   QStringLiteral("visibly slower (> 1)"), 1.0, true);
 
