@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTabBar>
@@ -474,6 +475,30 @@ private slots:
         QCOMPARE(list->indexAt(list->visualRect(below).center()), below);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(below).center());
         QCOMPARE(list->selectionModel()->selectedIndexes(), QModelIndexList{below});
+
+        // The bar scrolls line by line: at its end the last line is wholly in view at the bottom, at its
+        // start the first line is at the top, and Home and Page Down walk from there.
+        QScrollBar* bar = list->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const QRect lastLine = list->visualRect(list->model()->index(count - 1, 0));
+        QVERIFY(view.contains(lastLine) && lastLine.bottom() + lastLine.height() > view.bottom());
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(list->visualRect(list->currentIndex()).top(), 0);
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QCOMPARE(list->currentIndex().row(), view.height() / lastLine.height() - 1);
+
+        // A larger font makes every line taller at once.
+        const QFont before = list->font();
+        QFont larger = before;
+        larger.setPointSize(larger.pointSize() * 2);
+        list->setFont(larger);
+        const int tall = list->visualRect(list->model()->index(0, 0)).height();
+        QVERIFY(tall > lastLine.height());
+        QCOMPARE(list->visualRect(list->model()->index(5, 0)).top() -
+                     list->visualRect(list->model()->index(0, 0)).top(),
+                 5 * tall);
+        list->setFont(before);
 
         // A write while the list is still filling completes it first.
         chooseMode(1);
