@@ -39,7 +39,11 @@ bool ListFill::start(const QString& mode, bool later, QString* error)
     m_after.clear();
     m_atEnd = false;
     m_model.setLines({});
-    if (!readSlice(error)) {
+    bool large = false;
+    if (later && !isLarge(&large, error))
+        return false;
+    // A large store waiting for the window is not read at all before it shows.
+    if (!large && !readSlice(error)) {
         stop();
         return false;
     }
@@ -55,6 +59,17 @@ bool ListFill::start(const QString& mode, bool later, QString* error)
     }
     m_timer.start();
     return true;
+}
+
+bool ListFill::isLarge(bool* large, QString* error)
+{
+    // Whether there is a row past the first slice's worth: the index is walked that far, no more.
+    store::ListScan probe;
+    probe.namesOnly = true;
+    probe.limit = 1;
+    probe.skip = SliceRows - 1;
+    *large = false;
+    return m_cards.scanList(probe, [large](const card::ListEntry&) { *large = true; }, error);
 }
 
 bool ListFill::readHead(QString* error)

@@ -58,6 +58,7 @@ private:
     };
     enum class Phase { Idle, Head, Rows, Merge };
 
+    bool isLarge(bool* large, QString* error);
     bool readHead(QString* error);
     bool readSlice(QString* error);
     void mergeStep(size_t rows);

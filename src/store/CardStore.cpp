@@ -280,8 +280,8 @@ QString listQuery(const ListScan& scan)
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY Nam ASC");
-    if (scan.limit >= 0)
-        sql += QStringLiteral(" LIMIT %1").arg(scan.limit);
+    if (scan.limit >= 0 || scan.skip > 0)
+        sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(scan.limit).arg(scan.skip);
     return sql;
 }
 

@@ -59,6 +59,7 @@ struct ListScan
     bool fromStart = true; // false: only the rows after the name `after`
     QString after;
     int limit = -1;         // at most this many rows; -1 for all
+    int skip = 0;           // rows passed over before the first one given
     QStringList names;      // only the rows of these names; empty for no such restriction
     bool namesOnly = false; // read Nam alone, the other values stay empty
 };

@@ -417,6 +417,30 @@ private slots:
         QCOMPARE(listTexts().size(), 5);
     }
 
+    void aStoreOfLessThanOneSliceIsListedBeforeTheWindowShows()
+    {
+        const auto addRows = [this](int from, int to) {
+            RawDb raw(storePath());
+            bool ok = raw.exec(QStringLiteral("BEGIN"));
+            for (int i = from; i < to; ++i)
+                ok = ok && raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, '1', '', '', '')"),
+                                    {QStringLiteral("角色%1").arg(i)});
+            return ok && raw.exec(QStringLiteral("COMMIT"));
+        };
+        QVERIFY(addRows(0, app::ListFill::SliceRows - 1));
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QVERIFY(!form().isListFilling());
+        QCOMPARE(listTexts().size(), app::ListFill::SliceRows - 1);
+
+        // One card more and nothing is read before the window is up.
+        QVERIFY(addRows(app::ListFill::SliceRows - 1, app::ListFill::SliceRows));
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QVERIFY(form().isListFilling());
+        QCOMPARE(listTexts(), QStringList{});
+        QTRY_VERIFY(!form().isListFilling());
+        QCOMPARE(listTexts().size(), app::ListFill::SliceRows);
+    }
+
     void aLargeListFillsInSlicesInNameOrder()
     {
         // Several slices, and more lines than one step of the merge adds.
