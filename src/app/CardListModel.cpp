@@ -28,29 +28,29 @@ void CardListModel::setLines(QList<Line> lines)
     endResetModel();
 }
 
-void CardListModel::appendLines(QList<Line> lines)
+void CardListModel::extendLines(QList<Line> lines)
 {
-    if (lines.isEmpty())
-        return;
     const qsizetype first = m_lines.size();
+    if (lines.size() <= first)
+        return;
     if (!m_filtered) {
-        beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + lines.size() - 1));
-        m_lines.append(std::move(lines));
+        beginInsertRows({}, static_cast<int>(first), static_cast<int>(lines.size() - 1));
+        m_lines = std::move(lines);
         endInsertRows();
         return;
     }
     std::vector<int> shown;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
+    for (qsizetype i = first; i < lines.size(); ++i) {
         if (shows(lines[i]))
-            shown.push_back(static_cast<int>(first + i));
+            shown.push_back(static_cast<int>(i));
     }
     if (shown.empty()) {
-        m_lines.append(std::move(lines));
+        m_lines = std::move(lines);
         return;
     }
     const int row = static_cast<int>(m_shown.size());
     beginInsertRows({}, row, row + static_cast<int>(shown.size()) - 1);
-    m_lines.append(std::move(lines));
+    m_lines = std::move(lines);
     m_shown.insert(m_shown.end(), shown.begin(), shown.end());
     endInsertRows();
 }

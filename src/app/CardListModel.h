@@ -35,10 +35,8 @@ public:
 
     // Replaces every line by lines already in name order (a full refresh); nothing stays selected.
     void setLines(QList<Line> lines);
-    // Adds lines in name order that all come after every line held.
-    void appendLines(QList<Line> lines);
-    // Makes room for so many lines at once, so that lines appended in parts take no spare room.
-    void reserve(qsizetype lines) { m_lines.reserve(lines); }
+    // Takes lines in name order that begin with the lines held: the others are added after them.
+    void extendLines(QList<Line> lines);
     const QList<Line>& lines() const { return m_lines; }
     const store::NameOrder& order() const { return m_order; }
 

@@ -23,13 +23,12 @@ void ListFill::stop()
 {
     m_timer.stop();
     m_phase = Phase::Idle;
-    m_runs.clear();
-    m_runs.shrink_to_fit();
-    m_heap.clear();
+    m_table = {};
+    m_runs = {};
+    m_heap = {};
+    m_order = {};
     m_headSize = 0;
-    m_merged = 0;
     m_differs = false;
-    m_all.clear();
 }
 
 bool ListFill::start(const QString& mode, bool later, QString* error)
@@ -69,7 +68,8 @@ bool ListFill::isLarge(bool* large, QString* error)
     probe.limit = 1;
     probe.skip = SliceRows - 1;
     *large = false;
-    return m_cards.scanList(probe, [large](const card::ListEntry&) { *large = true; }, error);
+    return m_cards.scanList(
+        probe, [large](const card::ListEntry&) { *large = true; }, error);
 }
 
 bool ListFill::readHead(QString* error)
@@ -130,9 +130,10 @@ bool ListFill::readSlice(QString* error)
     std::sort(run.begin(), run.end(), [this](const Keyed& a, const Keyed& b) { return keyedLess(a, b); });
     if (!run.empty()) {
         Run sorted;
-        sorted.lines.reserve(run.size());
+        sorted.next = m_table.size();
         for (Keyed& k : run)
-            sorted.lines.push_back(std::move(k.line));
+            m_table.append(std::move(k.line));
+        sorted.end = m_table.size();
         m_runs.push_back(std::move(sorted));
     }
     return true;
@@ -140,7 +141,7 @@ bool ListFill::readSlice(QString* error)
 
 void ListFill::keyFirst(Run& run) const
 {
-    run.key = m_model.order().sortKey(run.lines[run.next].name().toString());
+    run.key = m_model.order().sortKey(m_table[run.next].name().toString());
 }
 
 bool ListFill::runAfter(int a, int b) const
@@ -149,23 +150,17 @@ bool ListFill::runAfter(int a, int b) const
     const Run& y = m_runs[size_t(b)];
     const int c = y.key->compare(*x.key);
     return c != 0 ? c < 0
-                  : store::NameOrder::compareCodePoints(y.lines[y.next].name(), x.lines[x.next].name()) < 0;
+                  : store::NameOrder::compareCodePoints(m_table[y.next].name(), m_table[x.next].name()) < 0;
 }
 
-void ListFill::take(CardListModel::Line line, QList<CardListModel::Line>& newLines)
+void ListFill::take(qsizetype at)
 {
     // The first lines must be those on show already; when they are not, the store changed while it
-    // was read, and every line is kept to replace them all at the end.
-    if (!m_differs && m_merged < m_headSize) {
-        if (line.text == m_model.lines()[m_merged].text) {
-            ++m_merged;
-            return;
-        }
+    // was read, and every line is replaced at the end.
+    const auto merged = static_cast<qsizetype>(m_order.size());
+    if (!m_differs && merged < m_headSize && m_table[at].text != m_model.lines()[merged].text)
         m_differs = true;
-        m_all = m_model.lines().mid(0, m_merged);
-    }
-    ++m_merged;
-    (m_differs ? m_all : newLines).append(std::move(line));
+    m_order.push_back(static_cast<qint32>(at));
 }
 
 void ListFill::mergeStep(size_t rows)
@@ -174,53 +169,60 @@ void ListFill::mergeStep(size_t rows)
     if (m_phase != Phase::Merge) {
         m_phase = Phase::Merge;
         m_heap.clear();
-        qsizetype total = 0;
         for (size_t r = 0; r < m_runs.size(); ++r) {
             keyFirst(m_runs[r]);
             m_heap.push_back(static_cast<int>(r));
-            total += static_cast<qsizetype>(m_runs[r].lines.size());
         }
-        if (m_headSize > 0)
-            m_model.reserve(total);
         std::make_heap(m_heap.begin(), m_heap.end(), after);
+        m_order.reserve(static_cast<size_t>(m_table.size()));
     }
-    QList<CardListModel::Line> newLines;
     for (size_t n = 0; n < rows && !m_heap.empty(); ++n) {
         std::pop_heap(m_heap.begin(), m_heap.end(), after);
         Run& run = m_runs[size_t(m_heap.back())];
-        take(std::move(run.lines[run.next++]), newLines);
-        if (run.next < run.lines.size()) {
+        take(run.next++);
+        if (run.next < run.end) {
             keyFirst(run);
             std::push_heap(m_heap.begin(), m_heap.end(), after);
         } else {
             m_heap.pop_back();
-            run = {};
+            run.key.reset();
         }
     }
-    if (m_heap.empty() && (m_differs || m_merged < m_headSize)) {
-        complete();
-        return;
-    }
-    if (!newLines.isEmpty()) {
-        if (m_headSize == 0 && m_model.lines().isEmpty())
-            m_model.setLines(std::move(newLines));
-        else
-            m_model.appendLines(std::move(newLines));
-    }
     if (m_heap.empty())
-        stop();
+        complete();
 }
 
 void ListFill::complete()
 {
-    // The store changed while it was read: every line is replaced, as a new refresh would.
+    // The lines are put in name order where they lie, one cycle of places at a time: the table becomes
+    // the list without a second copy of it.
+    for (qsizetype i = 0; i < m_table.size(); ++i) {
+        if (m_order[size_t(i)] < 0)
+            continue;
+        CardListModel::Line held = std::move(m_table[i]);
+        qsizetype j = i;
+        for (;;) {
+            const qsizetype from = m_order[size_t(j)];
+            m_order[size_t(j)] = -1;
+            if (from == i) {
+                m_table[j] = std::move(held);
+                break;
+            }
+            m_table[j] = std::move(m_table[from]);
+            j = from;
+        }
+    }
+    // The store changed while it was read when the merge did not begin with the lines shown: every
+    // line is replaced, as a new refresh would.
     const bool shownBefore = m_headSize > 0;
-    if (!m_differs)
-        m_all = m_model.lines().mid(0, m_merged);
-    QList<CardListModel::Line> lines = std::move(m_all);
+    const bool replace = !shownBefore || m_differs || m_table.size() < m_headSize;
+    QList<CardListModel::Line> lines = std::move(m_table);
     stop();
-    m_model.setLines(std::move(lines));
-    if (shownBefore)
+    if (replace)
+        m_model.setLines(std::move(lines));
+    else
+        m_model.extendLines(std::move(lines));
+    if (replace && shownBefore)
         emit replaced();
 }
 

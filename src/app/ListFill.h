@@ -13,8 +13,9 @@ namespace app {
 
 // Fills the card list from the store without holding the window up. A small store is read at once.
 // From a large one the first screenful in name order comes first (a pass over the names alone); then
-// the rows are read in slices from the event loop, each slice sorted on its own, and the sorted slices
-// are merged a part at a time, each part added below the lines already shown.
+// the rows are read in slices from the event loop into one table, each slice sorted in its own stretch;
+// the stretches are merged a part at a time into the order of the lines' places in the table, and at
+// the end the lines are put in that order where they lie and added below the lines already shown.
 class ListFill : public QObject
 {
     Q_OBJECT
@@ -48,12 +49,12 @@ private:
         QCollatorSortKey key;
         CardListModel::Line line;
     };
-    // A sorted slice. Only the key of its first line not yet merged is held: the keys of every line
-    // at once would take more memory than the lines themselves.
+    // A sorted slice: a stretch of the table. Only the key of its first line not yet merged is held:
+    // the keys of every line at once would take more memory than the lines themselves.
     struct Run
     {
-        std::vector<CardListModel::Line> lines;
-        size_t next = 0;
+        qsizetype next = 0;
+        qsizetype end = 0;
         std::optional<QCollatorSortKey> key;
     };
     enum class Phase { Idle, Head, Rows, Merge };
@@ -62,7 +63,7 @@ private:
     bool readHead(QString* error);
     bool readSlice(QString* error);
     void mergeStep(size_t rows);
-    void take(CardListModel::Line line, QList<CardListModel::Line>& newLines);
+    void take(qsizetype at);
     void complete();
     void stop();
     void tick();
@@ -77,12 +78,12 @@ private:
     Phase m_phase = Phase::Idle;
     QString m_after; // the last name read
     bool m_atEnd = false;
-    std::vector<Run> m_runs;          // the slices read, each sorted
-    std::vector<int> m_heap;          // the runs not yet merged through, the one with the first line on top
-    qsizetype m_headSize = 0;         // lines shown before the merge began
-    qsizetype m_merged = 0;           // lines the merge has given
-    bool m_differs = false;           // the merge did not give the lines shown first: the store changed
-    QList<CardListModel::Line> m_all; // every line, kept only when the merge differs
+    QList<CardListModel::Line> m_table; // every line read, each slice sorted in its own stretch
+    std::vector<Run> m_runs;            // the stretches of the table
+    std::vector<int> m_heap;            // the runs not yet merged through, the one with the first line on top
+    std::vector<qint32> m_order;        // the places in the table, in name order, as the merge gives them
+    qsizetype m_headSize = 0;           // lines shown before the merge began
+    bool m_differs = false;             // the merge did not give the lines shown first: the store changed
 };
 
 } // namespace app
