@@ -1,6 +1,6 @@
 // The floors of the start-up figure: the smallest Qt Widgets program that shows a window and, built
-// with FLOOR_CHINESE_LINE, the same window showing one line of Chinese text (which brings in the
-// font set-up and text layout that any window with words on it pays for).
+// with FLOOR_CHINESE_LINE, the same window showing one line of Chinese text. Given its size, the label
+// sets up the fonts and lays its text out at its first paint, once the window is mapped.
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>
