@@ -10,6 +10,7 @@
 #include "card/CardRecord.h"
 #include "card/Layout.h"
 #include "store/CardList.h"
+#include "store/ListSearch.h"
 #include "store/NameOrder.h"
 #include "store/Recovery.h"
 #include "store/RecoveryEntries.h"
@@ -523,6 +524,23 @@ private slots:
                      list->visualRect(list->model()->index(0, 0)).top(),
                  5 * tall);
         list->setFont(before);
+
+        // With the search line open, a list filled again shows only the lines that contain the text,
+        // and every line once it closes.
+        const QString sought = QStringLiteral("角色1");
+        QStringList found;
+        for (const QString& t : texts) {
+            if (store::matchesSearch(t, store::searchForm(sought)))
+                found << t;
+        }
+        QVERIFY(!found.isEmpty() && found.size() < texts.size());
+        form().listFind()->open(sought);
+        chooseMode(1);
+        QVERIFY(form().isListFilling());
+        QTRY_VERIFY(!form().isListFilling());
+        QCOMPARE(listTexts(), found);
+        QTest::keyClick(form().listFind(), Qt::Key_Escape);
+        QCOMPARE(listTexts(), texts);
 
         // A write while the list is still filling completes it first.
         chooseMode(1);
