@@ -75,7 +75,6 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_w.list1->setSelectionModel(new ListSelection(m_listModel, m_w.list1));
     delete viewSelection;
     m_w.list1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_w.list1->setUniformItemSizes(true);
     m_w.list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_w.list1->installEventFilter(this);
     m_w.list1->viewport()->installEventFilter(this);
