@@ -3,7 +3,7 @@
 
 quillmark_build_packages="cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libgl-dev qt6-qpa-plugins fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n libsqlite3-dev mdbtools-dev libglib2.0-dev"
 quillmark_package_packages="dpkg-dev file lintian desktop-file-utils appstream"
-quillmark_test_packages="poppler-utils xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick trayer sqlite3 mdbtools clang libclang-rt-14-dev python3 libx11-dev $quillmark_package_packages"
+quillmark_test_packages="poppler-utils xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick trayer sqlite3 mdbtools clang libclang-rt-14-dev python3 libx11-dev libxdamage-dev $quillmark_package_packages"
 
 quillmark_need_packages() {
     local missing=()

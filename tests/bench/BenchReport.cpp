@@ -111,6 +111,20 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
                QStringLiteral("startText"), startLimits, QStringLiteral("≤ 1.5 at every size"));
     b.ratioRow(QStringLiteral("Quillmark / minimal window"), QStringLiteral("startOurs"),
                QStringLiteral("startFloor"), {}, QStringLiteral("(for comparison)"));
+    b.figureRow(QStringLiteral("Chinese-text window, its line laid out before it shows"),
+                QStringLiteral("startLaidOut"), 1);
+    b.ratioRow(QStringLiteral("Quillmark / Chinese-text window laid out before it shows"),
+               QStringLiteral("startOurs"), QStringLiteral("startLaidOut"), {},
+               QStringLiteral("(for comparison)"));
+
+    b.table().addSection(QStringLiteral("Start-up to the first paint, ms (same runs)"));
+    b.figureRow(QStringLiteral("minimal window with one line of Chinese text"), QStringLiteral("paintText"),
+                1);
+    b.figureRow(QStringLiteral("Chinese-text window, its line laid out before it shows"),
+                QStringLiteral("paintLaidOut"), 1);
+    b.figureRow(QStringLiteral("Quillmark"), QStringLiteral("paintOurs"), 1);
+    b.ratioRow(QStringLiteral("Quillmark / Chinese-text window"), QStringLiteral("paintOurs"),
+               QStringLiteral("paintText"), {}, QStringLiteral("(for comparison)"));
 
     b.table().addSection(
         QStringLiteral("Operations through the window's handlers, ms (%1 runs)").arg(opsReps));

@@ -4,12 +4,15 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QRect>
 #include <QSet>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -17,6 +20,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <memory>
 #include <vector>
 
 extern char** environ;
@@ -153,6 +157,77 @@ bool viewableWindowOf(Display* display, Atom pidAtom, pid_t pid)
     return found;
 }
 
+// The first paint, read from the X server's own order of events: the MapNotify of the program's
+// top-level window, then the first damage to the screen inside that window. Damage before the map
+// (the screen repainted where an earlier program's window was) is not the program's.
+class PaintWatch
+{
+public:
+    PaintWatch(Display* display, Atom pidAtom) : m_x(display), m_pidAtom(pidAtom)
+    {
+        int error = 0;
+        if (!XDamageQueryExtension(m_x, &m_damageEvent, &error))
+            return;
+        const Window root = DefaultRootWindow(m_x);
+        XSelectInput(m_x, root, SubstructureNotifyMask);
+        m_damage = XDamageCreate(m_x, root, XDamageReportRawRectangles);
+        XSync(m_x, False);
+        XEvent drop;
+        while (XPending(m_x))
+            XNextEvent(m_x, &drop);
+    }
+    ~PaintWatch()
+    {
+        if (m_damage)
+            XDamageDestroy(m_x, m_damage);
+        XSelectInput(m_x, DefaultRootWindow(m_x), NoEventMask);
+    }
+    PaintWatch(const PaintWatch&) = delete;
+    PaintWatch& operator=(const PaintWatch&) = delete;
+
+    void watchFor(pid_t pid) { m_pid = pid; }
+    bool works() const { return m_damage != 0; }
+    bool painted() const { return m_painted; }
+
+    // Reads the events that have arrived; true once the first paint is among them.
+    bool take()
+    {
+        while (!m_painted && XPending(m_x)) {
+            XEvent event;
+            XNextEvent(m_x, &event);
+            if (event.type == MapNotify && m_window == 0 &&
+                windowPid(m_x, event.xmap.window, m_pidAtom) == m_pid) {
+                XWindowAttributes a{};
+                if (XGetWindowAttributes(m_x, event.xmap.window, &a)) {
+                    m_window = event.xmap.window;
+                    m_area = QRect(a.x, a.y, a.width, a.height);
+                }
+            } else if (event.type == m_damageEvent + XDamageNotify && m_window != 0) {
+                const XRectangle& d = reinterpret_cast<XDamageNotifyEvent*>(&event)->area;
+                m_painted = m_area.intersects(QRect(d.x, d.y, d.width, d.height));
+            }
+        }
+        return m_painted;
+    }
+
+private:
+    Display* m_x;
+    Atom m_pidAtom;
+    pid_t m_pid = -1;
+    int m_damageEvent = 0;
+    Damage m_damage = 0;
+    Window m_window = 0;
+    QRect m_area;
+    bool m_painted = false;
+};
+
+// Waits up to ms for the display connection to have something to read.
+void waitForEvents(Display* display, double ms)
+{
+    pollfd p{ConnectionNumber(display), POLLIN, 0};
+    poll(&p, 1, static_cast<int>(ms < 1 ? 1 : ms));
+}
+
 // Whether a client can connect, trying for up to two seconds.
 bool canConnect(const QString& display)
 {
@@ -260,24 +335,34 @@ StartupResult watchStartup(const QString& display, const QString& program, doubl
     const QStringList env{QStringLiteral("DISPLAY=") + display, QStringLiteral("QT_QPA_PLATFORM=xcb"),
                           QStringLiteral("WAYLAND_DISPLAY=")};
 
+    auto paint = std::make_unique<PaintWatch>(x, pidAtom);
     const double start = nowMs();
     const pid_t pid = spawn({program}, env, -1);
     if (pid < 0) {
+        paint.reset();
         XCloseDisplay(x);
         result.error = QStringLiteral("cannot start %1").arg(program);
         return result;
     }
+    paint->watchFor(pid);
     const double deadline = start + 60000;
     bool alive = true;
-    while (alive && nowMs() < deadline) {
-        if (viewableWindowOf(x, pidAtom, pid)) {
+    while (alive && nowMs() < deadline && !(result.mapped && (paint->painted() || !paint->works()))) {
+        if (!result.mapped && viewableWindowOf(x, pidAtom, pid)) {
             result.mapped = true;
             result.msToMapped = nowMs() - start;
-            break;
+        }
+        if (!result.painted && paint->take()) {
+            result.painted = true;
+            result.msToPainted = nowMs() - start;
         }
         alive = waitpid(pid, nullptr, WNOHANG) == 0;
-        sleepMs(pollMs);
+        if (!result.painted)
+            waitForEvents(x, pollMs);
+        else
+            sleepMs(pollMs);
     }
+    paint.reset();
     XCloseDisplay(x);
     if (!result.mapped)
         result.error =

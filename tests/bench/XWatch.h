@@ -44,13 +44,17 @@ struct StartupResult
 {
     bool mapped = false;
     double msToMapped = 0; // from just before the spawn to the first poll that sees the window viewable
+    bool painted = false;
+    double msToPainted = 0; // from just before the spawn to the first drawing inside the mapped window
     double peakRssMb = 0;  // of the whole run: start-up, first paint and the settle time
     double cpuShare = 0;   // when idle seconds were asked for: CPU time over wall time, in % of one core
     QString error;
 };
 
 // Starts a program on the display and polls the X window tree every pollMs until a top-level window
-// of that process is viewable. Then it waits settleMs, optionally measures idleSeconds of CPU time
+// of that process is viewable. Meanwhile it watches the screen through the X DAMAGE extension for the
+// first drawing inside that window after it was mapped: the window's first paint, as a player would
+// see it (a mapped window shows nothing until its program has painted it). Then it waits settleMs, optionally measures idleSeconds of CPU time
 // from /proc, and ends the program. The program gets no arguments.
 StartupResult watchStartup(const QString& display, const QString& program, double pollMs, int settleMs,
                            double idleSeconds);

@@ -50,7 +50,7 @@ bool measureStartup(bench::Results& results, const QList<int>& sizes, const QMap
     }
     const double pollMs = 1;
     const int settleMs = 300;
-    // One start each of the two floors and of ours per size, in turn: slow drifts of the machine's load
+    // One start each of the three floors and of ours per size, in turn: slow drifts of the machine's load
     // touch both sides of every ratio alike.
     for (int round = 0; round <= reps; ++round) {
         for (int n : sizes) {
@@ -59,11 +59,17 @@ bool measureStartup(bench::Results& results, const QList<int>& sizes, const QMap
                 display.name(), QStringLiteral(QUILLMARK_FLOOR_WINDOW), pollMs, settleMs, 0);
             const bench::StartupResult text = bench::watchStartup(
                 display.name(), QStringLiteral(QUILLMARK_FLOOR_TEXT), pollMs, settleMs, 0);
+            const bench::StartupResult laidOut = bench::watchStartup(
+                display.name(), QStringLiteral(QUILLMARK_FLOOR_LAID_OUT), pollMs, settleMs, 0);
             const bench::StartupResult ours =
                 bench::watchStartup(display.name(), programs[n], pollMs, settleMs, 0);
-            if (!floor.mapped || !text.mapped || !ours.mapped) {
+            if (!floor.mapped || !text.mapped || !laidOut.mapped || !ours.mapped) {
                 say(QStringLiteral("start-up: ") + floor.error + QLatin1Char(' ') + text.error +
-                    QLatin1Char(' ') + ours.error);
+                    QLatin1Char(' ') + laidOut.error + QLatin1Char(' ') + ours.error);
+                return false;
+            }
+            if (!text.painted || !laidOut.painted || !ours.painted) {
+                say(QStringLiteral("start-up: no first paint seen (the X server's DAMAGE extension?)"));
                 return false;
             }
             if (round == 0)
@@ -71,6 +77,10 @@ bool measureStartup(bench::Results& results, const QList<int>& sizes, const QMap
             results[QStringLiteral("startFloor.") + key].add(floor.msToMapped);
             results[QStringLiteral("startText.") + key].add(text.msToMapped);
             results[QStringLiteral("startOurs.") + key].add(ours.msToMapped);
+            results[QStringLiteral("startLaidOut.") + key].add(laidOut.msToMapped);
+            results[QStringLiteral("paintText.") + key].add(text.msToPainted);
+            results[QStringLiteral("paintLaidOut.") + key].add(laidOut.msToPainted);
+            results[QStringLiteral("paintOurs.") + key].add(ours.msToPainted);
             results[QStringLiteral("rssFloor.") + key].add(floor.peakRssMb);
             results[QStringLiteral("rssText.") + key].add(text.peakRssMb);
             results[QStringLiteral("rssOurs.") + key].add(ours.peakRssMb);
