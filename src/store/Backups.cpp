@@ -2,6 +2,7 @@
 // folder, checked, renamed into place, and only then are the oldest pruned.
 #include "store/Module1.h"
 #include "store/Recovery.h"
+#include "store/SqliteHandle.h"
 #include "store/StoreFile.h"
 
 #include <QDir>
@@ -20,31 +21,6 @@ namespace store {
 namespace {
 
 const char* const StampFormat = "yyyyMMdd-HHmmss";
-
-// One sqlite3 connection, closed at scope end.
-class Handle
-{
-public:
-    Handle(const QString& path, int flags)
-    {
-        m_rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
-        if (m_db)
-            sqlite3_busy_timeout(m_db, Module1::BusyTimeoutMs);
-    }
-    ~Handle() { sqlite3_close_v2(m_db); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool ok() const { return m_rc == SQLITE_OK; }
-    sqlite3* db() const { return m_db; }
-    QString error() const
-    {
-        return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    int m_rc = SQLITE_ERROR;
-};
 
 // The first column of the first row of a statement, as text; null where there is no row.
 QString scalar(sqlite3* db, const char* sql, bool* ok)
@@ -96,13 +72,13 @@ FileCheck check(sqlite3* db, bool full, bool withNames)
 FileCheck copyDatabase(const QString& from, const QString& to)
 {
     FileCheck result;
-    Handle source(from, SQLITE_OPEN_READONLY);
+    SqliteHandle source(from, SQLITE_OPEN_READONLY);
     if (!source.ok()) {
         result.error = source.error();
         return result;
     }
     {
-        Handle target(to, SQLITE_OPEN_READWRITE);
+        SqliteHandle target(to, SQLITE_OPEN_READWRITE);
         if (!target.ok()) {
             result.error = target.error();
             return result;
@@ -141,7 +117,7 @@ FileCheck checkStoreFile(const QString& path, bool full, bool withNames)
 {
     if (!QFileInfo(path).isFile())
         return {false, -1, {}, QStringLiteral("文件不存在")};
-    Handle handle(path, SQLITE_OPEN_READONLY);
+    SqliteHandle handle(path, SQLITE_OPEN_READONLY);
     if (!handle.ok())
         return {false, -1, {}, handle.error()};
     return check(handle.db(), full, withNames);
