@@ -57,6 +57,16 @@ Form1::Form1(const QString& programDir, QWidget* parent)
       m_recovery(std::make_unique<store::Recovery>(m_db->filePath())), m_cards(*m_db, m_recovery.get())
 {
     initResources();
+    // The store first: one left in the old Access format is carried over, once, before anything
+    // reads it. Then a large list's first names are read on a thread of their own while the window
+    // is built.
+    const store::StartUpNotice storeNotice = store::prepareStoreAtStartUp(
+        *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
+    std::unique_ptr<store::ListHeadRead> headAhead;
+    if (!storeNotice.isError && m_cards.canScanAlone())
+        headAhead =
+            std::make_unique<store::ListHeadRead>(m_db->filePath(), ListFill::SliceRows, ListFill::HeadLines);
+
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("羽笔卷宗(Quillmark)  0.3 Alpha"));
     setWindowIcon(QIcon(QStringLiteral(":/quillmark.png")));
@@ -80,6 +90,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_w.list1->viewport()->installEventFilter(this);
     m_listMenu = new ListMenu(m_w.list1);
     m_listFill = new ListFill(m_cards, *m_listModel, this);
+    m_listFill->readHeadAhead(std::move(headAhead));
     connect(m_listFill, &ListFill::failed, this, [this](const QString& error) {
         listRefreshed();
         showFailure(error);
@@ -116,7 +127,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     connect(m_w.labelLR, &ClickLabel::clicked, this, &Form1::LabelLR_Click);
     m_shortcuts = new Shortcuts(this, m_w);
 
-    startUp();
+    startUp(storeNotice);
     // Card files, PDF and print from the list's context menu and Ctrl+E, Ctrl+P.
     new CardTransfer(*this);
 
@@ -132,12 +143,9 @@ Form1::~Form1()
         m_tray->RemoveTrayIcon();
 }
 
-void Form1::startUp()
+void Form1::startUp(const store::StartUpNotice& notice)
 {
     m_starting = true;
-    // A store left in the old Access format is carried over into a new one, once.
-    const store::StartUpNotice notice = store::prepareStoreAtStartUp(
-        *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
     QString startMessage = notice.text;
     bool startMessageIsError = notice.isError;
     if (!m_location.note.isEmpty()) {

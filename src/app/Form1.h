@@ -21,6 +21,7 @@ class Module2;
 
 namespace store {
 class Recovery;
+struct StartUpNotice;
 struct RecoveryEntry;
 } // namespace store
 
@@ -121,7 +122,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void startUp();
+    void startUp(const store::StartUpNotice& notice);
     void buildMenu();
     void readSettings(QString* lng);
     void checkLanguage(const QString& lng);

@@ -34,6 +34,8 @@ void ListFill::stop()
 bool ListFill::start(const QString& mode, bool later, QString* error)
 {
     stop();
+    if (!later)
+        m_ahead.reset(); // made for the start that waits for the window
     m_mode = mode;
     m_after.clear();
     m_atEnd = false;
@@ -60,6 +62,11 @@ bool ListFill::start(const QString& mode, bool later, QString* error)
     return true;
 }
 
+void ListFill::readHeadAhead(std::unique_ptr<store::ListHeadRead> read)
+{
+    m_ahead = std::move(read);
+}
+
 bool ListFill::isLarge(bool* large, QString* error)
 {
     // Whether there is a row past the first slice's worth: the index is walked that far, no more.
@@ -74,32 +81,27 @@ bool ListFill::isLarge(bool* large, QString* error)
 
 bool ListFill::readHead(QString* error)
 {
-    // The smallest names in a heap whose top is the largest of them.
-    const store::NameOrder& order = m_model.order();
-    const auto less = [&order](const QString& a, const QString& b) { return order.less(a, b); };
-    QStringList heap;
-    const auto keep = [&](const card::ListEntry& entry) {
-        if (heap.size() < HeadLines) {
-            heap.append(entry.nam);
-            std::push_heap(heap.begin(), heap.end(), less);
-        } else if (less(entry.nam, heap.front())) {
-            std::pop_heap(heap.begin(), heap.end(), less);
-            heap.back() = entry.nam;
-            std::push_heap(heap.begin(), heap.end(), less);
-        }
-    };
-    store::ListScan names;
-    names.namesOnly = true;
-    if (!m_cards.scanList(names, keep, error))
-        return false;
-    std::sort_heap(heap.begin(), heap.end(), less);
+    // The pass over every name may have been made already, on a thread of its own.
+    const store::ListHeadRead::Result ahead = m_ahead ? m_ahead->take() : store::ListHeadRead::Result{};
+    m_ahead.reset();
+    QStringList first = ahead.names;
+    if (!ahead.ok || !ahead.large) {
+        store::SmallestNames smallest(m_model.order(), HeadLines);
+        store::ListScan names;
+        names.namesOnly = true;
+        if (!m_cards.scanList(
+                names, [&smallest](const card::ListEntry& entry) { smallest.offer(entry.nam); }, error))
+            return false;
+        first = smallest.take();
+    }
 
     store::ListScan rows;
-    rows.names = heap;
+    rows.names = first;
     QList<CardListModel::Line> head;
     const auto add = [&](const card::ListEntry& entry) { head.append(CardListModel::lineOf(m_mode, entry)); };
     if (!m_cards.scanList(rows, add, error))
         return false;
+    const store::NameOrder& order = m_model.order();
     std::sort(head.begin(), head.end(), [&order](const CardListModel::Line& a, const CardListModel::Line& b) {
         return order.less(a.name(), b.name());
     });

@@ -2,10 +2,12 @@
 
 #include "app/CardListModel.h"
 #include "store/CardStore.h"
+#include "store/ListHead.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -33,6 +35,9 @@ public:
     // read further until the event loop runs (at start-up, the window shows first). Gives false and
     // the cause when the store cannot be read: the list then stays empty.
     bool start(const QString& mode, bool later, QString* error);
+    // The first names of a large store, read beside the window's building for the start that waits
+    // for it; any other start reads them itself.
+    void readHeadAhead(std::unique_ptr<store::ListHeadRead> read);
     // Reads whatever is still missing, now.
     bool finish(QString* error);
     bool isBusy() const { return m_phase != Phase::Idle; }
@@ -76,6 +81,7 @@ private:
     QTimer m_timer;
     QString m_mode;
     Phase m_phase = Phase::Idle;
+    std::unique_ptr<store::ListHeadRead> m_ahead;
     QString m_after; // the last name read
     bool m_atEnd = false;
     QList<CardListModel::Line> m_table; // every line read, each slice sorted in its own stretch

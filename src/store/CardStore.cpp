@@ -2,6 +2,7 @@
 
 #include "store/Recovery.h"
 #include "store/Schema.h"
+#include "store/SqliteHandle.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -326,6 +327,31 @@ QString columnText(sqlite3_stmt* statement, int column)
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
 }
 
+// Runs a list query on a connection of the library and hands every row over; SQLite's result code.
+int stepRows(sqlite3* handle, const QByteArray& sql, const QStringList& values,
+             const std::function<void(const card::ListEntry&)>& visit)
+{
+    // A scan walks the list's index once from one end towards the other and never reads a page it
+    // has passed again: a small page cache serves it as well as the default one, and a long list no
+    // longer fills the default's two megabytes.
+    sqlite3_exec(handle, "PRAGMA cache_size=-256", nullptr, nullptr, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(handle, sql.constData(), -1, &statement, nullptr);
+    for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
+        const QByteArray value = values[i].toUtf8();
+        rc = sqlite3_bind_text(statement, i + 1, value.constData(), static_cast<int>(value.size()),
+                               SQLITE_TRANSIENT);
+    }
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            visit({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
+                   columnText(statement, 3), columnText(statement, 4)});
+        }
+    }
+    sqlite3_finalize(statement);
+    return rc;
+}
+
 } // namespace
 
 bool CardStore::scanList(const ListScan& scan, const std::function<void(const card::ListEntry&)>& visit,
@@ -367,28 +393,30 @@ bool CardStore::scanWithLibrary(const QByteArray& sql, const QStringList& values
                                 const std::function<void(const card::ListEntry&)>& visit, QString* error)
 {
     sqlite3* handle = sqliteHandle(m_db.DbConnection());
-    // A scan walks the list's index once from one end towards the other and never reads a page it
-    // has passed again: a small page cache serves it as well as the default one, and a long list no
-    // longer fills the default's two megabytes.
-    sqlite3_exec(handle, "PRAGMA cache_size=-256", nullptr, nullptr, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(handle, sql.constData(), -1, &statement, nullptr);
-    for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
-        const QByteArray value = values[i].toUtf8();
-        rc = sqlite3_bind_text(statement, i + 1, value.constData(), static_cast<int>(value.size()),
-                               SQLITE_TRANSIENT);
-    }
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            visit({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
-                   columnText(statement, 3), columnText(statement, 4)});
-        }
-    }
-    sqlite3_finalize(statement);
+    const int rc = stepRows(handle, sql, values, visit);
     if (rc != SQLITE_DONE && rc != SQLITE_OK) {
         *error = m_db.describeFailure(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
                                                 QSqlError::StatementError,
                                                 QString::number(sqlite3_extended_errcode(handle))));
+        return false;
+    }
+    return true;
+}
+
+bool CardStore::canScanAlone()
+{
+    DbSession session(m_db);
+    return session.ok() && !m_faults.otherSqliteLibrary && sameSqliteLibrary(m_db.DbConnection());
+}
+
+bool CardStore::scanAlone(const QString& storePath, const ListScan& scan,
+                          const std::function<void(const card::ListEntry&)>& visit, QString* error)
+{
+    SqliteHandle handle(storePath, SQLITE_OPEN_READONLY);
+    const int rc = handle.ok() ? stepRows(handle.db(), listQuery(scan).toUtf8(), listQueryValues(scan), visit)
+                               : SQLITE_CANTOPEN;
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+        *error = handle.error();
         return false;
     }
     return true;

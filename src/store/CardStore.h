@@ -91,6 +91,14 @@ public:
     bool scanList(const ListScan& scan, const std::function<void(const card::ListEntry&)>& visit,
                   QString* error);
 
+    // Whether the list may also be read through connections of the program's own SQLite library,
+    // beside the driver's: only where the driver runs on that same library.
+    bool canScanAlone();
+    // Part of the list, read through a read-only connection of its own: any thread may call it,
+    // only where canScanAlone() said so.
+    static bool scanAlone(const QString& storePath, const ListScan& scan,
+                          const std::function<void(const card::ListEntry&)>& visit, QString* error);
+
     Module1& database() { return m_db; }
 
 private:

@@ -4,6 +4,7 @@
 #include "CardStoreSeam.h"
 #include "StoreProbe.h"
 #include "store/CardStore.h"
+#include "store/ListHead.h"
 
 #include <QDir>
 #include <QFile>
@@ -425,6 +426,29 @@ void TestCardStore::listInNameOrder()
     QCOMPARE(listed.entries.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(listed.entries.at(i), expected.at(i));
+
+    // The first names in name order, read on a thread of their own beside the driver's connection:
+    // only where the driver runs on the linked library; a store with fewer names is left alone.
+    QCOMPARE(m_store->canScanAlone(), !otherLibrary);
+    if (otherLibrary)
+        return;
+    QVERIFY(execute(m_path, {QStringLiteral("INSERT INTO lstt (Nam) VALUES ('bob'), ('ｂｏｂ'), ('阿'), "
+                                            "('\uFEFFZed'), ('ann')")}));
+    QList<card::ListEntry> all = m_store->list().entries;
+    store::sortByName(all, store::NameOrder());
+    QStringList first;
+    for (int i = 0; i < 4; ++i)
+        first << all.at(i).nam;
+    store::ListHeadRead head(m_path, all.size(), 4);
+    const store::ListHeadRead::Result read = head.take();
+    QVERIFY2(read.ok, qPrintable(read.error));
+    QVERIFY(read.large);
+    QCOMPARE(read.names, first);
+    const store::ListHeadRead::Result small = store::ListHeadRead(m_path, all.size() + 1, 4).take();
+    QVERIFY(small.ok && !small.large && small.names.isEmpty());
+    const store::ListHeadRead::Result none =
+        store::ListHeadRead(m_dir->filePath(QStringLiteral("none.qlk")), 1, 4).take();
+    QVERIFY(!none.ok && !none.error.isEmpty());
 }
 
 void TestCardStore::loadMissingOrIncomplete()
