@@ -69,14 +69,9 @@ void ListFill::readHeadAhead(std::unique_ptr<store::ListHeadRead> read)
 
 bool ListFill::isLarge(bool* large, QString* error)
 {
-    // Whether there is a row past the first slice's worth: the index is walked that far, no more.
-    store::ListScan probe;
-    probe.namesOnly = true;
-    probe.limit = 1;
-    probe.skip = SliceRows - 1;
     *large = false;
     return m_cards.scanList(
-        probe, [large](const card::ListEntry&) { *large = true; }, error);
+        store::largeStoreProbe(SliceRows), [large](const card::ListEntry&) { *large = true; }, error);
 }
 
 bool ListFill::readHead(QString* error)

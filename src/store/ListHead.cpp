@@ -1,12 +1,19 @@
 #include "store/ListHead.h"
 
-#include "store/CardStore.h"
-
 #include <algorithm>
 #include <system_error>
 #include <utility>
 
 namespace store {
+
+ListScan largeStoreProbe(int largeFrom)
+{
+    ListScan probe;
+    probe.namesOnly = true;
+    probe.limit = 1;
+    probe.skip = largeFrom - 1;
+    return probe;
+}
 
 void SmallestNames::offer(const QString& name)
 {
@@ -54,13 +61,8 @@ ListHeadRead::Result ListHeadRead::take()
 ListHeadRead::Result ListHeadRead::read(const QString& storePath, int largeFrom, int count)
 {
     Result result;
-    // Whether there is a row past the first largeFrom - 1: the index is walked that far, no more.
-    ListScan probe;
-    probe.namesOnly = true;
-    probe.limit = 1;
-    probe.skip = largeFrom - 1;
     const auto seen = [&result](const card::ListEntry&) { result.large = true; };
-    if (!CardStore::scanAlone(storePath, probe, seen, &result.error))
+    if (!CardStore::scanAlone(storePath, largeStoreProbe(largeFrom), seen, &result.error))
         return result;
     if (result.large) {
         const NameOrder order; // a collator of this thread's own

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/CardStore.h"
 #include "store/NameOrder.h"
 
 #include <QString>
@@ -8,6 +9,10 @@
 #include <thread>
 
 namespace store {
+
+// The scan that tells a store of `largeFrom` cards or more from a smaller one: it gives a row only
+// when there is one past the first largeFrom - 1, and walks the index that far, no more.
+ListScan largeStoreProbe(int largeFrom);
 
 // The first names of the list in name order, kept while every name goes by once: a heap of at most
 // `count` names whose top is the largest of them.
