@@ -1,5 +1,5 @@
 # Install rules and the Debian package. An installed copy finds its parts relative to its own folder
-# (src/store/InstallLayout.cpp is given the same folders) and keeps its store in the user's data
+# (src/store/InstallPaths.cpp is given the same folders) and keeps its store in the user's data
 # folder; see the README for the two ways to run.
 set(QUILLMARK_APP_ID io.github.quillmark.Quillmark)
 set(QUILLMARK_DIST ${PROJECT_SOURCE_DIR}/dist/linux)

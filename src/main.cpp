@@ -1,8 +1,8 @@
 #include "app/Form1.h"
-#include "app/Interface.h"
-#include "app/Platform.h"
-#include "app/SingleInstance.h"
-#include "store/InstallLayout.h"
+#include "app/window/LanguageAndFace.h"
+#include "app/window/SingleInstance.h"
+#include "app/window/WindowSystem.h"
+#include "store/InstallPaths.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,21 +1,21 @@
 #include "app/Form1.h"
 
-#include "app/CardListModel.h"
-#include "app/CardTransfer.h"
 #include "app/FieldWidgets.h"
-#include "app/ListFill.h"
-#include "app/ListFind.h"
-#include "app/ListMenu.h"
-#include "app/MessageBox.h"
 #include "app/Settings.h"
 #include "app/Shortcuts.h"
-#include "app/WindowFit.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/list/CardListModel.h"
+#include "app/list/ListFill.h"
+#include "app/list/ListMenu.h"
+#include "app/list/ListSearchLine.h"
+#include "app/transfer/CardTransfer.h"
+#include "app/window/WindowFit.h"
 #include "lang/LanguagePacks.h"
-#include "store/CardList.h"
-#include "store/InstallLayout.h"
-#include "store/LegacyImport.h"
-#include "store/Recovery.h"
+#include "list/ListLines.h"
+#include "store/InstallPaths.h"
 #include "store/StartUp.h"
+#include "store/legacy/LegacyImport.h"
+#include "store/recovery/Recovery.h"
 #include "tray/Module2.h"
 
 #include <QCheckBox>
@@ -62,10 +62,10 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     // is built.
     const store::StartUpNotice storeNotice = store::prepareStoreAtStartUp(
         *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
-    std::unique_ptr<store::ListHeadRead> headAhead;
+    std::unique_ptr<list::ListHeadRead> headAhead;
     if (!storeNotice.isError && m_cards.canScanAlone())
         headAhead =
-            std::make_unique<store::ListHeadRead>(m_db->filePath(), ListFill::SliceRows, ListFill::HeadLines);
+            std::make_unique<list::ListHeadRead>(m_db->filePath(), ListFill::SliceRows, ListFill::HeadLines);
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("羽笔卷宗(Quillmark)  0.3 Alpha"));
@@ -96,12 +96,12 @@ Form1::Form1(const QString& programDir, QWidget* parent)
         showFailure(error);
     });
     connect(m_listFill, &ListFill::replaced, this, &Form1::listRefreshed);
-    m_listFind = new ListFind(m_w.list1);
-    connect(m_listFind, &ListFind::searchChanged, this, &Form1::searchList);
+    m_searchLine = new ListSearchLine(m_w.list1);
+    connect(m_searchLine, &ListSearchLine::searchChanged, this, &Form1::searchList);
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         if (m_w.list1->isVisible())
-            m_listFind->open();
+            m_searchLine->open();
     });
     connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::listSelectionChanged);

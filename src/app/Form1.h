@@ -29,7 +29,7 @@ namespace app {
 
 class CardListModel;
 class ListFill;
-class ListFind;
+class ListSearchLine;
 class ListMenu;
 class Shortcuts;
 class WindowFit;
@@ -76,7 +76,7 @@ public:
     // The window's place on the screens, and its scroll area where a screen is too small for it.
     WindowFit* windowFit() const { return m_fit; }
     // The search line over List1 (Ctrl+F, or typing into the list).
-    ListFind* listFind() const { return m_listFind; }
+    ListSearchLine* searchLine() const { return m_searchLine; }
     // Whether the list is still being filled from the store in slices.
     bool isListFilling() const;
     tray::Module2* trayModule() const { return m_tray.get(); }
@@ -153,7 +153,7 @@ private:
     Shortcuts* m_shortcuts = nullptr;
     WindowFit* m_fit = nullptr;
     ListFill* m_listFill = nullptr;
-    ListFind* m_listFind = nullptr;
+    ListSearchLine* m_searchLine = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse

@@ -1,10 +1,10 @@
 // The card operations of the main window: prepare, add, save, delete and load.
-#include "app/CardListModel.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
-#include "app/Notice.h"
-#include "store/Recovery.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/dialogs/Notice.h"
+#include "app/list/CardListModel.h"
+#include "store/recovery/Recovery.h"
 
 #include <QListView>
 #include <QPushButton>

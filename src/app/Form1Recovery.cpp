@@ -1,14 +1,14 @@
 // The safety net of the main window: drafts of unsaved edits, and the dialog "恢复" that brings back
 // a draft, a deleted card or a whole-store backup. None of it asks a question or changes what the
 // card buttons do.
-#include "app/CardListModel.h"
 #include "app/Form1.h"
-#include "app/ListMenu.h"
-#include "app/MessageBox.h"
-#include "app/Notice.h"
-#include "app/RecoveryDialog.h"
-#include "store/Recovery.h"
-#include "store/RecoveryEntries.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/dialogs/Notice.h"
+#include "app/dialogs/RecoveryDialog.h"
+#include "app/list/CardListModel.h"
+#include "app/list/ListMenu.h"
+#include "store/recovery/Recovery.h"
+#include "store/recovery/RecoveryEntries.h"
 
 #include <QEvent>
 #include <QGuiApplication>

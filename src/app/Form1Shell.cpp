@@ -1,11 +1,11 @@
 // The shell of the main window: tab pages, side panel, edge auto-hide, tray menu and settings.
 
-#include "app/AutoHide.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
 #include "app/Settings.h"
-#include "app/WindowFit.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/window/AutoHide.h"
+#include "app/window/WindowFit.h"
 #include "lang/LanguagePacks.h"
 #include "tray/Module2.h"
 

@@ -1,23 +1,23 @@
 #include "app/SheetBuilder.h"
 
 #include "app/FieldWidgets.h"
-#include "app/Interface.h"
-#include "app/CardListView.h"
-#include "app/ListFind.h"
-#include "card/Layout.h"
+#include "app/list/CardListView.h"
+#include "app/list/ListSearchLine.h"
+#include "app/window/LanguageAndFace.h"
 #include "card/Sheet.h"
+#include "card/layout/Layout.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
 #include <QFrame>
 #include <QGroupBox>
-#include <QPainter>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 #include <QLabel>
 #include <QListView>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTabBar>
 
 #include <cmath>

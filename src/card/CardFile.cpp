@@ -1,7 +1,7 @@
 #include "card/CardFile.h"
 
 #include "card/CardRecord.h"
-#include "card/Layout.h"
+#include "card/layout/Layout.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "store/CardStore.h"
 
-#include "store/Recovery.h"
 #include "store/Schema.h"
 #include "store/SqliteHandle.h"
+#include "store/recovery/Recovery.h"
 
 #include <QSqlDriver>
 #include <QSqlError>

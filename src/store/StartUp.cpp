@@ -1,6 +1,6 @@
 #include "store/StartUp.h"
 
-#include "store/LegacyImport.h"
+#include "store/legacy/LegacyImport.h"
 
 namespace store {
 

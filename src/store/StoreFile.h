@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/LegacyDump.h"
+#include "store/legacy/LegacyDump.h"
 
 #include <QFileDevice>
 #include <QString>

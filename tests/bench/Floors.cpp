@@ -1,6 +1,6 @@
 #include "Floors.h"
 
-#include "store/CardList.h"
+#include "list/ListLines.h"
 
 #include <QCollator>
 #include <QList>
@@ -58,7 +58,7 @@ int bareListRead(const QString& storePath, const QString& mode)
             const card::ListEntry entry{columnText(statement, 0), columnText(statement, 1),
                                         columnText(statement, 2), columnText(statement, 3),
                                         columnText(statement, 4)};
-            lines.emplace_back(collator.sortKey(entry.nam), store::entryText(mode, entry));
+            lines.emplace_back(collator.sortKey(entry.nam), list::entryText(mode, entry));
         }
     }
     sqlite3_finalize(statement);

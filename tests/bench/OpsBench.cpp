@@ -4,10 +4,10 @@
 #include "Floors.h"
 #include "StoreMaker.h"
 
-#include "app/CardListModel.h"
 #include "app/Form1.h"
-#include "app/ListFind.h"
-#include "app/MessageBox.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/list/CardListModel.h"
+#include "app/list/ListSearchLine.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -89,7 +89,7 @@ void press(QWidget* widget, int key, const QString& text)
 // (only the lines found), Backspace (every line again), a full-width letter; Escape closes it.
 QList<double> search(app::Form1& form)
 {
-    app::ListFind* find = form.listFind();
+    app::ListSearchLine* find = form.searchLine();
     find->open();
     QList<double> times;
     times << timed([&] { press(find, Qt::Key_A, QStringLiteral("a")); });

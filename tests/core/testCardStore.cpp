@@ -3,8 +3,8 @@
 // connection, a read-only file).
 #include "CardStoreSeam.h"
 #include "StoreProbe.h"
+#include "list/ListHead.h"
 #include "store/CardStore.h"
-#include "store/ListHead.h"
 
 #include <QDir>
 #include <QFile>
@@ -435,19 +435,19 @@ void TestCardStore::listInNameOrder()
     QVERIFY(execute(m_path, {QStringLiteral("INSERT INTO lstt (Nam) VALUES ('bob'), ('ｂｏｂ'), ('阿'), "
                                             "('\uFEFFZed'), ('ann')")}));
     QList<card::ListEntry> all = m_store->list().entries;
-    store::sortByName(all, store::NameOrder());
+    list::sortByName(all, list::NameOrder());
     QStringList first;
     for (int i = 0; i < 4; ++i)
         first << all.at(i).nam;
-    store::ListHeadRead head(m_path, all.size(), 4);
-    const store::ListHeadRead::Result read = head.take();
+    list::ListHeadRead head(m_path, all.size(), 4);
+    const list::ListHeadRead::Result read = head.take();
     QVERIFY2(read.ok, qPrintable(read.error));
     QVERIFY(read.large);
     QCOMPARE(read.names, first);
-    const store::ListHeadRead::Result small = store::ListHeadRead(m_path, all.size() + 1, 4).take();
+    const list::ListHeadRead::Result small = list::ListHeadRead(m_path, all.size() + 1, 4).take();
     QVERIFY(small.ok && !small.large && small.names.isEmpty());
-    const store::ListHeadRead::Result none =
-        store::ListHeadRead(m_dir->filePath(QStringLiteral("none.qlk")), 1, 4).take();
+    const list::ListHeadRead::Result none =
+        list::ListHeadRead(m_dir->filePath(QStringLiteral("none.qlk")), 1, 4).take();
     QVERIFY(!none.ok && !none.error.isEmpty());
 }
 

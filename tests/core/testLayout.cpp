@@ -1,4 +1,4 @@
-#include "card/Layout.h"
+#include "card/layout/Layout.h"
 
 #include <QtTest>
 

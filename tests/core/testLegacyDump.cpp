@@ -1,6 +1,6 @@
 // The reader helper's output as the program takes it in (every length and count checked, NULL kept
 // apart from ""), and the repairs that give every card of an old store exactly one list entry.
-#include "store/LegacyDump.h"
+#include "store/legacy/LegacyDump.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 #include "StoreProbe.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
-#include "store/Recovery.h"
+#include "store/recovery/Recovery.h"
 
 #include <QDir>
 #include <QFile>

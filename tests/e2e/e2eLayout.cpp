@@ -17,9 +17,9 @@
 // Rectangles are turned into pixels the way the sheet builder does it: every edge rounded to the
 // nearest pixel at 15 twips per pixel.
 
-#include "app/Interface.h"
 #include "app/SheetBuilder.h"
-#include "card/Layout.h"
+#include "app/window/LanguageAndFace.h"
+#include "card/layout/Layout.h"
 
 #include <QApplication>
 #include <QFile>

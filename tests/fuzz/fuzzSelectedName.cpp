@@ -2,7 +2,7 @@
 // the text. And for list entries whose five values hold no "-" (the key filter keeps it out), the
 // name comes back exactly from the line built for any mode.
 #include "FuzzCheck.h"
-#include "store/CardList.h"
+#include "list/ListLines.h"
 
 #include <QStringList>
 
@@ -12,11 +12,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QStringList modes{
-        QString(),          store::modeName(),      store::modeLevel(),    store::modeRace(),
-        store::modeClass(), store::modeAlignment(), QStringLiteral("其他")};
+    const QStringList modes{QString(),         list::modeName(),      list::modeLevel(),     list::modeRace(),
+                            list::modeClass(), list::modeAlignment(), QStringLiteral("其他")};
     for (const QString& mode : modes) {
-        const QString name = store::selectedName(mode, text);
+        const QString name = list::selectedName(mode, text);
         FUZZ_CHECK(text.contains(name));
     }
 
@@ -26,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         values << QString();
     const card::ListEntry entry{values[0], values[1], values[2], values[3], values[4]};
     for (const QString& mode : modes)
-        FUZZ_CHECK(store::selectedName(mode, store::entryText(mode, entry)) == entry.nam);
+        FUZZ_CHECK(list::selectedName(mode, list::entryText(mode, entry)) == entry.nam);
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "app/AutoHide.h"
+#include "app/window/AutoHide.h"
 
 #include <QRectF>
 #include <QTest>

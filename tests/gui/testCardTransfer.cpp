@@ -1,11 +1,11 @@
 // Cards leaving the window and coming back: card files out and in, PDF and print, "复制为新角色", and
 // the shortcuts of the selected card, driven through the list's context menu offscreen.
 #include "../core/StoreProbe.h"
-#include "app/CardTransfer.h"
 #include "app/Form1.h"
-#include "app/ListMenu.h"
-#include "app/MessageBox.h"
-#include "app/SheetPrint.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/list/ListMenu.h"
+#include "app/transfer/CardTransfer.h"
+#include "app/transfer/SheetPrint.h"
 #include "card/CardFile.h"
 
 #include <QAction>

@@ -2,18 +2,18 @@
 #include "../core/CardStoreSeam.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/ListFill.h"
-#include "app/ListFind.h"
-#include "app/ListMenu.h"
-#include "app/MessageBox.h"
-#include "app/Notice.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/dialogs/Notice.h"
+#include "app/list/ListFill.h"
+#include "app/list/ListMenu.h"
+#include "app/list/ListSearchLine.h"
 #include "card/CardRecord.h"
-#include "card/Layout.h"
-#include "store/CardList.h"
-#include "store/ListSearch.h"
-#include "store/NameOrder.h"
-#include "store/Recovery.h"
-#include "store/RecoveryEntries.h"
+#include "card/layout/Layout.h"
+#include "list/ListLines.h"
+#include "list/ListSearch.h"
+#include "list/NameOrder.h"
+#include "store/recovery/Recovery.h"
+#include "store/recovery/RecoveryEntries.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -339,7 +339,7 @@ private slots:
         for (int pass = 0; pass < 7; ++pass) {
             chooseMode(pass < 6 ? pass - 1 : 0);
             if (pass == 6)
-                form().listFind()->open(QStringLiteral("a"));
+                form().searchLine()->open(QStringLiteral("a"));
             for (int step = 0; step < 30; ++step) {
                 const int rows = form().widgets().list1->model()->rowCount();
                 const int op = random.bounded(3);
@@ -378,7 +378,7 @@ private slots:
         for (const char* name : {"Ann", "Bob", "ｂｏｂ２", "张三", "Dana"})
             addCard(QString::fromUtf8(name), QStringLiteral("3"), {}, {}, {});
         QListView* list = form().widgets().list1;
-        app::ListFind* find = form().listFind();
+        app::ListSearchLine* find = form().searchLine();
         list->setFocus();
         pick(static_cast<int>(listNames().indexOf(QStringLiteral("Bob")))); // loaded
         QCOMPARE(field(0), QStringLiteral("Bob"));
@@ -462,10 +462,10 @@ private slots:
             }
             QVERIFY(raw.exec(QStringLiteral("COMMIT")));
         }
-        store::sortByName(expected, store::NameOrder());
+        list::sortByName(expected, list::NameOrder());
         QStringList texts;
         for (const card::ListEntry& e : expected)
-            texts << store::entryText(QStringLiteral("等级"), e);
+            texts << list::entryText(QStringLiteral("等级"), e);
 
         // At start-up a large store waits for the window; the first screenful then comes at once.
         m_form = std::make_unique<Form1>(m_dir->path());
@@ -530,16 +530,16 @@ private slots:
         const QString sought = QStringLiteral("角色1");
         QStringList found;
         for (const QString& t : texts) {
-            if (store::matchesSearch(t, store::searchForm(sought)))
+            if (list::matchesSearch(t, list::searchForm(sought)))
                 found << t;
         }
         QVERIFY(!found.isEmpty() && found.size() < texts.size());
-        form().listFind()->open(sought);
+        form().searchLine()->open(sought);
         chooseMode(1);
         QVERIFY(form().isListFilling());
         QTRY_VERIFY(!form().isListFilling());
         QCOMPARE(listTexts(), found);
-        QTest::keyClick(form().listFind(), Qt::Key_Escape);
+        QTest::keyClick(form().searchLine(), Qt::Key_Escape);
         QCOMPARE(listTexts(), texts);
 
         // A write while the list is still filling completes it first.

@@ -1,7 +1,7 @@
 #include "app/FieldWidgets.h"
 #include "app/SheetBuilder.h"
-#include "card/Layout.h"
 #include "card/Sheet.h"
+#include "card/layout/Layout.h"
 
 #include <QCheckBox>
 #include <QComboBox>

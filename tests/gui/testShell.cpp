@@ -1,7 +1,7 @@
 // The window's shell offscreen: tab pages, side panel, tray icon and menu, and the edge auto-hide tick.
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
+#include "app/dialogs/MessageBox.h"
 #include "tray/Module2.h"
 
 #include <QMenu>

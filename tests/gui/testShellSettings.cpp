@@ -1,7 +1,7 @@
 // The window's settings offscreen: the "磁性窗体" box and its guard, the language box, and what
 // start-up reads, adds and resets in the settings row.
 #include "app/Form1.h"
-#include "app/MessageBox.h"
+#include "app/dialogs/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

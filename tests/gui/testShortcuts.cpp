@@ -1,8 +1,8 @@
 // The window's keyboard shortcuts, through real key events on the focused control.
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
-#include "app/Notice.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/dialogs/Notice.h"
 
 #include <QLabel>
 #include <QListView>

@@ -1,8 +1,8 @@
 // One running copy per user and store: the socket name, the hand-over of a second start to the
 // running copy, and where a window hidden at a screen edge comes back to (the real window is
 // brought forward in the end-to-end scenario second-start).
-#include "app/AutoHide.h"
-#include "app/SingleInstance.h"
+#include "app/window/AutoHide.h"
+#include "app/window/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // and the window itself on the two offscreen screens of gui/screens.json (1920×1200 and 1024×600).
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
-#include "app/WindowFit.h"
-#include "app/WindowPlace.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/window/WindowFit.h"
+#include "app/window/WindowPlace.h"
 
 #include <QGuiApplication>
 #include <QScreen>

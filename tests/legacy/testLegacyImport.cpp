@@ -1,8 +1,8 @@
 // Importing an old Access (Jet 4) store: written by our own fixture writer, read through the reader
 // helper, checked value by value in the new store; damaged files and failing readers change nothing.
 #include "store/CardStore.h"
-#include "store/LegacyImport.h"
 #include "store/Module1.h"
+#include "store/legacy/LegacyImport.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -10,9 +10,9 @@
 //       here, to show that the kill loop finds what that order loses.
 #include "ReliabilityKit.h"
 #include "store/CardStore.h"
-#include "store/LegacyImport.h"
 #include "store/Schema.h"
 #include "store/StartUp.h"
+#include "store/legacy/LegacyImport.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,7 +5,7 @@
 // that the check can fail.
 #include "ReliabilityKit.h"
 #include "WriterProcess.h"
-#include "store/Recovery.h"
+#include "store/recovery/Recovery.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,9 +3,9 @@
 #include "ReliabilityKit.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
+#include "app/dialogs/MessageBox.h"
 #include "lang/LanguagePacks.h"
-#include "store/CardList.h"
+#include "list/ListLines.h"
 #include "store/CardStore.h"
 
 #include <QComboBox>
@@ -186,12 +186,12 @@ private slots:
 
     void hostileNamesComeBackOutOfEveryListLine()
     {
-        const QStringList modes{QString(),         store::modeName(),  store::modeLevel(),
-                                store::modeRace(), store::modeClass(), store::modeAlignment()};
+        const QStringList modes{QString(),        list::modeName(),  list::modeLevel(),
+                                list::modeRace(), list::modeClass(), list::modeAlignment()};
         for (const QString& name : hostileNames()) {
             const card::ListEntry entry = card::toListEntry(rel::makeSheet(name, 3));
             for (const QString& mode : modes)
-                QCOMPARE(store::selectedName(mode, store::entryText(mode, entry)), name);
+                QCOMPARE(list::selectedName(mode, list::entryText(mode, entry)), name);
         }
     }
 

@@ -5,7 +5,7 @@
 #include "WriterProcess.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
+#include "app/dialogs/MessageBox.h"
 #include "store/CardStore.h"
 
 #include <QDir>

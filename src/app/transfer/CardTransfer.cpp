@@ -1,0 +1,302 @@
+#include "app/transfer/CardTransfer.h"
+
+#include "app/Form1.h"
+#include "app/dialogs/FileChooser.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/dialogs/Notice.h"
+#include "app/list/CardListModel.h"
+#include "app/list/ListMenu.h"
+#include "app/transfer/SheetPrint.h"
+#include "card/CardFile.h"
+#include "card/CardRecord.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QListView>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSet>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QTabBar>
+
+namespace app {
+
+namespace {
+
+const QString CardFilter = QStringLiteral("角色卡 (*.json);;所有文件 (*)");
+
+QString pdfBaseName(const QString& name)
+{
+    return card::cardFileBaseName(name).chopped(5) + QStringLiteral(".pdf");
+}
+
+// Landscape A4 with a small margin, unless the printer's own paper is chosen later.
+void setUpPage(QPagedPaintDevice& device)
+{
+    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageOrientation(QPageLayout::Landscape);
+    device.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
+
+} // namespace
+
+CardTransfer::CardTransfer(Form1& form)
+    : QObject(&form), m_form(form),
+      m_lastFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+{
+    setObjectName(QStringLiteral("CardTransfer"));
+    ListMenu* menu = form.listMenu();
+    menu->addItem(QStringLiteral("导出角色卡…"), true, [this](const QString& n) { exportCard(n); });
+    menu->addItem(QStringLiteral("导出为PDF…"), true, [this](const QString& n) { exportPdf(n); });
+    menu->addItem(QStringLiteral("打印…"), true, [this](const QString& n) { printCard(n); });
+    menu->addItem(QStringLiteral("复制为新角色"), true, [this](const QString& n) { copyAsNew(n); });
+    menu->addSeparator();
+    menu->addItem(QStringLiteral("导入角色卡…"), false, [this](const QString&) { importCards(); });
+    menu->addItem(QStringLiteral("导出全部角色卡…"), false, [this](const QString&) { exportAll(); });
+
+    // The shortcuts act on the selected card, and only while a card is selected.
+    m_exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), &form);
+    m_printKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &form);
+    for (QShortcut* key : {m_exportKey, m_printKey})
+        key->setContext(Qt::WindowShortcut);
+    connect(m_exportKey, &QShortcut::activated, this, [this] { exportCard(selectedName()); });
+    connect(m_printKey, &QShortcut::activated, this, [this] { printCard(selectedName()); });
+    QListView* list = form.widgets().list1;
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CardTransfer::updateShortcuts);
+    connect(list->model(), &QAbstractItemModel::modelReset, this, &CardTransfer::updateShortcuts);
+    connect(list->model(), &QAbstractItemModel::layoutChanged, this, &CardTransfer::updateShortcuts);
+    connect(list->model(), &QAbstractItemModel::rowsRemoved, this, &CardTransfer::updateShortcuts);
+    updateShortcuts();
+}
+
+QString CardTransfer::selectedName() const
+{
+    const QModelIndexList selected = m_form.widgets().list1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QString() : selected.first().data(CardListModel::NameRole).toString();
+}
+
+void CardTransfer::updateShortcuts()
+{
+    const bool selected = !m_form.widgets().list1->selectionModel()->selectedIndexes().isEmpty();
+    m_exportKey->setEnabled(selected);
+    m_printKey->setEnabled(selected);
+}
+
+void CardTransfer::notice(const QString& text)
+{
+    Notice::show(m_form.widgets().list1, text);
+}
+
+std::optional<card::Sheet> CardTransfer::storedCard(const QString& name)
+{
+    const store::LoadResult result = m_form.cards().load(name);
+    if (!result.ok) {
+        MessageBox::warn(&m_form, Form1::messageTitle(), result.error);
+        return std::nullopt;
+    }
+    if (!result.found) {
+        MessageBox::inform(&m_form, Form1::messageTitle(),
+                           QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(name));
+        return std::nullopt;
+    }
+    card::Sheet sheet;
+    card::applyCardRecord(result.record, sheet);
+    return sheet;
+}
+
+void CardTransfer::exportCard(const QString& name)
+{
+    const std::optional<card::Sheet> sheet = storedCard(name);
+    if (!sheet)
+        return;
+    const QString path =
+        files::chooseSaveFile(&m_form, QStringLiteral("导出角色卡"),
+                              files::freePath(m_lastFolder, card::cardFileBaseName(name)), CardFilter);
+    if (path.isEmpty())
+        return;
+    m_lastFolder = QFileInfo(path).absolutePath();
+    const QByteArray bytes = card::writeCardFile(*sheet);
+    QString error;
+    if (!files::writeNewFile(
+            path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, &error)) {
+        MessageBox::warn(&m_form, Form1::messageTitle(), error);
+        return;
+    }
+    notice(QStringLiteral("已导出“%1”到 %2").arg(name, QDir::toNativeSeparators(path)));
+}
+
+void CardTransfer::exportPdf(const QString& name)
+{
+    const std::optional<card::Sheet> sheet = storedCard(name);
+    if (!sheet)
+        return;
+    const QString path = files::chooseSaveFile(&m_form, QStringLiteral("导出为PDF"),
+                                               files::freePath(m_lastFolder, pdfBaseName(name)),
+                                               QStringLiteral("PDF 文件 (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    m_lastFolder = QFileInfo(path).absolutePath();
+    const auto fill = [&sheet, &name](QIODevice& out) {
+        QPdfWriter pdf(&out);
+        pdf.setTitle(name);
+        pdf.setCreator(QStringLiteral("羽笔卷宗(Quillmark)"));
+        setUpPage(pdf);
+        return SheetPrint::render(pdf, *sheet, QDate::currentDate()) > 0;
+    };
+    QString error;
+    if (!files::writeNewFile(path, fill, &error)) {
+        MessageBox::warn(&m_form, Form1::messageTitle(), error);
+        return;
+    }
+    notice(QStringLiteral("已导出“%1”的PDF到 %2").arg(name, QDir::toNativeSeparators(path)));
+}
+
+void CardTransfer::printCard(const QString& name)
+{
+    const std::optional<card::Sheet> sheet = storedCard(name);
+    if (!sheet)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(name);
+    setUpPage(printer);
+    QPrintDialog dialog(&printer, &m_form);
+    dialog.setObjectName(QStringLiteral("CardPrintDialog"));
+    dialog.setWindowTitle(QStringLiteral("打印角色卡“%1”").arg(name));
+    dialog.setAccessibleName(dialog.windowTitle());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (SheetPrint::render(printer, *sheet, QDate::currentDate()) == 0) {
+        MessageBox::warn(&m_form, Form1::messageTitle(), QStringLiteral("无法打印，请检查打印机。"));
+        return;
+    }
+    notice(QStringLiteral("已送出“%1”的打印").arg(name));
+}
+
+void CardTransfer::copyAsNew(const QString& name)
+{
+    std::optional<card::Sheet> sheet = storedCard(name);
+    if (!sheet)
+        return;
+    sheet->text[0].clear();
+    // The name field is on the first page: show it, so it can take the focus.
+    m_form.widgets().tabStrip->setCurrentIndex(0);
+    m_form.Command1_Click(); // "准备新增": the state of a new card, the focus in the name
+    m_form.writeSheet(*sheet);
+}
+
+void CardTransfer::importCards()
+{
+    const QStringList paths =
+        files::chooseOpenFiles(&m_form, QStringLiteral("导入角色卡"), m_lastFolder, CardFilter);
+    if (paths.isEmpty())
+        return;
+    m_lastFolder = QFileInfo(paths.first()).absolutePath();
+    importFiles(paths);
+}
+
+int CardTransfer::importFiles(const QStringList& paths)
+{
+    int added = 0;
+    for (const QString& path : paths) {
+        const QString shown = QFileInfo(path).fileName();
+        const card::CardFileResult read = card::readCardFile(path);
+        if (!read.ok) {
+            MessageBox::warn(&m_form, Form1::messageTitle(),
+                             QStringLiteral("“%1”没有导入：%2").arg(shown, read.error));
+            continue;
+        }
+        bool stop = false;
+        added += importOne(shown, read.sheet, &stop) ? 1 : 0;
+        if (stop)
+            break;
+    }
+    notice(QStringLiteral("已导入 %1 张角色卡").arg(added));
+    return added;
+}
+
+bool CardTransfer::importOne(const QString& fileName, card::Sheet sheet, bool* stop)
+{
+    const QString name = sheet.text[0];
+    if (name.isEmpty()) {
+        MessageBox::inform(&m_form, Form1::messageTitle(),
+                           QStringLiteral("“%1”中的角色卡没有名字，没有导入。").arg(fileName));
+        return false;
+    }
+    const QString refused = card::refusedCharacterError(sheet);
+    if (!refused.isEmpty()) {
+        MessageBox::inform(&m_form, Form1::messageTitle(),
+                           QStringLiteral("“%1”中的角色卡没有导入：%2").arg(fileName, refused));
+        return false;
+    }
+    bool asked = false;
+    for (int n = 1;;) {
+        sheet.text[0] = card::numberedName(name, n);
+        const store::Outcome outcome = m_form.cards().add(sheet);
+        if (outcome.ok()) {
+            m_form.putListLine(card::toListEntry(sheet));
+            return true;
+        }
+        if (outcome.status != store::OpStatus::Duplicate) {
+            MessageBox::warn(&m_form, Form1::messageTitle(), outcome.error);
+            *stop = true;
+            return false;
+        }
+        ++n;
+        if (asked)
+            continue; // the free name offered was taken meanwhile: the next one
+        // The name is taken: never overwrite; offer the first free name, or skipping the card.
+        for (store::LoadResult taken = m_form.cards().load(card::numberedName(name, n));
+             taken.ok && taken.found; taken = m_form.cards().load(card::numberedName(name, n)))
+            ++n;
+        const auto answer = MessageBox::question(
+            &m_form, Form1::messageTitle(),
+            QStringLiteral("已有名为“%1”的角色卡。\n要以“%2”为名导入“%3”中的这张卡吗？\n选“否”则跳过这张卡。")
+                .arg(name, card::numberedName(name, n), fileName));
+        if (answer != MessageBox::Yes)
+            return false;
+        asked = true;
+    }
+}
+
+void CardTransfer::exportAll()
+{
+    const store::ListResult listed = m_form.cards().list();
+    if (!listed.ok) {
+        MessageBox::warn(&m_form, Form1::messageTitle(), listed.error);
+        return;
+    }
+    if (listed.entries.isEmpty()) {
+        MessageBox::inform(&m_form, Form1::messageTitle(), QStringLiteral("还没有可以导出的角色卡。"));
+        return;
+    }
+    const QString folder =
+        files::chooseFolder(&m_form, QStringLiteral("导出全部角色卡到文件夹"), m_lastFolder);
+    if (folder.isEmpty())
+        return;
+    m_lastFolder = folder;
+    int written = 0;
+    for (const card::ListEntry& entry : listed.entries) {
+        const store::LoadResult loaded = m_form.cards().load(entry.nam);
+        if (!loaded.ok || !loaded.found)
+            continue; // a list entry without its card has nothing to export
+        card::Sheet sheet;
+        card::applyCardRecord(loaded.record, sheet);
+        const QByteArray bytes = card::writeCardFile(sheet);
+        QString error;
+        const QString path = files::freePath(folder, card::cardFileBaseName(entry.nam));
+        if (!files::writeNewFile(
+                path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, &error)) {
+            MessageBox::warn(&m_form, Form1::messageTitle(),
+                             QStringLiteral("%1\n已导出 %2 张，其余的没有导出。").arg(error).arg(written));
+            return;
+        }
+        ++written;
+    }
+    notice(QStringLiteral("已导出 %1 张角色卡到 %2").arg(written).arg(QDir::toNativeSeparators(folder)));
+}
+
+} // namespace app

@@ -1,0 +1,258 @@
+// Whole-store backups: made through SQLite's online backup into a temporary file of the backups
+// folder, checked, renamed into place, and only then are the oldest pruned.
+#include "store/Module1.h"
+#include "store/SqliteHandle.h"
+#include "store/StoreFile.h"
+#include "store/recovery/Recovery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace store {
+
+namespace {
+
+const char* const StampFormat = "yyyyMMdd-HHmmss";
+
+// The first column of the first row of a statement, as text; null where there is no row.
+QString scalar(sqlite3* db, const char* sql, bool* ok)
+{
+    sqlite3_stmt* statement = nullptr;
+    QString value;
+    *ok = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK;
+    if (*ok) {
+        const int rc = sqlite3_step(statement);
+        *ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
+        if (rc == SQLITE_ROW)
+            value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    return value;
+}
+
+FileCheck check(sqlite3* db, bool full, bool withNames)
+{
+    FileCheck result;
+    bool ok = true;
+    const QString integrity = full ? scalar(db, "PRAGMA integrity_check", &ok) : QStringLiteral("ok");
+    if (!ok || integrity != QLatin1String("ok")) {
+        result.error = ok ? integrity : QString::fromUtf8(sqlite3_errmsg(db));
+        return result;
+    }
+    const QString cards = scalar(db, "SELECT COUNT(*) FROM card", &ok);
+    if (!ok) {
+        result.error = QString::fromUtf8(sqlite3_errmsg(db));
+        return result;
+    }
+    result.cards = cards.toLongLong();
+    if (withNames) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT Nae FROM card ORDER BY Nae", -1, &statement, nullptr) ==
+            SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                result.names << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        }
+        sqlite3_finalize(statement);
+    }
+    result.ok = true;
+    return result;
+}
+
+// Copies the whole database from one file into another (an empty or new one) and checks the copy.
+// SQLite commits the copy with its usual syncs.
+FileCheck copyDatabase(const QString& from, const QString& to)
+{
+    FileCheck result;
+    SqliteHandle source(from, SQLITE_OPEN_READONLY);
+    if (!source.ok()) {
+        result.error = source.error();
+        return result;
+    }
+    {
+        SqliteHandle target(to, SQLITE_OPEN_READWRITE);
+        if (!target.ok()) {
+            result.error = target.error();
+            return result;
+        }
+        sqlite3_exec(target.db(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        sqlite3_backup* backup = sqlite3_backup_init(target.db(), "main", source.db(), "main");
+        if (!backup) {
+            result.error = target.error();
+            return result;
+        }
+        int rc = SQLITE_OK;
+        // A writer holding the store makes the step busy: wait for it a little, as other operations do.
+        for (int tries = 0; tries < 30; ++tries) {
+            rc = sqlite3_backup_step(backup, -1);
+            if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+                break;
+            sqlite3_sleep(50);
+        }
+        sqlite3_backup_finish(backup);
+        if (rc != SQLITE_DONE) {
+            result.error = QString::fromUtf8(sqlite3_errstr(rc));
+            return result;
+        }
+    }
+    return checkStoreFile(to);
+}
+
+QString backupPrefix(const QString& storePath)
+{
+    return QFileInfo(storePath).fileName() + QLatin1Char('.');
+}
+
+} // namespace
+
+FileCheck checkStoreFile(const QString& path, bool full, bool withNames)
+{
+    if (!QFileInfo(path).isFile())
+        return {false, -1, {}, QStringLiteral("文件不存在")};
+    SqliteHandle handle(path, SQLITE_OPEN_READONLY);
+    if (!handle.ok())
+        return {false, -1, {}, handle.error()};
+    return check(handle.db(), full, withNames);
+}
+
+QList<BackupFile> Recovery::backups() const
+{
+    // Backups are named after the store and the local time they were made: Sav.qlk.20240501-093000.backup
+    // (a second one within the same second gets "-2" and so on).
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d+))?\\.backup$"));
+    const QString prefix = backupPrefix(m_storePath);
+    QList<std::pair<std::pair<QDateTime, int>, BackupFile>> found;
+    const QDir dir(m_place.backupsDir);
+    for (const QString& name : dir.entryList({prefix + QStringLiteral("*.backup")}, QDir::Files)) {
+        const QRegularExpressionMatch match = pattern.match(name.mid(prefix.size()));
+        if (!match.hasMatch())
+            continue;
+        const QDateTime madeAt = QDateTime::fromString(match.captured(1), QLatin1String(StampFormat));
+        if (madeAt.isValid())
+            found.append({{madeAt, match.captured(2).toInt()}, {dir.filePath(name), madeAt}});
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<BackupFile> result;
+    for (const auto& entry : found)
+        result.append(entry.second);
+    return result;
+}
+
+BackupOutcome Recovery::makeBackup()
+{
+    BackupOutcome outcome;
+    const QDateTime now = this->now();
+    if (!QDir().mkpath(m_place.backupsDir)) {
+        outcome.error =
+            QStringLiteral("无法建立备份文件夹“%1”").arg(QDir::toNativeSeparators(m_place.backupsDir));
+        return outcome;
+    }
+    const QDir dir(m_place.backupsDir);
+    const QString prefix = backupPrefix(m_storePath);
+    QTemporaryFile temp(dir.filePath(prefix + QStringLiteral("XXXXXX.tmp")));
+    temp.setAutoRemove(false);
+    if (!temp.open()) {
+        outcome.error = QStringLiteral("无法在备份文件夹中写入（%1）").arg(temp.errorString());
+        return outcome;
+    }
+    const QString tempPath = temp.fileName();
+    temp.close();
+    const FileCheck copied = copyDatabase(m_storePath, tempPath);
+    if (!copied.ok) {
+        QFile::remove(tempPath);
+        outcome.error = QStringLiteral("备份未通过检查（%1）").arg(copied.error);
+        return outcome;
+    }
+    const QString stamp = now.toString(QLatin1String(StampFormat));
+    QString name = dir.filePath(prefix + stamp + QStringLiteral(".backup"));
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = dir.filePath(prefix + stamp + QStringLiteral("-%1.backup").arg(n));
+    if (!renameNoReplace(tempPath, name)) {
+        QFile::remove(tempPath);
+        outcome.error = QStringLiteral("无法命名备份文件");
+        return outcome;
+    }
+    m_backupDay = now.date();
+    pruneBackups();
+    outcome.ok = true;
+    outcome.made = true;
+    outcome.path = name;
+    outcome.cards = copied.cards;
+    return outcome;
+}
+
+void Recovery::pruneBackups()
+{
+    const QList<BackupFile> all = backups();
+    for (qsizetype i = BackupsKept; i < all.size(); ++i)
+        QFile::remove(all.at(i).path);
+}
+
+void Recovery::backupBeforeChange(QString* failure)
+{
+    const QDate today = now().date();
+    if (m_backupDay == today)
+        return;
+    const QList<BackupFile> made = backups();
+    if (!made.isEmpty() && made.first().madeAt.date() == today) {
+        m_backupDay = today;
+        return;
+    }
+    if (!QFileInfo(m_storePath).isFile())
+        return; // nothing to keep: the change itself will say what is wrong
+    const BackupOutcome outcome = makeBackup();
+    if (!outcome.ok && failure)
+        *failure = QStringLiteral("今天的自动备份没有完成：%1。角色卡的修改照常保存。").arg(outcome.error);
+}
+
+BackupOutcome Recovery::restoreBackup(const QString& backupPath)
+{
+    BackupOutcome outcome;
+    const FileCheck chosen = checkStoreFile(backupPath);
+    if (!chosen.ok) {
+        outcome.error = QStringLiteral("所选备份无法使用（%1），数据库未作改动。").arg(chosen.error);
+        return outcome;
+    }
+    if (QFileInfo::exists(m_storePath + QStringLiteral("-journal"))) {
+        outcome.error = QStringLiteral("数据库正被其他程序写入，请稍后再试。");
+        return outcome;
+    }
+    if (QFileInfo(m_storePath).isFile()) {
+        const BackupOutcome current = makeBackup();
+        if (!current.ok) {
+            outcome.error =
+                QStringLiteral("无法先备份当前的数据库（%1），数据库未作改动。").arg(current.error);
+            return outcome;
+        }
+    }
+    // The backup is a whole, checked database file: its bytes go to a temporary file beside the store,
+    // which is synced and then renamed over the store in one step.
+    QFile source(backupPath);
+    QSaveFile target(m_storePath);
+    bool ok = source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly);
+    while (ok && !source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 20);
+        ok = !chunk.isEmpty() && target.write(chunk) == chunk.size();
+    }
+    if (!ok || !target.commit()) {
+        target.cancelWriting();
+        outcome.error =
+            QStringLiteral("无法替换数据库文件（%1），数据库未作改动。")
+                .arg(source.error() != QFile::NoError ? source.errorString() : target.errorString());
+        return outcome;
+    }
+    outcome.ok = true;
+    outcome.path = m_storePath;
+    outcome.cards = chosen.cards;
+    return outcome;
+}
+
+} // namespace store

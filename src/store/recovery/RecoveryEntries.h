@@ -1,0 +1,38 @@
+#pragma once
+
+#include "store/recovery/Recovery.h"
+
+#include <QList>
+#include <QString>
+
+namespace store {
+
+class CardStore;
+
+// One thing the recovery dialog offers: an unsaved edit, a deleted card or a whole-store backup.
+struct RecoveryEntry
+{
+    enum class Kind { Draft, Deleted, Backup };
+
+    Kind kind = Kind::Draft;
+    QString name;   // what the list shows as the entry's name
+    QDateTime time; // saved, deleted or made
+    QString detail; // fields that differ, the list line, or the number of cards
+    Draft draft;
+    card::Sheet stored; // a draft's card as it is stored now (empty for a new sheet)
+    DeletedCard deleted;
+    BackupFile backup;
+};
+
+struct RecoveryList
+{
+    QList<RecoveryEntry> entries; // newest first
+    QString error;                // what could not be read; the rest is listed all the same
+};
+
+QString kindText(RecoveryEntry::Kind kind);
+RecoveryList recoveryEntries(Recovery& recovery, CardStore& cards);
+// What the entry holds, as plain text for the dialog.
+QString describeEntry(const RecoveryEntry& entry);
+
+} // namespace store
