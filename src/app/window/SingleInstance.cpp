@@ -1,18 +1,67 @@
 #include "app/window/SingleInstance.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace app {
 
 namespace {
 
 const QByteArray ForwardRequest = QByteArrayLiteral("forward\n");
+// What a running copy says back once it took the request: a start ends only on this line.
+const QByteArray ForwardTaken = QByteArrayLiteral("ok\n");
+
+#ifdef Q_OS_UNIX
+bool isOurs(const QFileInfo& info)
+{
+    return !info.isSymLink() && info.ownerId() == uint(::geteuid());
+}
+#endif
+
+// Where the name lives. On Unix a socket in the user's runtime folder, where no other account can
+// make one: Qt gives XDG_RUNTIME_DIR, or else runtime-<user> in the temporary folder (made with
+// mode 0700), only when the folder is the user's own and not a link, and sets its mode to 0700;
+// owner and mode are checked again here. Without such a folder the name is empty
+// and the start goes on without the single-copy check. Elsewhere the platform's own pipe names,
+// opened to the user alone by the server's access option.
+QString serverName(const QString& key)
+{
+#ifdef Q_OS_UNIX
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        return {};
+    const QFileInfo info(folder);
+    if (!info.isDir() || !isOurs(info) || (info.permissions() & (QFile::WriteGroup | QFile::WriteOther)))
+        return {};
+    return QDir(folder).filePath(key);
+#else
+    return key;
+#endif
+}
+
+// Sends the request and waits, at most until the deadline, for the line of a running copy.
+bool askToComeForward(QLocalSocket& socket, QDeadlineTimer deadline)
+{
+    socket.write(ForwardRequest);
+    socket.flush();
+    while (!socket.canReadLine() && socket.bytesAvailable() <= ForwardTaken.size() &&
+           !deadline.hasExpired()) {
+        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+    }
+    return socket.canReadLine() && socket.readLine(ForwardTaken.size() + 1) == ForwardTaken;
+}
 
 } // namespace
 
@@ -32,7 +81,7 @@ QString SingleInstance::keyFor(const QString& user, const QString& storePath)
     hash.addData(user.toUtf8());
     hash.addData(QByteArrayView("\n", 1));
     hash.addData(path.toUtf8());
-    // Short enough for a socket path in the temporary folder, long enough never to meet another.
+    // Short enough for a socket path in the runtime folder, long enough never to meet another.
     return QStringLiteral("quillmark-") + QString::fromLatin1(hash.result().toHex().left(32));
 }
 
@@ -46,23 +95,34 @@ QString SingleInstance::keyForThisUser(const QString& storePath)
 
 bool SingleInstance::forwardToRunning(int timeoutMs)
 {
+    const QString name = serverName(m_key);
+    if (name.isEmpty())
+        return false;
+#ifdef Q_OS_UNIX
+    // Only a socket of the user's own is talked to or replaced; anything else there is left alone.
+    const QFileInfo existing(name);
+    if ((existing.exists() || existing.isSymLink()) &&
+        (!isOurs(existing) || existing.isFile() || existing.isDir()))
+        return false;
+#endif
     {
         QLocalSocket socket;
-        socket.connectToServer(m_key);
-        if (socket.waitForConnected(timeoutMs)) {
-            socket.write(ForwardRequest);
-            if (socket.waitForBytesWritten(timeoutMs) || socket.bytesToWrite() == 0)
-                return true;
-        }
+        socket.connectToServer(name);
+        const QDeadlineTimer deadline(timeoutMs);
+        // A listener that does not answer as a running copy does keeps its name; this copy runs
+        // beside it, without the single-copy check.
+        if (socket.waitForConnected(timeoutMs))
+            return askToComeForward(socket, deadline);
+        if (socket.error() == QLocalSocket::ConnectionRefusedError)
+            // Nobody listens on it: what is left there is from a copy that ended abruptly.
+            QLocalServer::removeServer(name);
+        else if (socket.error() != QLocalSocket::ServerNotFoundError)
+            return false;
     }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptRequests);
-    if (!m_server->listen(m_key)) {
-        // Nobody answered on the name: what is left there is from a copy that ended abruptly.
-        QLocalServer::removeServer(m_key);
-        m_server->listen(m_key);
-    }
+    m_server->listen(name);
     return false;
 }
 
@@ -83,8 +143,11 @@ void SingleInstance::acceptRequests()
                 return;
             }
             const QByteArray line = socket->readLine(ForwardRequest.size() + 1);
+            const bool forward = line == ForwardRequest;
+            if (forward)
+                socket->write(ForwardTaken);
             socket->disconnectFromServer();
-            if (line == ForwardRequest)
+            if (forward)
                 emit forwardRequested();
         });
     }

@@ -10,9 +10,10 @@ class QWidget;
 namespace app {
 
 // One running copy per user and store: the first start listens on a local socket whose name comes
-// from the user and the store's path; a later start for the same store asks it to come forward
-// and ends. Two copies that start at the very same moment may both run: the store stays safe with
-// two writers, this only spares the player a second window.
+// from the user and the store's path, in the user's own runtime folder; a later start for the same
+// store asks it to come forward and ends once it answered. A name nobody answers on, or one that
+// is not the user's, never stops a start. Two copies that start at the very same moment may both
+// run: the store stays safe with two writers, this only spares the player a second window.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -25,8 +26,10 @@ public:
     // The key of the user running this program.
     static QString keyForThisUser(const QString& storePath);
 
-    // Asks a running copy to come forward: true when one took the request (this start should end).
-    // Otherwise starts listening, so that later starts reach this copy, and returns false.
+    // Asks a running copy to come forward: true when one answered that it took the request (this
+    // start should end). Otherwise returns false, and listens so that later starts reach this copy
+    // when the name is free or only left over from a copy that ended; a live listener that gave no
+    // answer, or a name of another account, is left as it is and this copy runs without the check.
     bool forwardToRunning(int timeoutMs = 2000);
 
     bool isListening() const;
