@@ -5,11 +5,13 @@
 #include "store/CardStore.h"
 #include "store/Module1.h"
 #include "store/Recovery.h"
+#include "store/StartUp.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 #include <memory>
 
@@ -215,6 +217,40 @@ private slots:
         QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2")))
                     .ok());
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
+    }
+
+    // What a killed backup or recovery-store build left is removed at the next start once it is an
+    // hour old: only the names the program makes, with their journals, and nothing else.
+    void leftOverTemporariesGoAtStartUp()
+    {
+        QVERIFY(QDir().mkpath(m_recovery->backupsDir()));
+        const QDir backups(m_recovery->backupsDir());
+        const QStringList old = {backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp")),
+                                 backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp-journal")),
+                                 m_dir->filePath(QStringLiteral("Sav.qlk.recovery.xYzWvU.tmp")),
+                                 m_dir->filePath(QStringLiteral("Sav.qlk.new-QwErTy"))};
+        const QStringList kept = {backups.filePath(QStringLiteral("Sav.qlk.GhIjKl.tmp")), // fresh
+                                  backups.filePath(QStringLiteral("Sav.qlk.AbCdEfG.tmp")),
+                                  backups.filePath(QStringLiteral("Sav.qlk.Ab-dEf.tmp")),
+                                  backups.filePath(QStringLiteral("Other.qlk.AbCdEf.tmp")),
+                                  backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp.mine")),
+                                  m_dir->filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp")),
+                                  m_dir->filePath(QStringLiteral("Sav.qlk.recovery.damaged-20260301")),
+                                  m_dir->filePath(QStringLiteral("notes.txt"))};
+        const QDateTime twoHoursAgo = QDateTime::currentDateTime().addSecs(-2 * 3600);
+        for (const QString& path : old + kept) {
+            QVERIFY(probe::writeAll(path, QUuid::createUuid().toByteArray()));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (!path.endsWith(QLatin1String("GhIjKl.tmp")))
+                QVERIFY(file.setFileTime(twoHoursAgo, QFileDevice::FileModificationTime));
+        }
+        store::Module1 db(m_path);
+        store::prepareStoreAtStartUp(db, QString());
+        for (const QString& path : old)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+        for (const QString& path : kept)
+            QVERIFY2(QFile::exists(path), qPrintable(path));
     }
 
 private:
