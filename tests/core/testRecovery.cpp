@@ -219,6 +219,45 @@ private slots:
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
     }
 
+    // An empty file, a database without the tables, or no database at all where the recovery store
+    // belongs: it is read, deletes and drafts go on, and a file that is no database is kept, byte for
+    // byte, under a name of its own.
+    void aBrokenRecoveryStoreIsRepaired_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // null: a database of other tables
+        QTest::addColumn<bool>("setAside");
+        QTest::newRow("empty") << QByteArray("") << false;
+        QTest::newRow("no tables") << QByteArray() << false;
+        QTest::newRow("not a database") << QByteArray("no database\n").repeated(500) << true;
+    }
+    void aBrokenRecoveryStoreIsRepaired()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, setAside);
+        if (bytes.isNull())
+            QVERIFY(probe::execute(m_recovery->recoveryFile(), {QStringLiteral("CREATE TABLE notes (x)")}));
+        else
+            QVERIFY(probe::writeAll(m_recovery->recoveryFile(), bytes));
+        QString error;
+        QVERIFY(m_recovery->drafts(&error).isEmpty());
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        for (const QString& name : {QStringLiteral("Ann"), QStringLiteral("Bob")})
+            QVERIFY(m_cards->add(namedSheet(name, QStringLiteral("1"))).ok());
+        const store::Outcome removed = m_cards->remove(QStringLiteral("Ann"));
+        QVERIFY2(removed.ok(), qPrintable(removed.error));
+        QVERIFY(m_recovery->writeDraft({0, QStringLiteral("Bob"), false, m_now,
+                                        namedSheet(QStringLiteral("Bob"), QStringLiteral("2"))},
+                                       &error) > 0);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(m_recovery->deletedCards(&error).value(0).name, QStringLiteral("Ann"));
+        QCOMPARE(m_recovery->drafts(&error).value(0).name, QStringLiteral("Bob"));
+        const QStringList aside =
+            QDir(m_dir->path()).entryList({QStringLiteral("Sav.qlk.recovery.damaged-*")}, QDir::Files);
+        QCOMPARE(aside.size(), setAside ? 1 : 0);
+        if (setAside)
+            QCOMPARE(probe::readAll(m_dir->filePath(aside.first())), bytes);
+    }
+
     // What a killed backup or recovery-store build left is removed at the next start once it is an
     // hour old: only the names the program makes, with their journals, and nothing else.
     void leftOverTemporariesGoAtStartUp()
