@@ -275,8 +275,9 @@ CardFileResult readCardFile(const QString& path)
         return result;
     }
     const qint64 expected = file.size();
-    // One byte more than allowed tells a file that grew while it was read from one that fits.
-    const QByteArray bytes = file.read(MaxCardFileBytes + 1);
+    // One byte more than expected (or allowed) tells a file that grew while it was read from one that
+    // fits; the buffer is no larger than that.
+    const QByteArray bytes = file.read((file.isSequential() ? MaxCardFileBytes : expected) + 1);
     if (file.error() != QFileDevice::NoError || (!file.isSequential() && bytes.size() != expected) ||
         (file.isSequential() && !file.atEnd())) {
         result.error = QStringLiteral("读取文件“%1”时出错：文件在读取中被改动或移走了。").arg(shown);

@@ -11,8 +11,10 @@ namespace card {
 
 inline constexpr char CardFileFormat[] = "quillmark-card";
 constexpr int CardFileVersion = 1;
-// A card file is read whole; anything longer is no card file of ours.
-constexpr qint64 MaxCardFileBytes = qint64(64) * 1024 * 1024;
+// A card file is read whole; anything longer is no card file of ours. A card with a 1 MB note and
+// 10 KB in every other field makes a file of about 4 MB. Reading a file of this size that is made
+// of nothing but tiny JSON values (the worst case) takes under 200 MB of memory.
+constexpr qint64 MaxCardFileBytes = qint64(16) * 1024 * 1024;
 
 struct CardFileResult
 {

@@ -1,5 +1,6 @@
 #include "store/Module1.h"
 
+#include "store/Leftovers.h"
 #include "store/Schema.h"
 #include "store/StoreFile.h"
 #include "store/StoreLocation.h"
@@ -217,7 +218,7 @@ bool Module1::createStore(const QString& path, QString* error, QString* orphanJo
     // Built whole under a name of its own, then renamed into place: a kill leaves either no store or a
     // complete one, and two copies starting together never remove or replace each other's file.
     QString why;
-    const QString temp = createUniqueFile(path + QStringLiteral(".new-XXXXXX"), &why);
+    const QString temp = createUniqueFile(newStoreTemplate(path), &why);
     bool ok = !temp.isEmpty() && writeStoreFile(temp, {}, &why);
     if (ok) {
         const QString moved = moveOrphanJournal(path);

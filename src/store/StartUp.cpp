@@ -1,5 +1,6 @@
 #include "store/StartUp.h"
 
+#include "store/Leftovers.h"
 #include "store/legacy/LegacyImport.h"
 
 namespace store {
@@ -20,6 +21,7 @@ StartUpNotice prepareStoreAtStartUp(Module1& db, const QString& readerExecutable
         notice = {prepared.error, true};
     if (!prepared.notice.isEmpty())
         notice.text += prepared.notice;
+    removeLeftoverTemporaries(db.filePath());
     return notice;
 }
 

@@ -15,7 +15,8 @@ struct StartUpNotice
 
 // Everything start-up does to the store file before the window fills: an Access file is imported
 // (through the reader helper), what an interrupted import left is removed, a missing store is
-// created (an orphan journal moved aside first), an existing one is checked.
+// created (an orphan journal moved aside first), an existing one is checked, and the temporary files
+// a killed run left are removed.
 StartUpNotice prepareStoreAtStartUp(Module1& db, const QString& readerExecutable);
 
 } // namespace store

@@ -197,14 +197,19 @@ QString moveOrphanJournal(const QString& storePath)
     const StoreFileKind kind = inspectStoreFile(storePath).kind;
     if (kind != StoreFileKind::Missing && kind != StoreFileKind::Jet)
         return QString();
-    const QString base = journal + QStringLiteral(".orphan-") +
+    return moveAside(journal, QStringLiteral("orphan"));
+}
+
+QString moveAside(const QString& path, const QString& tag)
+{
+    const QString base = path + QLatin1Char('.') + tag + QLatin1Char('-') +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString name = base;
     for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = base + QLatin1Char('.') + QString::number(n);
-    if (!renameNoReplace(journal, name))
+    if (!renameNoReplace(path, name))
         return QString();
-    syncFolder(QFileInfo(storePath).absolutePath());
+    syncFolder(QFileInfo(path).absolutePath());
     return name;
 }
 
@@ -219,7 +224,8 @@ bool renameNoReplace(const QString& from, const QString& to)
         fs::remove(source, error);
         return true;
     }
-    if (error == std::errc::file_exists || fs::symlink_status(target, error).type() != fs::file_type::not_found)
+    if (error == std::errc::file_exists ||
+        fs::symlink_status(target, error).type() != fs::file_type::not_found)
         return false;
     // No hard links on this file system: check, then rename.
     error.clear();

@@ -44,6 +44,11 @@ bool renameNoReplace(const QString& from, const QString& to);
 // Replaces `target` by a copy of `source` in one atomic step (see above).
 bool replaceFile(const QString& source, const QString& target, QString* error);
 
+// Puts the file at `path` aside, never deleted, never over another file: renamed
+// "<path>.<tag>-<time>" (with ".1", ".2" ... behind it where that name is taken). Returns the new name,
+// or an empty string when it could not be moved.
+QString moveAside(const QString& path, const QString& tag);
+
 // A "<store>-journal" beside no store, or beside an Access file, belongs to some earlier SQLite file:
 // SQLite would roll its pages into any new store of that name. Such a journal is renamed
 // "<store>-journal.orphan-<time>", never deleted, never over another file. A journal beside an SQLite

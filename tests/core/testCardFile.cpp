@@ -182,6 +182,18 @@ private slots:
         r = card::readCardFile(good);
         QVERIFY2(r.ok, qPrintable(r.error));
         QVERIFY(r.sheet == hostileSheet());
+
+        // A card file of 16 MB is read; one byte more is refused before it is read.
+        const QByteArray card = card::writeCardFile(hostileSheet());
+        QByteArray padded = "{" + QByteArray(16 * 1024 * 1024 - card.size(), ' ') + card.mid(1);
+        for (const qsizetype size : {padded.size(), padded.size() + 1}) {
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(f.write(padded.leftJustified(size, ' ')), size);
+            f.close();
+            r = card::readCardFile(good);
+            QCOMPARE(r.ok, size == 16 * 1024 * 1024);
+            QVERIFY2(r.ok || r.error.contains(QStringLiteral("超过 16 MB")), qPrintable(r.error));
+        }
     }
 
     void separatorsInAFileNameTheirField()

@@ -4,12 +4,14 @@
 #include "StoreProbe.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
+#include "store/StartUp.h"
 #include "store/recovery/Recovery.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 #include <memory>
 
@@ -215,6 +217,79 @@ private slots:
         QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2")))
                     .ok());
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
+    }
+
+    // An empty file, a database without the tables, or no database at all where the recovery store
+    // belongs: it is read, deletes and drafts go on, and a file that is no database is kept, byte for
+    // byte, under a name of its own.
+    void aBrokenRecoveryStoreIsRepaired_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // null: a database of other tables
+        QTest::addColumn<bool>("setAside");
+        QTest::newRow("empty") << QByteArray("") << false;
+        QTest::newRow("no tables") << QByteArray() << false;
+        QTest::newRow("not a database") << QByteArray("no database\n").repeated(500) << true;
+    }
+    void aBrokenRecoveryStoreIsRepaired()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, setAside);
+        if (bytes.isNull())
+            QVERIFY(probe::execute(m_recovery->recoveryFile(), {QStringLiteral("CREATE TABLE notes (x)")}));
+        else
+            QVERIFY(probe::writeAll(m_recovery->recoveryFile(), bytes));
+        QString error;
+        QVERIFY(m_recovery->drafts(&error).isEmpty());
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        for (const QString& name : {QStringLiteral("Ann"), QStringLiteral("Bob")})
+            QVERIFY(m_cards->add(namedSheet(name, QStringLiteral("1"))).ok());
+        const store::Outcome removed = m_cards->remove(QStringLiteral("Ann"));
+        QVERIFY2(removed.ok(), qPrintable(removed.error));
+        QVERIFY(m_recovery->writeDraft({0, QStringLiteral("Bob"), false, m_now,
+                                        namedSheet(QStringLiteral("Bob"), QStringLiteral("2"))},
+                                       &error) > 0);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(m_recovery->deletedCards(&error).value(0).name, QStringLiteral("Ann"));
+        QCOMPARE(m_recovery->drafts(&error).value(0).name, QStringLiteral("Bob"));
+        const QStringList aside =
+            QDir(m_dir->path()).entryList({QStringLiteral("Sav.qlk.recovery.damaged-*")}, QDir::Files);
+        QCOMPARE(aside.size(), setAside ? 1 : 0);
+        if (setAside)
+            QCOMPARE(probe::readAll(m_dir->filePath(aside.first())), bytes);
+    }
+
+    // What a killed backup or recovery-store build left is removed at the next start once it is an
+    // hour old: only the names the program makes, with their journals, and nothing else.
+    void leftOverTemporariesGoAtStartUp()
+    {
+        QVERIFY(QDir().mkpath(m_recovery->backupsDir()));
+        const QDir backups(m_recovery->backupsDir());
+        const QStringList old = {backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp")),
+                                 backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp-journal")),
+                                 m_dir->filePath(QStringLiteral("Sav.qlk.recovery.xYzWvU.tmp")),
+                                 m_dir->filePath(QStringLiteral("Sav.qlk.new-QwErTy"))};
+        const QStringList kept = {backups.filePath(QStringLiteral("Sav.qlk.GhIjKl.tmp")), // fresh
+                                  backups.filePath(QStringLiteral("Sav.qlk.AbCdEfG.tmp")),
+                                  backups.filePath(QStringLiteral("Sav.qlk.Ab-dEf.tmp")),
+                                  backups.filePath(QStringLiteral("Other.qlk.AbCdEf.tmp")),
+                                  backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp.mine")),
+                                  m_dir->filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp")),
+                                  m_dir->filePath(QStringLiteral("Sav.qlk.recovery.damaged-20260301")),
+                                  m_dir->filePath(QStringLiteral("notes.txt"))};
+        const QDateTime twoHoursAgo = QDateTime::currentDateTime().addSecs(-2 * 3600);
+        for (const QString& path : old + kept) {
+            QVERIFY(probe::writeAll(path, QUuid::createUuid().toByteArray()));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (!path.endsWith(QLatin1String("GhIjKl.tmp")))
+                QVERIFY(file.setFileTime(twoHoursAgo, QFileDevice::FileModificationTime));
+        }
+        store::Module1 db(m_path);
+        store::prepareStoreAtStartUp(db, QString());
+        for (const QString& path : old)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+        for (const QString& path : kept)
+            QVERIFY2(QFile::exists(path), qPrintable(path));
     }
 
 private:

@@ -424,8 +424,14 @@ private slots:
         addCard(named(QStringLiteral("Cy")));
         QDir(m_dir->path()).mkdir(QStringLiteral("out"));
         writeFile(QStringLiteral("out/Cy.json"), "someone else's");
+        // A list line whose card is gone cannot be exported: the summary names it and leaves it out.
+        QVERIFY(probe::execute(storePath(),
+                               {QStringLiteral("INSERT INTO lstt VALUES ('Dee', '1', '', '', '')")}));
         answerFileDialog(path(QStringLiteral("out")));
         menuItem({}, QStringLiteral("导出全部角色卡…"));
+        QVERIFY2(lastText().contains(QStringLiteral("已导出 3 张")) &&
+                     lastText().contains(QStringLiteral("“Dee”")),
+                 qPrintable(lastText()));
         QStringList written = QDir(path(QStringLiteral("out"))).entryList(QDir::Files);
         written.sort();
         QCOMPARE(written, (QStringList{"Cy (2).json", "Cy.json", "a_b (2).json", "a_b.json"}));

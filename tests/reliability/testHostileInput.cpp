@@ -2,6 +2,7 @@
 // emoji and right-to-left text, and language packs that are huge, empty, not UTF-8 or not text.
 #include "ReliabilityKit.h"
 #include "app/FieldWidgets.h"
+#include "app/dialogs/FileChooser.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "lang/LanguagePacks.h"
@@ -222,6 +223,34 @@ private slots:
         QVERIFY(MessageBox::history().isEmpty());
         const rel::StoreCheck check = rel::checkStore(path, model);
         QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+    }
+
+    // A name that is a symbolic link, to nowhere or to a file, is taken: nothing is written through
+    // it, the writer says so, and the free name is found past it.
+    void linksAreNeverWrittenThrough()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("symbolic links need rights of their own on Windows");
+#endif
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        QVERIFY(rel::writeFile(folder.filePath(QStringLiteral("mine.json")), "mine"));
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("nowhere.json")), folder.filePath("card.json")));
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("mine.json")), folder.filePath("card (2).json")));
+        const auto fill = [](QIODevice& out) { return out.write("card") == 4; };
+        for (const char* name : {"card.json", "card (2).json"}) {
+            QString error;
+            QVERIFY(!app::files::writeNewFile(folder.filePath(QLatin1String(name)), fill, &error));
+            QVERIFY2(error.contains(QStringLiteral("已经存在")), qPrintable(error));
+        }
+        QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("nowhere.json"))));
+        QCOMPARE(rel::fileBytes(folder.filePath(QStringLiteral("mine.json"))), QByteArray("mine"));
+        const QString free = app::files::freePath(dir.path(), QStringLiteral("card.json"));
+        QCOMPARE(free, folder.filePath(QStringLiteral("card (3).json")));
+        QString error;
+        QVERIFY2(app::files::writeNewFile(free, fill, &error), qPrintable(error));
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"card (2).json", "card (3).json", "card.json", "mine.json"}));
     }
 
     void oddLanguagePacksAreHandled()

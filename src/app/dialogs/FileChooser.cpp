@@ -1,11 +1,12 @@
 #include "app/dialogs/FileChooser.h"
 
 #include "card/CardFile.h"
+#include "store/StoreFile.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 namespace app::files {
 
@@ -19,6 +20,12 @@ QFileDialog* dialog(QWidget* parent, const QString& title, const QString& folder
     d->setObjectName(QStringLiteral("CardFileDialog"));
     d->setAccessibleName(title);
     return d;
+}
+
+// A name is taken by any file, and by a link even where it points nowhere.
+bool taken(const QString& path)
+{
+    return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
 }
 
 QStringList run(QFileDialog* d)
@@ -72,32 +79,40 @@ QString freePath(const QString& folder, const QString& fileName)
     const QDir dir(folder);
     for (int n = 1;; ++n) {
         const QString path = dir.filePath(card::numberedName(stem, n) + suffix);
-        if (!QFileInfo::exists(path))
+        if (!taken(path))
             return path;
     }
 }
 
 bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error)
 {
-    const QString shown = QFileInfo(path).fileName();
-    if (QFileInfo::exists(path)) {
-        *error = QStringLiteral("“%1”已经存在。为免覆盖原有文件，请另选一个文件名。").arg(shown);
+    const QFileInfo info(path);
+    const QString shown = info.fileName();
+    const QString takenText = QStringLiteral("“%1”已经存在。为免覆盖原有文件，请另选一个文件名。").arg(shown);
+    if (taken(path)) {
+        *error = takenText;
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Made anew (never through a link), readable by all as other new files are; removed on failure.
+    QTemporaryFile file(info.absoluteDir().filePath(QStringLiteral(".quillmark-XXXXXX.tmp")));
+    if (!file.open()) {
         *error = QStringLiteral("无法在此处创建“%1”，请检查文件夹是否存在、是否可写。").arg(shown);
         return false;
     }
-    if (!fill(file) || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if (!fill(file) || file.error() != QFileDevice::NoError || !store::syncFile(file)) {
         *error = QStringLiteral("写入“%1”时出错（磁盘可能已满），文件没有保存。").arg(shown);
         return false;
     }
-    if (!file.commit()) {
-        *error = QStringLiteral("保存“%1”时出错（磁盘可能已满），文件没有保存。").arg(shown);
+    file.close();
+    // Put in place only while the name is free: a file or link that took it meanwhile stays as it is.
+    if (!store::renameNoReplace(file.fileName(), path)) {
+        *error = taken(path) ? takenText : QStringLiteral("保存“%1”时出错，文件没有保存。").arg(shown);
         return false;
     }
+    file.setAutoRemove(false);
+    store::syncFolder(info.absolutePath());
     return true;
 }
 

@@ -21,11 +21,13 @@ QStringList chooseOpenFiles(QWidget* parent, const QString& title, const QString
                             const QString& filter);
 QString chooseFolder(QWidget* parent, const QString& title, const QString& folder);
 
-// fileName in folder, or "name (2).ext", "name (3).ext"... when it is taken.
+// fileName in folder, or "name (2).ext", "name (3).ext"... when it is taken (by a file or a link).
 QString freePath(const QString& folder, const QString& fileName);
 
-// Writes a file that does not exist yet: fill writes the content, then it is synced and renamed into
-// place. An existing file is never replaced. On failure error says why and nothing is left behind.
+// Writes a file that does not exist yet: fill writes the content into a new temporary file in the same
+// folder, which is synced and then renamed into place while the name is still free. An existing file or
+// link (even one to nowhere) is never replaced nor written through. On failure error says why and
+// nothing is left behind.
 bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error);
 
 } // namespace files

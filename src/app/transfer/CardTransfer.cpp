@@ -279,24 +279,42 @@ void CardTransfer::exportAll()
         return;
     m_lastFolder = folder;
     int written = 0;
+    QStringList missed;   // every card not written, with the reason
+    bool stopped = false; // a file could not be written: no other card is tried
     for (const card::ListEntry& entry : listed.entries) {
+        const QString quoted = QStringLiteral("“%1”").arg(entry.nam);
+        if (stopped) {
+            missed << quoted + QStringLiteral("：导出已在出错处停止");
+            continue;
+        }
         const store::LoadResult loaded = m_form.cards().load(entry.nam);
-        if (!loaded.ok || !loaded.found)
-            continue; // a list entry without its card has nothing to export
+        if (!loaded.ok || !loaded.found) {
+            missed << quoted + QStringLiteral("：") +
+                          (loaded.ok ? QStringLiteral("列表中有它的名字，但找不到这张角色卡") : loaded.error);
+            continue;
+        }
         card::Sheet sheet;
         card::applyCardRecord(loaded.record, sheet);
         const QByteArray bytes = card::writeCardFile(sheet);
         QString error;
         const QString path = files::freePath(folder, card::cardFileBaseName(entry.nam));
-        if (!files::writeNewFile(
+        if (files::writeNewFile(
                 path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, &error)) {
-            MessageBox::warn(&m_form, Form1::messageTitle(),
-                             QStringLiteral("%1\n已导出 %2 张，其余的没有导出。").arg(error).arg(written));
-            return;
+            ++written;
+        } else {
+            stopped = true;
+            missed << quoted + QStringLiteral("：") + error;
         }
-        ++written;
     }
-    notice(QStringLiteral("已导出 %1 张角色卡到 %2").arg(written).arg(QDir::toNativeSeparators(folder)));
+    const QString done =
+        QStringLiteral("已导出 %1 张角色卡到 %2").arg(written).arg(QDir::toNativeSeparators(folder));
+    if (missed.isEmpty()) {
+        notice(done);
+        return;
+    }
+    MessageBox::warn(&m_form, Form1::messageTitle(),
+                     QStringLiteral("%1。\n以下 %2 张没有导出：\n%3")
+                         .arg(done, QString::number(missed.size()), missed.join(QLatin1Char('\n'))));
 }
 
 } // namespace app

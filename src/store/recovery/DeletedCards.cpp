@@ -68,15 +68,15 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
 QList<DeletedCard> Recovery::deletedCards(QString* error)
 {
     QList<DeletedCard> result;
-    RecoverySession session(m_place.recoveryFile, m_connection, false);
-    if (!session.exists())
+    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, false);
+    if (!session->exists())
         return result;
-    QSqlQuery q(session.db());
+    QSqlQuery q(session->db());
     q.setForwardOnly(true);
-    if (!session.ok() || !q.exec(QStringLiteral("SELECT id, deletedAt, hasCard, hasList, %1, %2 FROM deleted"
-                                                " ORDER BY deletedAt DESC, id DESC")
-                                     .arg(cardColumns(), listColumns()))) {
-        *error = session.ok() ? q.lastError().text() : session.error();
+    if (!session->ok() || !q.exec(QStringLiteral("SELECT id, deletedAt, hasCard, hasList, %1, %2 FROM deleted"
+                                                 " ORDER BY deletedAt DESC, id DESC")
+                                      .arg(cardColumns(), listColumns()))) {
+        *error = session->ok() ? q.lastError().text() : session->error();
         return result;
     }
     while (q.next()) {

@@ -2,21 +2,33 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
 
 namespace store {
 
-// A connection of its own to a recovery store, open for one operation. Without create, a missing file
-// is left missing: the session is then neither open nor failed.
+// The tables of the recovery store, each made only where it is missing. `schema` names the store where
+// it is attached to another connection ("recovery"); empty, the connection's own.
+QStringList recoverySchema(const QString& schema = {});
+
+// A connection of its own to a recovery store file, open for one operation, with the tables made where
+// they are missing. The file must be there: one removed meanwhile is found missing, never made again
+// empty. A missing file leaves the session neither existing nor failed.
 class RecoverySession
 {
 public:
-    RecoverySession(const QString& path, const QString& connection, bool create);
+    RecoverySession(const QString& path, const QString& connection);
+    // A session that failed before it could open anything, for that reason.
+    explicit RecoverySession(QString error);
     ~RecoverySession();
     RecoverySession(const RecoverySession&) = delete;
     RecoverySession& operator=(const RecoverySession&) = delete;
 
-    bool exists() const { return m_db.isValid(); }
+    bool exists() const { return !m_missing; }
     bool ok() const { return m_open; }
+    // The file is there, but it is no SQLite database.
+    bool notADatabase() const { return m_notADatabase; }
     const QString& error() const { return m_error; }
     QSqlDatabase& db() { return m_db; }
 
@@ -24,7 +36,14 @@ private:
     QString m_connection;
     QSqlDatabase m_db;
     bool m_open = false;
+    bool m_missing = false;
+    bool m_notADatabase = false;
     QString m_error;
 };
+
+// Opens the recovery store at `path` for one operation. A file there that is no database is kept, as it
+// is, under a name of its own ("<file>.damaged-<time>"). With `create`, a missing store is then built
+// (whole, in a temporary file renamed into place); without, it stays missing.
+std::unique_ptr<RecoverySession> openRecovery(const QString& path, const QString& connection, bool create);
 
 } // namespace store
