@@ -104,6 +104,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     });
     connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::listSelectionChanged);
+    // Every line read anew: nothing stays picked.
+    connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] { m_hiddenPick.clear(); });
     connect(m_w.list1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         // A click on the entry that was already selected loads it again.
         if (index.isValid() && index.row() == m_selectedAtPress)

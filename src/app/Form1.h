@@ -126,8 +126,15 @@ private:
     void buildMenu();
     void readSettings(QString* lng);
     void checkLanguage(const QString& lng);
+    // The card picked in the list: the selected line's, or the one whose line a search hides.
     QString selectedListName() const;
     int selectedListRow() const;
+    bool hasPick() const;
+    void dropPick();
+    // Selects a shown line without loading its card again; false where the line is not shown.
+    bool selectLine(const QString& name);
+    // Picks a stored card as a click on its line would, whether its line is shown or not.
+    void pickCard(const QString& name);
     void listSelectionChanged();
     void removeListLine(const QString& name);
     bool finishListFill();
@@ -155,6 +162,8 @@ private:
     ListFill* m_listFill = nullptr;
     ListFind* m_listFind = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
+    QString m_hiddenPick;       // the card picked whose line the search hides
+    bool m_selectingOnly = false;
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse
     int m_stillTicks = 0; // ticks since the mouse last moved

@@ -1,5 +1,6 @@
 // The card list of the main window: the refresh, the one line that changes after a write, the search,
-// and the line picked in it.
+// and the card picked in it. A search hides lines but never the pick: the card whose line it hides
+// can still be saved and deleted, and its line is selected again as soon as it is shown.
 #include "app/CardListModel.h"
 #include "app/Form1.h"
 #include "app/ListFill.h"
@@ -29,7 +30,7 @@ bool Form1::isListFilling() const
 
 void Form1::listRefreshed()
 {
-    if (selectedListRow() < 0)
+    if (!hasPick())
         setCardButtons(m_w.command[1]->isEnabled(), false);
 }
 
@@ -43,20 +44,28 @@ bool Form1::finishListFill()
     return false;
 }
 
+// The pick goes before the line changes: a line that moves or goes out of sight hands the selection
+// on to no other card.
+void Form1::dropPick()
+{
+    m_hiddenPick.clear();
+    m_w.list1->selectionModel()->clear();
+}
+
 void Form1::putListLine(const card::ListEntry& entry)
 {
+    // As after a full refresh: nothing selected, saving and deleting off.
+    dropPick();
     if (finishListFill())
         m_listModel->putEntry(m_w.combo1->currentText(), entry);
-    // As after a full refresh: nothing selected, saving and deleting off.
-    m_w.list1->selectionModel()->clear();
     listRefreshed();
 }
 
 void Form1::removeListLine(const QString& name)
 {
+    dropPick();
     if (finishListFill())
         m_listModel->removeName(name);
-    m_w.list1->selectionModel()->clear();
     listRefreshed();
 }
 
@@ -64,9 +73,42 @@ void Form1::searchList(const QString& text)
 {
     if (!text.isEmpty())
         finishListFill();
+    const QString picked = selectedListName();
     m_listModel->setFilter(text);
-    // A selected line that is no longer shown leaves the list without a selection.
+    m_hiddenPick.clear();
+    if (!picked.isEmpty() && selectedListRow() < 0 && !selectLine(picked))
+        m_hiddenPick = picked;
     listRefreshed();
+}
+
+bool Form1::selectLine(const QString& name)
+{
+    const int row = m_listModel->rowOf(name);
+    if (row < 0)
+        return false;
+    // The card is on the sheet already, with whatever edits it carries: it is not loaded again.
+    m_selectingOnly = true;
+    m_w.list1->selectionModel()->setCurrentIndex(m_listModel->index(row),
+                                                 QItemSelectionModel::ClearAndSelect);
+    m_selectingOnly = false;
+    return true;
+}
+
+void Form1::pickCard(const QString& name)
+{
+    // A line still to be read is read now; one the search hides stays hidden and is picked all the same.
+    finishListFill();
+    const int row = m_listModel->rowOf(name);
+    if (row >= 0 && row == selectedListRow()) {
+        List1_Click();
+    } else if (row >= 0) {
+        m_w.list1->selectionModel()->setCurrentIndex(m_listModel->index(row),
+                                                     QItemSelectionModel::ClearAndSelect);
+    } else {
+        dropPick();
+        m_hiddenPick = name;
+        List1_Click();
+    }
 }
 
 void Form1::Combo1_Click()
@@ -84,21 +126,29 @@ QString Form1::selectedListName() const
 {
     const int row = selectedListRow();
     if (row < 0)
-        return {};
+        return m_hiddenPick;
     return m_listModel->name(row);
+}
+
+bool Form1::hasPick() const
+{
+    return selectedListRow() >= 0 || !m_hiddenPick.isEmpty();
 }
 
 void Form1::listSelectionChanged()
 {
-    if (selectedListRow() >= 0)
+    if (selectedListRow() < 0)
+        return;
+    m_hiddenPick.clear();
+    if (!m_selectingOnly)
         List1_Click();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_w.list1 && event->type() == QEvent::FocusOut) {
-        // Losing the focus with nothing selected turns saving and deleting off.
-        if (selectedListRow() < 0)
+        // Losing the focus with nothing picked turns saving and deleting off.
+        if (!hasPick())
             setCardButtons(m_w.command[1]->isEnabled(), false);
     } else if (watched == m_w.list1->viewport() && event->type() == QEvent::MouseButtonPress) {
         // A Ctrl+click on the selected line changes nothing: no reload either.

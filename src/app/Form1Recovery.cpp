@@ -153,22 +153,14 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
     case store::RecoveryEntry::Kind::Draft: {
         // As a pick would: the stored card is selected and loaded, then the draft's values go over it.
         // A new sheet's draft, or one whose card is gone, comes back as after "准备新增". Nothing is written.
+        // The card is looked for in the store: its line may be hidden by a search, or not read yet.
         const store::Draft& draft = entry.draft;
-        int row = -1;
-        for (int r = 0; !draft.isNew && r < m_listModel->rowCount(); ++r) {
-            if (m_listModel->name(r) == draft.name)
-                row = r;
-        }
+        const store::LoadResult stored = draft.isNew ? store::LoadResult() : m_cards.load(draft.name);
         m_restoring = true;
-        if (row >= 0) {
-            const QModelIndex index = m_listModel->index(row);
-            if (selectedListRow() == row)
-                List1_Click();
-            else
-                m_w.list1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        } else {
+        if (stored.found)
+            pickCard(draft.name);
+        else
             Command1_Click();
-        }
         m_restoring = false;
         writeSheet(draft.sheet);
         if (m_draftIsNew && draft.isNew)

@@ -55,8 +55,10 @@ private:
     }
     void pick(int row)
     {
+        // As a click does: the current line and the one selected.
         QListView* list = form().widgets().list1;
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+        list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                                QItemSelectionModel::ClearAndSelect);
     }
     bool enabled(int button) const { return m_form->widgets().command[button]->isEnabled(); }
     void addThroughWindow(const card::Sheet& sheet)
