@@ -21,6 +21,7 @@ class Module2;
 
 namespace store {
 class Recovery;
+struct Draft;
 struct StartUpNotice;
 struct RecoveryEntry;
 } // namespace store
@@ -85,7 +86,12 @@ public:
     // The safety net under the card operations: drafts of unsaved edits, written a moment after the
     // typing pauses and at once before the sheet is cleared or replaced; and the dialog "恢复".
     static constexpr int DraftDelayMs = 2000;
-    void flushDraft();
+    // Writes the draft of unsaved edits, if any: whether they are kept (or there are none).
+    bool flushDraft();
+    // The desktop session ends, or the program quits: no question can be answered now. A draft the
+    // recovery store cannot take goes to one of its own in the user's data folder, which the next
+    // start carries back into the recovery store.
+    void keepDraftAtSessionEnd();
     void openRecovery();
     void restoreEntry(const store::RecoveryEntry& entry);
     QTimer* draftTimer() const { return m_draftTimer; }
@@ -141,10 +147,15 @@ private:
     void listRefreshed();
     void searchList(const QString& text);
     void setCardButtons(bool add, bool saveAndDelete);
+    bool saveSheet();
     void showFailure(const QString& error);
     void setUpRecovery();
     void sheetReplaced(const QString& name, bool isNew);
     void cardStored(const card::Sheet& sheet, const QString& name);
+    store::Draft draftOf(const card::Sheet& sheet) const;
+    // Before the window closes: whether the edits are kept, saved, or given up by the user's choice.
+    bool editsSettledForClose();
+    void takeBackSessionDrafts();
     void reportBackupFailure(const QString& notice);
 
     QString m_programDir;
@@ -180,6 +191,7 @@ private:
     bool m_restoring = false;
     bool m_backupReported = false;
     bool m_draftFailureReported = false;
+    QString m_draftError; // why the last draft could not be written
 };
 
 } // namespace app
