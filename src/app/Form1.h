@@ -21,6 +21,7 @@ class Module2;
 
 namespace store {
 class Recovery;
+struct Draft;
 struct StartUpNotice;
 struct RecoveryEntry;
 } // namespace store
@@ -85,7 +86,12 @@ public:
     // The safety net under the card operations: drafts of unsaved edits, written a moment after the
     // typing pauses and at once before the sheet is cleared or replaced; and the dialog "恢复".
     static constexpr int DraftDelayMs = 2000;
-    void flushDraft();
+    // Writes the draft of unsaved edits, if any: whether they are kept (or there are none).
+    bool flushDraft();
+    // The desktop session ends, or the program quits: no question can be answered now. A draft the
+    // recovery store cannot take goes to one of its own in the user's data folder, which the next
+    // start carries back into the recovery store.
+    void keepDraftAtSessionEnd();
     void openRecovery();
     void restoreEntry(const store::RecoveryEntry& entry);
     QTimer* draftTimer() const { return m_draftTimer; }
@@ -126,18 +132,30 @@ private:
     void buildMenu();
     void readSettings(QString* lng);
     void checkLanguage(const QString& lng);
+    // The card picked in the list: the selected line's, or the one whose line a search hides.
     QString selectedListName() const;
     int selectedListRow() const;
+    bool hasPick() const;
+    void dropPick();
+    // Selects a shown line without loading its card again; false where the line is not shown.
+    bool selectLine(const QString& name);
+    // Picks a stored card as a click on its line would, whether its line is shown or not.
+    void pickCard(const QString& name);
     void listSelectionChanged();
     void removeListLine(const QString& name);
     bool finishListFill();
     void listRefreshed();
     void searchList(const QString& text);
     void setCardButtons(bool add, bool saveAndDelete);
+    bool saveSheet();
     void showFailure(const QString& error);
     void setUpRecovery();
     void sheetReplaced(const QString& name, bool isNew);
     void cardStored(const card::Sheet& sheet, const QString& name);
+    store::Draft draftOf(const card::Sheet& sheet) const;
+    // Before the window closes: whether the edits are kept, saved, or given up by the user's choice.
+    bool editsSettledForClose();
+    void takeBackSessionDrafts();
     void reportBackupFailure(const QString& notice);
 
     QString m_programDir;
@@ -155,6 +173,8 @@ private:
     ListFill* m_listFill = nullptr;
     ListSearchLine* m_searchLine = nullptr;
     int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
+    QString m_hiddenPick;       // the card picked whose line the search hides
+    bool m_selectingOnly = false;
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse
     int m_stillTicks = 0; // ticks since the mouse last moved
@@ -171,6 +191,7 @@ private:
     bool m_restoring = false;
     bool m_backupReported = false;
     bool m_draftFailureReported = false;
+    QString m_draftError; // why the last draft could not be written
 };
 
 } // namespace app

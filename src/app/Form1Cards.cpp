@@ -67,22 +67,27 @@ void Form1::Command2_Click()
 // "保存": writes the sheet back over the selected card, which must still carry the same name.
 void Form1::Command3_Click()
 {
+    saveSheet();
+}
+
+bool Form1::saveSheet()
+{
     const card::Sheet sheet = readSheet();
     const store::Outcome outcome = m_cards.save(selectedListName(), sheet);
     switch (outcome.status) {
     case store::OpStatus::NameChanged:
     case store::OpStatus::CardMissing:
         MessageBox::inform(this, messageTitle(), renamedText());
-        return;
+        return false;
     case store::OpStatus::Done:
         cardStored(sheet, sheet.text[0]);
         putListLine(card::toListEntry(sheet));
         Notice::show(m_w.list1, QStringLiteral("已保存：%1").arg(sheet.text[0]));
         reportBackupFailure(outcome.notice);
-        return;
+        return true;
     default:
         showFailure(outcome.error);
-        return;
+        return false;
     }
 }
 

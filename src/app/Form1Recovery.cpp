@@ -1,6 +1,6 @@
 // The safety net of the main window: drafts of unsaved edits, and the dialog "恢复" that brings back
-// a draft, a deleted card or a whole-store backup. None of it asks a question or changes what the
-// card buttons do.
+// a draft, a deleted card or a whole-store backup. None of it changes what the card buttons do, and
+// it asks one question only: before a close that would lose edits no draft could keep.
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
@@ -10,18 +10,40 @@
 #include "store/recovery/Recovery.h"
 #include "store/recovery/RecoveryEntries.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace app {
 
 namespace {
 
 constexpr int ReportShownMs = 8000;
+
+// Where the end of a session puts the drafts the recovery store cannot take: a recovery store of their
+// own in the user's data folder, one for each store ("Sav.qlk-<key>.recovery"). Empty where there is
+// no data folder.
+QString sessionDraftStore(const QString& storePath)
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty())
+        return {};
+    const QFileInfo store(storePath);
+    const QByteArray key =
+        QCryptographicHash::hash(store.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(12);
+    return QDir(data).filePath(store.fileName() + QLatin1Char('-') + QString::fromLatin1(key));
+}
 
 // Watches the input that can change the sheet: every key, input-method commit, drop and click inside
 // it starts the wait for the typing to pause again.
@@ -66,8 +88,9 @@ void Form1::setUpRecovery()
     connect(m_draftTimer, &QTimer::timeout, this, &Form1::flushDraft);
     qApp->installEventFilter(new EditWatcher(centralWidget(), [this] { m_draftTimer->start(); }));
     // The session ending closes no window first: the draft is written while the program still runs.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::flushDraft);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::flushDraft);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::keepDraftAtSessionEnd);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::keepDraftAtSessionEnd);
+    takeBackSessionDrafts();
     m_listMenu->addSeparator();
     m_listMenu->addItem(QStringLiteral("恢复…"), false, [this](const QString&) { openRecovery(); });
     sheetReplaced(QString(), true);
@@ -99,32 +122,109 @@ void Form1::cardStored(const card::Sheet& sheet, const QString& name)
     m_baseline = sheet;
 }
 
-void Form1::flushDraft()
+store::Draft Form1::draftOf(const card::Sheet& sheet) const
 {
-    if (!m_draftTimer || !m_recovery)
-        return;
-    m_draftTimer->stop();
-    const card::Sheet sheet = readSheet();
-    if (store::differingFields(sheet, m_baseline) == 0 || (m_lastDraft && *m_lastDraft == sheet))
-        return;
     store::Draft draft;
     draft.id = m_draftIsNew ? m_draftId : 0;
     draft.name = m_draftIsNew ? sheet.text[0] : m_draftName;
     draft.isNew = m_draftIsNew;
     draft.savedAt = m_recovery->now();
     draft.sheet = sheet;
-    QString error;
-    const qint64 id = m_recovery->writeDraft(draft, &error);
+    return draft;
+}
+
+bool Form1::flushDraft()
+{
+    if (!m_draftTimer || !m_recovery)
+        return true;
+    m_draftTimer->stop();
+    const card::Sheet sheet = readSheet();
+    if (store::differingFields(sheet, m_baseline) == 0 || (m_lastDraft && *m_lastDraft == sheet))
+        return true;
+    const qint64 id = m_recovery->writeDraft(draftOf(sheet), &m_draftError);
     if (id == 0) {
         if (!m_draftFailureReported && isVisible()) {
             m_draftFailureReported = true;
-            Notice::show(m_w.list1, QStringLiteral("未能记下未保存的修改：%1").arg(error), ReportShownMs);
+            Notice::show(m_w.list1, QStringLiteral("未能记下未保存的修改：%1").arg(m_draftError),
+                         ReportShownMs);
         }
-        return;
+        return false;
     }
     if (m_draftIsNew)
         m_draftId = id;
     m_lastDraft = sheet;
+    return true;
+}
+
+bool Form1::editsSettledForClose()
+{
+    if (qApp->isSavingSession()) {
+        keepDraftAtSessionEnd();
+        return true;
+    }
+    if (flushDraft())
+        return true;
+    // No draft can keep the edits: closing now would lose them, so the user decides.
+    const bool canSave = m_w.command[2]->isEnabled();
+    QList<MessageBox::Choice> choices{{MessageBox::Cancel, QStringLiteral("继续编辑")}};
+    if (canSave)
+        choices.append({MessageBox::Save, QStringLiteral("保存后关闭")});
+    choices.append({MessageBox::Discard, QStringLiteral("不保留并关闭")});
+    const QString text =
+        QStringLiteral("未能记下未保存的修改：%1\n\n现在关闭，这些修改将会丢失。").arg(m_draftError);
+    switch (MessageBox::choose(this, QStringLiteral("Qlmk"), text, choices)) {
+    case MessageBox::Save:
+        return canSave && saveSheet();
+    case MessageBox::Discard:
+        // Given up: nothing on the sheet is an unsaved edit any more.
+        m_baseline = readSheet();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Form1::keepDraftAtSessionEnd()
+{
+    if (flushDraft())
+        return;
+    const QString aside = sessionDraftStore(m_recovery->storePath());
+    if (aside.isEmpty())
+        return;
+    const card::Sheet sheet = readSheet();
+    store::Draft draft = draftOf(sheet);
+    draft.id = 0; // an id of the recovery store means nothing in the other one
+    QString error;
+    if (store::Recovery(aside).writeDraft(draft, &error) > 0)
+        m_lastDraft = sheet;
+}
+
+// What an earlier session put aside goes back into the recovery store, where "恢复" finds it. A
+// draft stays aside until the recovery store has taken it.
+void Form1::takeBackSessionDrafts()
+{
+    const QString path = sessionDraftStore(m_recovery->storePath());
+    if (path.isEmpty() || !QFileInfo(path).dir().exists())
+        return;
+    store::Recovery aside(path);
+    if (!QFileInfo::exists(aside.recoveryFile()))
+        return;
+    QString error;
+    const QList<store::Draft> putAside = aside.drafts(&error);
+    if (putAside.isEmpty())
+        return;
+    const QList<store::Draft> kept = m_recovery->drafts(&error);
+    for (const store::Draft& draft : putAside) {
+        // A later draft of the same card, written since, is the one that counts.
+        const bool superseded =
+            !draft.isNew && std::any_of(kept.cbegin(), kept.cend(), [&](const store::Draft& k) {
+                return !k.isNew && k.name == draft.name && k.savedAt > draft.savedAt;
+            });
+        store::Draft moved = draft;
+        moved.id = 0;
+        if (superseded || m_recovery->writeDraft(moved, &error) > 0)
+            aside.dropDraft(draft.id, &error);
+    }
 }
 
 void Form1::reportBackupFailure(const QString& notice)
@@ -153,22 +253,14 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
     case store::RecoveryEntry::Kind::Draft: {
         // As a pick would: the stored card is selected and loaded, then the draft's values go over it.
         // A new sheet's draft, or one whose card is gone, comes back as after "准备新增". Nothing is written.
+        // The card is looked for in the store: its line may be hidden by a search, or not read yet.
         const store::Draft& draft = entry.draft;
-        int row = -1;
-        for (int r = 0; !draft.isNew && r < m_listModel->rowCount(); ++r) {
-            if (m_listModel->name(r) == draft.name)
-                row = r;
-        }
+        const store::LoadResult stored = draft.isNew ? store::LoadResult() : m_cards.load(draft.name);
         m_restoring = true;
-        if (row >= 0) {
-            const QModelIndex index = m_listModel->index(row);
-            if (selectedListRow() == row)
-                List1_Click();
-            else
-                m_w.list1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        } else {
+        if (stored.found)
+            pickCard(draft.name);
+        else
             Command1_Click();
-        }
         m_restoring = false;
         writeSheet(draft.sheet);
         if (m_draftIsNew && draft.isNew)

@@ -66,6 +66,9 @@ void Form1::mumTrayAbout_Click()
 
 void Form1::mumTrayClose_Click()
 {
+    // Edits no draft can keep are asked about before the icon goes: going on editing changes nothing.
+    if (!editsSettledForClose())
+        return;
     if (m_tray)
         m_tray->RemoveTrayIcon();
     close();
@@ -74,8 +77,11 @@ void Form1::mumTrayClose_Click()
 void Form1::closeEvent(QCloseEvent* event)
 {
     // Any close request ends the program: the icon goes before the window does. Nothing is saved to
-    // the store; unsaved edits are kept as a draft.
-    flushDraft();
+    // the store unasked; unsaved edits are kept as a draft, and only where that fails is the user asked.
+    if (!editsSettledForClose()) {
+        event->ignore();
+        return;
+    }
     if (m_tray)
         m_tray->RemoveTrayIcon();
     event->accept();

@@ -1,5 +1,6 @@
 // The main window driven offscreen: start-up state and the card operations with their messages.
 #include "../core/CardStoreSeam.h"
+#include "app/list/CardListModel.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -144,10 +145,12 @@ private:
     }
     void pick(int row)
     {
-        // As a click on a line: a fresh selection, which loads the card.
+        // As a click on a line: it becomes the current line and the one selected, which loads the card
+        // (again, where it was selected already).
         QListView* list = form().widgets().list1;
         list->selectionModel()->clearSelection();
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+        list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                                QItemSelectionModel::ClearAndSelect);
     }
     void addCard(const QString& name, const QString& level, const QString& race, const QString& cls,
                  const QString& alignment)
@@ -393,8 +396,9 @@ private slots:
         QVERIFY(enabled(form(), 2));
         typeText(find, QStringLiteral("ｏb2")); // full-width and half-width alike
         QCOMPARE(listNames(), QStringList{QStringLiteral("ｂｏｂ２")});
-        QVERIFY(nothingSelected()); // Bob is no longer shown
-        QVERIFY(!enabled(form(), 2) && !enabled(form(), 3));
+        QVERIFY(nothingSelected()); // Bob is no longer shown, yet still the card picked
+        QVERIFY(enabled(form(), 2) && enabled(form(), 3));
+        QCOMPARE(field(0), QStringLiteral("Bob"));
         QTest::keyClick(find, Qt::Key_Down); // the arrows pick among the lines found
         QCOMPARE(field(0), QStringLiteral("ｂｏｂ２"));
         QVERIFY(enabled(form(), 2) && find->hasFocus());
@@ -416,6 +420,115 @@ private slots:
         QCOMPARE(listTexts(), QStringList{});
         QTest::keyClick(find, Qt::Key_Escape);
         QCOMPARE(listTexts().size(), 5);
+    }
+
+    void deleteAndSaveLoadNoOtherCard()
+    {
+        for (const char* name : {"Ann", "Bea", "Cy", "Dee"})
+            addCard(QString::fromUtf8(name), QStringLiteral("3"), {}, {}, {});
+        card::Sheet empty;
+        empty.text[card::ReferenceField] = card::referenceText();
+        const auto asAfterAWrite = [this] {
+            return nothingSelected() && enabled(form(), 0) && !enabled(form(), 1) && !enabled(form(), 2) &&
+                   !enabled(form(), 3);
+        };
+        // A confirmed delete leaves the sheet empty: what is typed next is a new card's draft.
+        pick(1);
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        form().Command4_Click();
+        QVERIFY(form().readSheet() == empty);
+        QVERIFY(asAfterAWrite());
+        setField(3, QStringLiteral("typed next"));
+        form().flushDraft();
+        const std::optional<store::RecoveryEntry> draft = recoverable(store::RecoveryEntry::Kind::Draft);
+        QVERIFY(draft && draft->draft.isNew);
+
+        // Whatever takes the current line away, the list hands the pick on to no other card.
+        pick(1);
+        auto* model = qobject_cast<app::CardListModel*>(form().widgets().list1->model());
+        model->removeName(QStringLiteral("Cy"));
+        QVERIFY(nothingSelected());
+        QCOMPARE(field(0), QStringLiteral("Cy"));
+        form().RefreshList();
+
+        // Under a search: a saved line that no longer matches goes, the sheet still shows its card.
+        form().Command1_Click();
+        form().listFind()->open(QStringLiteral("Lv.3"));
+        QCOMPARE(listNames(),
+                 (QStringList{QStringLiteral("Ann"), QStringLiteral("Cy"), QStringLiteral("Dee")}));
+        pick(0);
+        setField(6, QStringLiteral("4"));
+        form().Command3_Click();
+        QCOMPARE(listNames(), (QStringList{QStringLiteral("Cy"), QStringLiteral("Dee")}));
+        QCOMPARE(field(0), QStringLiteral("Ann"));
+        QCOMPARE(field(6), QStringLiteral("4"));
+        QVERIFY(asAfterAWrite());
+        pick(0);
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        form().Command4_Click();
+        QCOMPARE(listNames(), QStringList{QStringLiteral("Dee")});
+        QVERIFY(form().readSheet() == empty);
+        QVERIFY(asAfterAWrite());
+    }
+
+    void aSearchNeverUnpicksTheLoadedCard()
+    {
+        // More cards than the list shows at once.
+        {
+            RawDb raw(storePath());
+            const card::Sheet empty;
+            QVERIFY(raw.exec(QStringLiteral("BEGIN")));
+            for (int i = 0; i < 80; ++i) {
+                const QString name = QStringLiteral("角色%1").arg(i, 2, 10, QLatin1Char('0'));
+                QVERIFY(raw.exec(QStringLiteral("INSERT INTO card (Nae, Info, Chk) VALUES (?, ?, ?)"),
+                                 {name, card::encodeInfo(empty), card::encodeTicks(empty)}));
+                QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, '1', '', '', '')"), {name}));
+            }
+            QVERIFY(raw.exec(QStringLiteral("COMMIT")));
+        }
+        form().RefreshList();
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        QListView* list = form().widgets().list1;
+        app::ListFind* find = form().listFind();
+        // The card's line is the one selected and the current one, wholly in view.
+        const auto pickedInView = [list](const QString& name) {
+            const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+            return selected.size() == 1 && selected.first() == list->currentIndex() &&
+                   selected.first().data(app::CardListModel::NameRole).toString() == name &&
+                   list->viewport()->rect().contains(list->visualRect(selected.first()));
+        };
+
+        // Hidden by the search, the loaded card can still be saved, with Ctrl+S too.
+        pick(70);
+        setField(3, QStringLiteral("edited"));
+        find->open(QStringLiteral("角色1"));
+        QCOMPARE(listNames().size(), 10);
+        QVERIFY(enabled(form(), 2) && enabled(form(), 3));
+        QTest::keyClick(find, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(nothingSelected() && !enabled(form(), 2));
+        QCOMPARE(field(3), QStringLiteral("edited"));
+        QTest::keyClick(find, Qt::Key_Escape);
+        QVERIFY(nothingSelected());
+        pick(70);
+        QCOMPARE(field(3), QStringLiteral("edited")); // as saved
+
+        // Escape selects its line again, in view, and loads nothing.
+        setField(4, QStringLiteral("kept"));
+        find->open(QStringLiteral("角色1"));
+        QTRY_VERIFY(list->verticalScrollBar()->maximum() < 10); // laid out for the lines found
+        QTest::keyClick(find, Qt::Key_Escape);
+        QVERIFY(pickedInView(QStringLiteral("角色70")));
+        QCOMPARE(field(4), QStringLiteral("kept"));
+        QVERIFY(enabled(form(), 2) && enabled(form(), 3));
+
+        // A card picked through the search is in view once the search closes.
+        list->scrollToTop();
+        find->open(QStringLiteral("角色7"));
+        pick(static_cast<int>(listNames().indexOf(QStringLiteral("角色79"))));
+        QTRY_VERIFY(list->verticalScrollBar()->maximum() < 10);
+        QTest::keyClick(find, Qt::Key_Escape);
+        QVERIFY(pickedInView(QStringLiteral("角色79")));
     }
 
     void aStoreOfLessThanOneSliceIsListedBeforeTheWindowShows()
@@ -615,6 +728,49 @@ private slots:
                  QStringList{QStringLiteral("7")});
         QVERIFY(!recoverable(store::RecoveryEntry::Kind::Draft)); // the save dropped it
         QVERIFY(MessageBox::history().isEmpty());
+    }
+
+    void aDraftFindsItsCardWhileItsLineIsNotShown()
+    {
+        addCard(QStringLiteral("Ann"), QStringLiteral("1"), {}, {}, {});
+        addCard(QStringLiteral("Bob"), QStringLiteral("2"), {}, {}, {});
+        const auto editAnnAside = [this](const QString& level) {
+            pick(0);
+            setField(6, level);
+            pick(1); // Ann's edits kept aside as a draft
+        };
+        const auto restoreAndSave = [this](const QString& level) {
+            const std::optional<store::RecoveryEntry> draft = recoverable(store::RecoveryEntry::Kind::Draft);
+            QVERIFY(draft && draft->name == QStringLiteral("Ann"));
+            form().restoreEntry(*draft);
+            QCOMPARE(field(0), QStringLiteral("Ann"));
+            QCOMPARE(field(6), level);
+            QVERIFY(!enabled(form(), 1) && enabled(form(), 2) && enabled(form(), 3));
+            form().Command3_Click();
+            RawDb raw(storePath());
+            QCOMPARE(raw.column(QStringLiteral("SELECT lv FROM lstt WHERE Nam = 'Ann'")), QStringList{level});
+        };
+
+        // Its line hidden by a search.
+        editAnnAside(QStringLiteral("7"));
+        form().listFind()->open(QStringLiteral("Bob"));
+        restoreAndSave(QStringLiteral("7"));
+        form().listFind()->close();
+
+        // A large list still filling, its line not read yet.
+        editAnnAside(QStringLiteral("8"));
+        m_form.reset();
+        {
+            RawDb raw(storePath());
+            QVERIFY(raw.exec(QStringLiteral("BEGIN")));
+            for (int i = 0; i < app::ListFill::SliceRows; ++i)
+                QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, '1', '', '', '')"),
+                                 {QStringLiteral("角色%1").arg(i)}));
+            QVERIFY(raw.exec(QStringLiteral("COMMIT")));
+        }
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QVERIFY(form().isListFilling());
+        restoreAndSave(QStringLiteral("8"));
     }
 
     void aNewSheetAndADeletedCardComeBack()

@@ -7,11 +7,14 @@
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "store/CardStore.h"
+#include "store/recovery/Recovery.h"
+#include "tray/Module2.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -55,8 +58,10 @@ private:
     }
     void pick(int row)
     {
+        // As a click does: the current line and the one selected.
         QListView* list = form().widgets().list1;
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+        list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                                QItemSelectionModel::ClearAndSelect);
     }
     bool enabled(int button) const { return m_form->widgets().command[button]->isEnabled(); }
     void addThroughWindow(const card::Sheet& sheet)
@@ -95,6 +100,24 @@ private:
         QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
         if (QFileInfo::exists(awayPath()))
             QFile::rename(awayPath(), path());
+    }
+    // The recovery store made unusable from outside: a folder where its file belongs.
+    void blockDrafts()
+    {
+        QVERIFY(!QFileInfo::exists(form().recovery().recoveryFile()));
+        QVERIFY(QDir().mkdir(form().recovery().recoveryFile()));
+    }
+    // The words of the buttons of the last question, and whether it was the question before a close.
+    QStringList lastChoices() const
+    {
+        QStringList out;
+        if (MessageBox::history().isEmpty())
+            return out;
+        const MessageBox::Shown& box = MessageBox::history().last();
+        if (box.title == QStringLiteral("Qlmk") && box.text.contains(QStringLiteral("修改")))
+            for (const MessageBox::Choice& choice : box.choices)
+                out << choice.text;
+        return out;
     }
     // The last message is a warning of ours that names the cause.
     void toldWhy(const QString& cause, int shownBefore)
@@ -189,6 +212,115 @@ private slots:
         // With the fault gone, the very same sheet goes in.
         form().Command2_Click();
         QCOMPARE(listTexts().size(), 3);
+    }
+
+    void closeAsksWhenTheDraftCannotBeWritten_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("继续编辑") << int(MessageBox::Cancel);
+        QTest::newRow("不保留并关闭") << int(MessageBox::Discard);
+        QTest::newRow("保存后关闭") << int(MessageBox::Save);
+    }
+    void closeAsksWhenTheDraftCannotBeWritten()
+    {
+        QFETCH(int, answer);
+        form().show();
+        pick(0);
+        const card::Sheet edited = rel::makeSheet(QStringLiteral("Ann"), 1);
+        form().writeSheet(edited);
+        blockDrafts();
+        MessageBox::setNextAnswer(static_cast<MessageBox::Button>(answer));
+        const bool closed = form().close();
+        QCOMPARE(MessageBox::history().size(), 1);
+        QCOMPARE(lastChoices(), (QStringList{QStringLiteral("继续编辑"), QStringLiteral("保存后关闭"),
+                                             QStringLiteral("不保留并关闭")}));
+        QCOMPARE(closed, answer != MessageBox::Cancel);
+        QCOMPARE(form().isVisible(), !closed);
+        QCOMPARE(form().trayModule()->hasIcon(), !closed);
+        if (!closed) {
+            QVERIFY(form().readSheet() == edited);
+            QVERIFY(enabled(2) && enabled(3));
+        }
+        const rel::StoreCheck check =
+            rel::checkStore(path(), {{QStringLiteral("Ann"), answer == MessageBox::Save ? 1 : 0},
+                                     {QStringLiteral("Bob"), 0}});
+        QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+    }
+
+    void aSaveThatFailsKeepsTheWindowOpen()
+    {
+        form().show();
+        pick(0);
+        form().writeSheet(rel::makeSheet(QStringLiteral("Anna"), 1)); // renamed: the save refuses
+        blockDrafts();
+        MessageBox::setNextAnswer(MessageBox::Save);
+        QVERIFY(!form().close());
+        QCOMPARE(MessageBox::history().size(), 2);
+        QCOMPARE(MessageBox::history().last().text,
+                 QStringLiteral("请不要修改角色名称，如果要新建人物请先点击“新增”按钮。"));
+        QVERIFY(form().isVisible());
+        QCOMPARE(app::fieldText(form().widgets().text[0]), QStringLiteral("Anna"));
+    }
+
+    void exitAsksOnlyWhileTheDraftCannotBeWritten()
+    {
+        form().show();
+        form().Command1_Click();
+        const card::Sheet typed = rel::makeSheet(QStringLiteral("Carl"), 0);
+        form().writeSheet(typed);
+        blockDrafts();
+        QAction* exit = form().trayMenu()->actions().at(1);
+        MessageBox::setNextAnswer(MessageBox::Cancel);
+        exit->trigger();
+        // A new sheet: nothing to save it over.
+        QCOMPARE(lastChoices(), (QStringList{QStringLiteral("继续编辑"), QStringLiteral("不保留并关闭")}));
+        QVERIFY(form().isVisible() && form().trayModule()->hasIcon());
+        QVERIFY(form().readSheet() == typed);
+
+        // Once the draft can be written again, "退出" asks nothing and the draft is kept.
+        QVERIFY(QDir().rmdir(form().recovery().recoveryFile()));
+        exit->trigger();
+        QCOMPARE(MessageBox::history().size(), 1);
+        QVERIFY(!form().isVisible() && !form().trayModule()->hasIcon());
+        QString error;
+        const QList<store::Draft> drafts = form().recovery().drafts(&error);
+        QCOMPARE(drafts.size(), 1);
+        QVERIFY(drafts.first().isNew && drafts.first().sheet == typed);
+    }
+
+    void theSessionsEndKeepsTheDraftInTheDataFolder()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QDir data(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        const bool existed = data.exists();
+        const QStringList before = data.entryList(QDir::Files);
+        const auto restore = qScopeGuard([&] {
+            m_form.reset();
+            for (const QString& name : data.entryList(QDir::Files)) {
+                if (!before.contains(name))
+                    QFile::remove(data.filePath(name));
+            }
+            if (!existed)
+                QDir().rmdir(data.path());
+            QStandardPaths::setTestModeEnabled(false);
+        });
+        pick(1);
+        const card::Sheet edited = rel::makeSheet(QStringLiteral("Bob"), 2);
+        form().writeSheet(edited);
+        blockDrafts();
+        // What the program is told as the session ends; no question can be answered then.
+        QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+        QVERIFY(MessageBox::history().isEmpty());
+
+        // The next start, with the recovery store usable again, offers the edits under "恢复".
+        m_form.reset();
+        QVERIFY(QDir().rmdir(QDir(m_dir->path()).filePath(QStringLiteral("Sav.qlk.recovery"))));
+        m_form = std::make_unique<Form1>(m_dir->path());
+        QString error;
+        const QList<store::Draft> drafts = form().recovery().drafts(&error);
+        QCOMPARE(drafts.size(), 1);
+        QCOMPARE(drafts.first().name, QStringLiteral("Bob"));
+        QVERIFY(!drafts.first().isNew && drafts.first().sheet == edited);
     }
 
     void unusableFileAtStartUpIsReportedAndKept_data()

@@ -10,7 +10,22 @@ class QWidget;
 class MessageBox
 {
 public:
-    enum Button { NoButton = 0, Ok = QMessageBox::Ok, Yes = QMessageBox::Yes, No = QMessageBox::No };
+    enum Button {
+        NoButton = 0,
+        Ok = QMessageBox::Ok,
+        Yes = QMessageBox::Yes,
+        No = QMessageBox::No,
+        Save = QMessageBox::Save,
+        Discard = QMessageBox::Discard,
+        Cancel = QMessageBox::Cancel
+    };
+
+    // A button in the program's own words, in the place and role of a standard one.
+    struct Choice
+    {
+        Button button = NoButton;
+        QString text;
+    };
 
     struct Shown
     {
@@ -19,6 +34,7 @@ public:
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QList<Choice> choices; // the buttons' own words, where they have them
     };
 
     // OK only, no icon.
@@ -27,6 +43,10 @@ public:
     static void warn(QWidget* parent, const QString& title, const QString& text);
     // Yes and No, Yes the default, no icon.
     static Button question(QWidget* parent, const QString& title, const QString& text);
+    // The choices given, warning icon; the first choice is the default, and Cancel, where it is among
+    // them, is what Escape and closing the box answer.
+    static Button choose(QWidget* parent, const QString& title, const QString& text,
+                         const QList<Choice>& choices);
 
     // Test seam: the next box is not shown but answered with this button.
     static void setNextAnswer(Button button);

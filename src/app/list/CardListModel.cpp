@@ -201,6 +201,19 @@ void CardListModel::setFilter(const QString& typed)
     emit layoutChanged();
 }
 
+int CardListModel::rowOf(const QString& name) const
+{
+    bool found = false;
+    const qsizetype at = place(name, &found);
+    if (!found)
+        return -1;
+    if (!m_filtered)
+        return static_cast<int>(at);
+    bool shown = false;
+    const int row = shownRow(at, &shown);
+    return shown ? row : -1;
+}
+
 int CardListModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())

@@ -54,6 +54,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     QString name(int row) const { return line(row).name().toString(); }
+    // The row that shows the line of a name; -1 where there is none or the search hides it.
+    int rowOf(const QString& name) const;
 
 private:
     const Line& line(int row) const { return m_lines.at(m_filtered ? m_shown[size_t(row)] : row); }

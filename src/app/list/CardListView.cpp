@@ -146,6 +146,9 @@ void CardListView::scrollTo(const QModelIndex& index, ScrollHint hint)
 {
     if (!index.isValid() || line().height() <= 0)
         return;
+    // The bars fit the lines there are now, even before the view lays them out: a search just closed
+    // would otherwise hold the bar to the few lines it showed.
+    updateGeometries();
     // The lines start at the left edge: showing one shows the left end of the list.
     horizontalScrollBar()->setValue(0);
     const int height = line().height();
@@ -297,6 +300,15 @@ void CardListView::announce(int event, const QModelIndex& index)
     Q_UNUSED(event);
     Q_UNUSED(index);
 #endif
+}
+
+void CardListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The selection goes with its line; what is picked next is for the user to say.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.parent() == parent && current.row() >= start && current.row() <= end)
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 void CardListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -9,7 +9,7 @@ namespace app {
 // costs the same at ten cards as at a hundred thousand. It shows one column of lines from top to
 // bottom without hidden rows, which is all the card list asks of it; it looks and behaves as the
 // list view it stands for. It can give a strip at its top to the search line, the lines moving down
-// below it.
+// below it. Removing the current line picks no other: a list view would select the next one.
 class CardListView : public QListView
 {
 public:
@@ -35,6 +35,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     void changeEvent(QEvent* event) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
 private:
     // The size of the first line, that of every line; measured again once the lines changed.
