@@ -453,7 +453,7 @@ private slots:
 
         // Under a search: a saved line that no longer matches goes, the sheet still shows its card.
         form().Command1_Click();
-        form().listFind()->open(QStringLiteral("Lv.3"));
+        form().searchLine()->open(QStringLiteral("Lv.3"));
         QCOMPARE(listNames(),
                  (QStringList{QStringLiteral("Ann"), QStringLiteral("Cy"), QStringLiteral("Dee")}));
         pick(0);
@@ -490,7 +490,7 @@ private slots:
         form().show();
         QVERIFY(QTest::qWaitForWindowExposed(&form()));
         QListView* list = form().widgets().list1;
-        app::ListFind* find = form().listFind();
+        app::ListSearchLine* find = form().searchLine();
         // The card's line is the one selected and the current one, wholly in view.
         const auto pickedInView = [list](const QString& name) {
             const QModelIndexList selected = list->selectionModel()->selectedIndexes();
@@ -753,9 +753,9 @@ private slots:
 
         // Its line hidden by a search.
         editAnnAside(QStringLiteral("7"));
-        form().listFind()->open(QStringLiteral("Bob"));
+        form().searchLine()->open(QStringLiteral("Bob"));
         restoreAndSave(QStringLiteral("7"));
-        form().listFind()->close();
+        form().searchLine()->close();
 
         // A large list still filling, its line not read yet.
         editAnnAside(QStringLiteral("8"));
