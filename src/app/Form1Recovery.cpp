@@ -283,7 +283,8 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
         }
         return;
     }
-    case store::RecoveryEntry::Kind::Backup: {
+    case store::RecoveryEntry::Kind::Backup:
+    case store::RecoveryEntry::Kind::BeforeRestore: {
         const store::BackupOutcome outcome = m_recovery->restoreBackup(entry.backup.path);
         if (!outcome.ok) {
             showFailure(outcome.error);
@@ -295,11 +296,11 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
             showFailure(prepared.error);
             return;
         }
-        MessageBox::inform(
-            this, messageTitle(),
-            QStringLiteral("数据库已换成 %1 的备份（%2 张角色卡）。换下的数据库已另存为一份备份。")
-                .arg(entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                .arg(outcome.cards));
+        MessageBox::inform(this, messageTitle(),
+                           QStringLiteral("数据库已换成 %1 的备份（%2 张角色卡）。")
+                                   .arg(entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                                   .arg(outcome.cards) +
+                               outcome.notice);
         return;
     }
     }

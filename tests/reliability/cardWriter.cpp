@@ -6,11 +6,20 @@
 //       count is 0. Before each operation "B <seq> <add|save|remove> <name in hex> <version>",
 //       after it "C <seq> <status>" (0 = done). --dwell burns CPU inside every write, between the
 //       card row and the list row, so that a kill often lands there.
-//   cardWriter hold <db> <immediate|exclusive> [ms]
+//   cardWriter hold <db> <immediate|exclusive|spill> [ms]
 //       takes a write transaction, writes, says "holding", and keeps it until a line arrives on
-//       stdin (or for ms milliseconds); then rolls back and says "released".
+//       stdin (or for ms milliseconds); then rolls back and says "released". "spill" changes every
+//       card with a cache of two pages, so that the change reaches the file itself before the commit.
 //   cardWriter remove <db> <name in hex>        deletes one card, says "C <status>".
+//   cardWriter late <db> <name in hex>
+//       opens its connection and reads the list, says "open", and at the next line on stdin adds the
+//       card (version 1) on that same connection; says "C <status>".
+//   cardWriter restore <db> <backup> <backup> [--by-rename]
+//       restores the two backups in turn, forever: "B <seq>" before each, then "C <seq>" when it was
+//       done or "F <seq> <why>" when it was not (the store was busy). --by-rename restores as it was once
+//       done, beside SQLite (the negative control).
 #include "../core/CardStoreSeam.h"
+#include "../core/RecoverySeam.h"
 #include "ReliabilityKit.h"
 #include "store/CardStore.h"
 
@@ -162,9 +171,11 @@ int hold(const QStringList& args)
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         QSqlQuery q(db);
         const bool exclusive = args.at(3) == QLatin1String("exclusive");
-        if (db.open() &&
+        const bool spill = args.at(3) == QLatin1String("spill");
+        if (db.open() && (!spill || q.exec(QStringLiteral("PRAGMA cache_size=2"))) &&
             q.exec(exclusive ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN IMMEDIATE")) &&
-            q.exec(QStringLiteral("UPDATE sets SET Lng = Lng"))) {
+            q.exec(QStringLiteral("UPDATE sets SET Lng = Lng")) &&
+            (!spill || q.exec(QStringLiteral("UPDATE card SET Blog = Blog || 'spilt'")))) {
             say("holding");
             if (args.size() > 4) {
                 QThread::msleep(args.at(4).toULong());
@@ -196,6 +207,42 @@ int removeOne(const QStringList& args)
     return outcome.ok() ? 0 : 1;
 }
 
+int late(const QStringList& args)
+{
+    if (args.size() < 4)
+        return 2;
+    store::Module1 db(args.at(2));
+    store::CardStore cards(db);
+    if (!db.OpenDb() || !cards.list().ok) {
+        say("open failed");
+        return 1;
+    }
+    say("open");
+    std::string line;
+    std::getline(std::cin, line);
+    const QString name = fromHex(args.at(3));
+    const store::Outcome outcome = cards.add(rel::makeSheet(name, 1));
+    say("C " + QByteArray::number(static_cast<int>(outcome.status)));
+    return outcome.ok() ? 0 : 1;
+}
+
+int restoreLoop(const QStringList& args)
+{
+    if (args.size() < 5)
+        return 2;
+    store::Recovery recovery(args.at(2));
+    const bool byRename = args.contains(QStringLiteral("--by-rename"));
+    say("ready");
+    for (int seq = 0;; ++seq) {
+        say("B " + QByteArray::number(seq));
+        const QString& backup = args.at(3 + seq % 2);
+        const store::BackupOutcome outcome = byRename ? store::RecoverySeam::restoreByRename(recovery, backup)
+                                                      : recovery.restoreBackup(backup);
+        say((outcome.ok ? "C " : "F ") + QByteArray::number(seq) +
+            (outcome.ok ? QByteArray() : " " + outcome.error.toUtf8()));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -209,6 +256,10 @@ int main(int argc, char** argv)
         return hold(args);
     if (mode == QLatin1String("remove"))
         return removeOne(args);
-    say("usage: cardWriter ops|hold|remove ...");
+    if (mode == QLatin1String("late"))
+        return late(args);
+    if (mode == QLatin1String("restore"))
+        return restoreLoop(args);
+    say("usage: cardWriter ops|hold|remove|late|restore ...");
     return 2;
 }

@@ -2,9 +2,13 @@
 // and over. After every kill an independent connection checks the file: intact, every reported
 // operation there byte for byte, the two tables naming the same cards, nothing half-written.
 // The same loop against writes without a transaction must find half-written cards, which shows
-// that the check can fail.
+// that the check can fail. A process restoring backups is killed the same way, now and then with a
+// writer beside it: after a normal start the store is the old one or the restored one, whole. The
+// restore done beside SQLite, as it once was, must be caught by the same check.
 #include "ReliabilityKit.h"
 #include "WriterProcess.h"
+#include "store/CardStore.h"
+#include "store/Module1.h"
 #include "store/recovery/Recovery.h"
 
 #include <QDir>
@@ -65,6 +69,48 @@ std::optional<rel::InFlight> replay(const QList<QByteArray>& lines, rel::Model& 
         }
     }
     return open;
+}
+
+struct RestoreTally
+{
+    int kills = 0;
+    int insideRestore = 0;  // killed between "B" and the end of a restore
+    int journalPresent = 0; // killed with the store's journal there, no writer beside
+    int restored = 0;       // restores reported done
+    int refused = 0;        // restores reported not done (the store was busy)
+    QStringList problems;
+};
+
+// Adds four cards of `run` in the given version to the store.
+bool addCards(const QString& path, int run, int version, rel::Model& model)
+{
+    store::Module1 db(path);
+    store::CardStore cards(db);
+    for (int k = 0; k < 4; ++k) {
+        model.insert(rel::makeName(run, k), version);
+        if (!cards.add(rel::makeSheet(rel::makeName(run, k), version)).ok())
+            return false;
+    }
+    return true;
+}
+
+// Empty when the store holds exactly one of the two models, each card whole, besides whole cards of
+// the writer; otherwise what is wrong with it.
+QString oneOf(const QString& path, const rel::Model& a, const rel::Model& b)
+{
+    QStringList problems;
+    for (const rel::Model* model : {&a, &b}) {
+        rel::Model expected = *model;
+        for (const QString& name : rel::checkStore(path, *model).found.keys()) {
+            if (!a.contains(name) && !b.contains(name))
+                expected.insert(name, rel::AnyVersion);
+        }
+        const rel::StoreCheck check = rel::checkStore(path, expected);
+        if (check.ok())
+            return {};
+        problems << check.problems.mid(0, 3);
+    }
+    return problems.join(QStringLiteral("; "));
 }
 
 } // namespace
@@ -161,6 +207,95 @@ private:
         return tally;
     }
 
+    RestoreTally restoreKillLoop(int kills, bool byRename)
+    {
+        RestoreTally tally;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+        const QString a = dir.filePath(QStringLiteral("a.qlk"));
+        const QString b = dir.filePath(QStringLiteral("b.qlk"));
+        rel::Model modelA;
+        rel::Model modelB;
+        // Every card differs between the two: other names, or another version of the same name.
+        if (!rel::makeStore(a) || !rel::makeStore(b) || !addCards(a, 1, 0, modelA) ||
+            !addCards(b, 1, 1, modelB) || !addCards(b, 2, 0, modelB) ||
+            !rel::writeFile(path, rel::fileBytes(a))) {
+            tally.problems << QStringLiteral("the stores could not be made");
+            return tally;
+        }
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("restore kill moments drawn from seed %u", seed);
+        QRandomGenerator moments(seed);
+        qint64 restoreUs = 20000; // how long a restore takes on this machine, as seen so far
+        while (tally.kills < kills && (!byRename || tally.problems.isEmpty())) {
+            // Every fourth round a writer works beside the restores (every round for the rename), and
+            // is killed with them.
+            std::optional<rel::WriterProcess> writer;
+            if (byRename || tally.kills % 4 == 3) {
+                writer.emplace();
+                if (!writer->start({QStringLiteral("ops"), path, QStringLiteral("30"),
+                                    QString::number(seed + tally.kills), QStringLiteral("0"),
+                                    QStringLiteral("--dwell"), QStringLiteral("400000")}) ||
+                    !writer->waitForLine("ready")) {
+                    tally.problems << QStringLiteral("the writer did not start");
+                    break;
+                }
+            }
+            rel::WriterProcess restorer;
+            QStringList args{QStringLiteral("restore"), path, b, a};
+            if (byRename)
+                args << QStringLiteral("--by-rename");
+            if (!restorer.start(args) || !restorer.waitForLine("ready")) {
+                tally.problems << QStringLiteral("the restorer did not start");
+                break;
+            }
+            // The moment: alone, after 1 or 2 restores begun, somewhere within the time of one; with a
+            // writer beside, soon after a restore done (whose rename the writer's transaction may span),
+            // or after a second when the writer keeps the store too busy for one.
+            const int begun = 1 + moments.bounded(2);
+            QElapsedTimer clock;
+            clock.start();
+            if (writer) {
+                restorer.waitForLines("C ", 1, 1000);
+            } else if (!restorer.waitForLines("B ", begun)) {
+                tally.problems << QStringLiteral("the restorer stopped: %1")
+                                      .arg(QString::fromUtf8(restorer.lines().join(' ')));
+                break;
+            } else if (begun > 1) {
+                restoreUs = std::clamp<qint64>((restoreUs + clock.nsecsElapsed() / 1000 / (begun - 1)) / 2,
+                                               500, 2000000);
+            }
+            QThread::usleep(moments.bounded(static_cast<quint32>(restoreUs) + 1));
+            restorer.killHard();
+            if (writer)
+                writer->killHard();
+            ++tally.kills;
+            if (!writer && QFileInfo::exists(path + QStringLiteral("-journal")))
+                ++tally.journalPresent;
+            const QList<QByteArray> lines = restorer.lines();
+            tally.insideRestore += !lines.isEmpty() && lines.last().startsWith("B ") ? 1 : 0;
+            for (const QByteArray& line : lines) {
+                tally.restored += line.startsWith("C ") ? 1 : 0;
+                tally.refused += line.startsWith("F ") ? 1 : 0;
+            }
+            // A normal start, then the store must be one of the two, whole.
+            store::Module1 db(path);
+            const store::Module1::Prepared started = db.prepare();
+            const QString wrong = started.status == store::Module1::PrepareStatus::Unusable
+                                      ? started.error
+                                      : oneOf(path, modelA, modelB);
+            if (!wrong.isEmpty())
+                tally.problems << QStringLiteral("kill %1%2: %3")
+                                      .arg(tally.kills)
+                                      .arg(writer ? QStringLiteral(" (writer beside)") : QString(), wrong);
+        }
+        qInfo("%s: kills %d, inside a restore %d, with the journal present %d (no writer), restores done %d,"
+              " refused %d, problems %d, restore time %lld us",
+              byRename ? "by rename" : "through SQLite", tally.kills, tally.insideRestore,
+              tally.journalPresent, tally.restored, tally.refused, int(tally.problems.size()), restoreUs);
+        return tally;
+    }
+
 private slots:
     void killedWriterNeverLeavesAHalfWrittenCard()
     {
@@ -203,6 +338,25 @@ private slots:
         QCOMPARE(drafts.size(), 1);
         QVERIFY(drafts.first().isNew);
         QCOMPARE(drafts.first().sheet.text[0], typed);
+    }
+
+    void killedRestoreLeavesTheOldStoreOrTheRestoredOne()
+    {
+        const RestoreTally tally = restoreKillLoop(100, false);
+        if (!tally.problems.isEmpty())
+            QFAIL(qPrintable(tally.problems.mid(0, 20).join(QLatin1Char('\n'))));
+        QCOMPARE(tally.kills, 100);
+        QVERIFY(tally.journalPresent > 0); // some kills fell inside the restore's own transaction
+        QVERIFY(tally.restored > 0);
+    }
+
+    void restoreBesideSqliteIsCaught()
+    {
+        const RestoreTally tally = restoreKillLoop(100, true);
+        QVERIFY2(!tally.problems.isEmpty(),
+                 "100 kills of the restore done beside SQLite found nothing wrong");
+        qInfo("first finding: %s", qPrintable(tally.problems.first().left(300)));
+        QVERIFY(tally.problems.first().startsWith(QLatin1String("kill "))); // the store, not the set-up
     }
 
     void withoutTheTransactionTheCheckFindsHalfWrittenCards()

@@ -6,8 +6,10 @@
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "store/CardStore.h"
+#include "store/recovery/Recovery.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
@@ -17,6 +19,38 @@
 namespace {
 
 const QString RenamedText = QStringLiteral("请不要修改角色名称，如果要新建人物请先点击“新增”按钮。");
+
+const QString BusyText = QStringLiteral("数据库正被其他程序写入，请稍后再试。");
+
+// A store whose cards of run 21 are in version 0, its backup, and then a day's changes: those cards
+// in version 1 and one more card.
+struct RestoreCase
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("Sav.qlk"));
+    rel::Model backedUp;
+    QString backup;
+
+    bool prepare()
+    {
+        if (!rel::makeStore(path))
+            return false;
+        store::Module1 db(path);
+        store::CardStore cards(db);
+        for (int k = 0; k < 6; ++k) {
+            backedUp.insert(rel::makeName(21, k), 0);
+            if (!cards.add(rel::makeSheet(rel::makeName(21, k), 0)).ok())
+                return false;
+        }
+        store::Recovery recovery(path);
+        backup = recovery.makeBackup().path;
+        for (int k = 0; k < 6; ++k) {
+            if (!cards.save(rel::makeName(21, k), rel::makeSheet(rel::makeName(21, k), 1)).ok())
+                return false;
+        }
+        return !backup.isEmpty() && cards.add(rel::makeSheet(rel::makeName(22, 0), 0)).ok();
+    }
+};
 
 struct Report
 {
@@ -188,6 +222,57 @@ private slots:
         qInfo("committed %d + %d operations, %d + %d refused while the other copy wrote", a.committed,
               b.committed, a.failed, b.failed);
         QVERIFY(a.committed >= 75 && b.committed >= 75); // most operations get through the busy wait
+    }
+
+    // A copy of the program in the middle of a write holds the store: the restore waits for it and
+    // then says the store is busy, changing nothing. Killed there, it leaves its journal; the restore
+    // has SQLite roll that back first, and nothing of it is rolled into the restored store later.
+    void restoreWaitsForAWriteAndRollsBackAKilledOne()
+    {
+        RestoreCase fixture;
+        QVERIFY(fixture.prepare());
+        store::Recovery recovery(fixture.path);
+        rel::WriterProcess holder;
+        QVERIFY(holder.start({QStringLiteral("hold"), fixture.path, QStringLiteral("spill")}));
+        QVERIFY(holder.waitForLine("holding"));
+        QCOMPARE(recovery.restoreBackup(fixture.backup).error, BusyText);
+        holder.killHard();
+        QVERIFY(QFileInfo::exists(fixture.path + QStringLiteral("-journal")));
+        const store::BackupOutcome restored = recovery.restoreBackup(fixture.backup);
+        QVERIFY2(restored.ok, qPrintable(restored.error));
+        QVERIFY(!QFileInfo::exists(fixture.path + QStringLiteral("-journal")));
+        QCOMPARE(store::Module1(fixture.path).prepare().status, store::Module1::PrepareStatus::Ready);
+        const rel::StoreCheck check = rel::checkStore(fixture.path, fixture.backedUp);
+        QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+    }
+
+    // Another copy whose connection was open before the restore writes after it: its card goes into
+    // the restored store, where every later reader finds it.
+    void aWriteAfterTheRestoreLandsInTheRestoredStore()
+    {
+        RestoreCase fixture;
+        QVERIFY(fixture.prepare());
+        const QString name = rel::makeName(23, 0);
+        rel::WriterProcess other;
+        QVERIFY(
+            other.start({QStringLiteral("late"), fixture.path, QString::fromLatin1(name.toUtf8().toHex())}));
+        QVERIFY(other.waitForLine("open"));
+        store::Recovery recovery(fixture.path);
+        const store::BackupOutcome restored = recovery.restoreBackup(fixture.backup);
+        QVERIFY2(restored.ok, qPrintable(restored.error));
+        other.send("add");
+        other.finish();
+        QVERIFY2(other.lines().contains("C 0"), other.lines().join(' ').constData()); // reported saved
+        rel::Model expected = fixture.backedUp;
+        expected.insert(name, 1);
+        const rel::StoreCheck check = rel::checkStore(fixture.path, expected);
+        QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
+        // What was saved before the restore is in the copy the restore kept.
+        rel::Model before{{rel::makeName(22, 0), 0}};
+        for (auto it = fixture.backedUp.cbegin(); it != fixture.backedUp.cend(); ++it)
+            before.insert(it.key(), 1);
+        const rel::StoreCheck kept = rel::checkStore(recovery.beforeRestoreCopies().value(0).path, before);
+        QVERIFY2(kept.ok(), qPrintable(kept.problems.join(QLatin1Char('\n'))));
     }
 
     void saveOfACardTheOtherCopyDeletedIsRefused()

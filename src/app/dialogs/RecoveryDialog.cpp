@@ -19,7 +19,8 @@ RecoveryDialog::RecoveryDialog(const QList<store::RecoveryEntry>& entries, QWidg
     setAccessibleName(QStringLiteral("恢复"));
     resize(640, 420);
 
-    auto* hint = new QLabel(QStringLiteral("未保存的修改、删除的角色卡和整库备份，最新的在前："), this);
+    auto* hint = new QLabel(
+        QStringLiteral("未保存的修改、删除的角色卡和整库备份，最新的在前；恢复前的备份列在最后："), this);
     hint->setAccessibleName(QStringLiteral("说明"));
 
     m_list = new QTreeWidget(this);

@@ -3,13 +3,13 @@
 #include "store/Module1.h"
 #include "store/SqliteHandle.h"
 #include "store/StoreFile.h"
+#include "store/recovery/BackupFiles.h"
 #include "store/recovery/Recovery.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <sqlite3.h>
@@ -21,6 +21,11 @@ namespace store {
 namespace {
 
 const char* const StampFormat = "yyyyMMdd-HHmmss";
+
+QString backupPrefix(const QString& storePath)
+{
+    return QFileInfo(storePath).fileName() + QLatin1Char('.');
+}
 
 // The first column of the first row of a statement, as text; null where there is no row.
 QString scalar(sqlite3* db, const char* sql, bool* ok)
@@ -67,8 +72,55 @@ FileCheck check(sqlite3* db, bool full, bool withNames)
     return result;
 }
 
-// Copies the whole database from one file into another (an empty or new one) and checks the copy.
-// SQLite commits the copy with its usual syncs.
+} // namespace
+
+FileCheck checkStoreFile(const QString& path, bool full, bool withNames)
+{
+    if (!QFileInfo(path).isFile())
+        return {false, -1, {}, QStringLiteral("文件不存在")};
+    SqliteHandle handle(path, SQLITE_OPEN_READONLY);
+    if (!handle.ok())
+        return {false, -1, {}, handle.error()};
+    return check(handle.db(), full, withNames);
+}
+
+QString fileStamp(const QDateTime& time)
+{
+    return time.toString(QLatin1String(StampFormat));
+}
+
+QString freeName(const QString& base, const QString& suffix)
+{
+    QString name = base + suffix;
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = base + QStringLiteral("-%1").arg(n) + suffix;
+    return name;
+}
+
+QList<BackupFile> stampedCopies(const QString& folder, const QString& storePath, const char* suffix)
+{
+    // Sav.qlk.20240501-093000.backup; a second one within the same second gets "-2" and so on.
+    const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d+))?") +
+                                     QRegularExpression::escape(QLatin1String(suffix)) + QLatin1Char('$'));
+    const QString prefix = backupPrefix(storePath);
+    QList<std::pair<std::pair<QDateTime, int>, BackupFile>> found;
+    const QDir dir(folder);
+    for (const QString& name :
+         dir.entryList({prefix + QLatin1Char('*') + QLatin1String(suffix)}, QDir::Files)) {
+        const QRegularExpressionMatch match = pattern.match(name.mid(prefix.size()));
+        if (!match.hasMatch())
+            continue;
+        const QDateTime madeAt = QDateTime::fromString(match.captured(1), QLatin1String(StampFormat));
+        if (madeAt.isValid())
+            found.append({{madeAt, match.captured(2).toInt()}, {dir.filePath(name), madeAt}});
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<BackupFile> result;
+    for (const auto& entry : found)
+        result.append(entry.second);
+    return result;
+}
+
 FileCheck copyDatabase(const QString& from, const QString& to)
 {
     FileCheck result;
@@ -106,44 +158,14 @@ FileCheck copyDatabase(const QString& from, const QString& to)
     return checkStoreFile(to);
 }
 
-QString backupPrefix(const QString& storePath)
-{
-    return QFileInfo(storePath).fileName() + QLatin1Char('.');
-}
-
-} // namespace
-
-FileCheck checkStoreFile(const QString& path, bool full, bool withNames)
-{
-    if (!QFileInfo(path).isFile())
-        return {false, -1, {}, QStringLiteral("文件不存在")};
-    SqliteHandle handle(path, SQLITE_OPEN_READONLY);
-    if (!handle.ok())
-        return {false, -1, {}, handle.error()};
-    return check(handle.db(), full, withNames);
-}
-
 QList<BackupFile> Recovery::backups() const
 {
-    // Backups are named after the store and the local time they were made: Sav.qlk.20240501-093000.backup
-    // (a second one within the same second gets "-2" and so on).
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d+))?\\.backup$"));
-    const QString prefix = backupPrefix(m_storePath);
-    QList<std::pair<std::pair<QDateTime, int>, BackupFile>> found;
-    const QDir dir(m_place.backupsDir);
-    for (const QString& name : dir.entryList({prefix + QStringLiteral("*.backup")}, QDir::Files)) {
-        const QRegularExpressionMatch match = pattern.match(name.mid(prefix.size()));
-        if (!match.hasMatch())
-            continue;
-        const QDateTime madeAt = QDateTime::fromString(match.captured(1), QLatin1String(StampFormat));
-        if (madeAt.isValid())
-            found.append({{madeAt, match.captured(2).toInt()}, {dir.filePath(name), madeAt}});
-    }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    QList<BackupFile> result;
-    for (const auto& entry : found)
-        result.append(entry.second);
-    return result;
+    return stampedCopies(m_place.backupsDir, m_storePath, DailySuffix);
+}
+
+QList<BackupFile> Recovery::beforeRestoreCopies() const
+{
+    return stampedCopies(m_place.backupsDir, m_storePath, BeforeRestoreSuffix);
 }
 
 BackupOutcome Recovery::makeBackup()
@@ -171,10 +193,7 @@ BackupOutcome Recovery::makeBackup()
         outcome.error = QStringLiteral("备份未通过检查（%1）").arg(copied.error);
         return outcome;
     }
-    const QString stamp = now.toString(QLatin1String(StampFormat));
-    QString name = dir.filePath(prefix + stamp + QStringLiteral(".backup"));
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = dir.filePath(prefix + stamp + QStringLiteral("-%1.backup").arg(n));
+    const QString name = freeName(dir.filePath(prefix + fileStamp(now)), QLatin1String(DailySuffix));
     if (!renameNoReplace(tempPath, name)) {
         QFile::remove(tempPath);
         outcome.error = QStringLiteral("无法命名备份文件");
@@ -211,48 +230,6 @@ void Recovery::backupBeforeChange(QString* failure)
     const BackupOutcome outcome = makeBackup();
     if (!outcome.ok && failure)
         *failure = QStringLiteral("今天的自动备份没有完成：%1。角色卡的修改照常保存。").arg(outcome.error);
-}
-
-BackupOutcome Recovery::restoreBackup(const QString& backupPath)
-{
-    BackupOutcome outcome;
-    const FileCheck chosen = checkStoreFile(backupPath);
-    if (!chosen.ok) {
-        outcome.error = QStringLiteral("所选备份无法使用（%1），数据库未作改动。").arg(chosen.error);
-        return outcome;
-    }
-    if (QFileInfo::exists(m_storePath + QStringLiteral("-journal"))) {
-        outcome.error = QStringLiteral("数据库正被其他程序写入，请稍后再试。");
-        return outcome;
-    }
-    if (QFileInfo(m_storePath).isFile()) {
-        const BackupOutcome current = makeBackup();
-        if (!current.ok) {
-            outcome.error =
-                QStringLiteral("无法先备份当前的数据库（%1），数据库未作改动。").arg(current.error);
-            return outcome;
-        }
-    }
-    // The backup is a whole, checked database file: its bytes go to a temporary file beside the store,
-    // which is synced and then renamed over the store in one step.
-    QFile source(backupPath);
-    QSaveFile target(m_storePath);
-    bool ok = source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly);
-    while (ok && !source.atEnd()) {
-        const QByteArray chunk = source.read(1 << 20);
-        ok = !chunk.isEmpty() && target.write(chunk) == chunk.size();
-    }
-    if (!ok || !target.commit()) {
-        target.cancelWriting();
-        outcome.error =
-            QStringLiteral("无法替换数据库文件（%1），数据库未作改动。")
-                .arg(source.error() != QFile::NoError ? source.errorString() : target.errorString());
-        return outcome;
-    }
-    outcome.ok = true;
-    outcome.path = m_storePath;
-    outcome.cards = chosen.cards;
-    return outcome;
 }
 
 } // namespace store

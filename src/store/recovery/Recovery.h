@@ -62,6 +62,7 @@ struct BackupOutcome
     QString path;
     qint64 cards = -1;
     QString error;
+    QString notice; // after a restore: what was kept of the store it replaced, and where
 };
 
 // Drafts, deleted cards and backups of one store. Every operation opens what it needs and closes it
@@ -73,6 +74,7 @@ public:
 
     static constexpr int NewDraftsKept = 5;
     static constexpr int BackupsKept = 10;
+    static constexpr int BeforeRestoreKept = 3;
     static constexpr int DeletedKeptDays = 30;
 
     // clock gives the time drafts, deletions and backups are stamped with (the system clock if empty).
@@ -111,8 +113,15 @@ public:
     // *failure (tried again at the next change), never as the failure of the change.
     void backupBeforeChange(QString* failure);
     BackupOutcome makeBackup();
-    QList<BackupFile> backups() const; // newest first
-    // Replaces the store with the backup, atomically, after a backup of the store as it is.
+    QList<BackupFile> backups() const; // the daily backups, newest first
+    // The copies of the store each restore keeps of what it replaced, newest first; they are kept
+    // apart from the daily backups and do not count against them.
+    QList<BackupFile> beforeRestoreCopies() const;
+    // Puts the backup's content into the store through SQLite, under the store's own lock and
+    // journal: every other connection sees the old store or the restored one, and a kill leaves one
+    // of the two. The store as it was is kept first: a sound one as a copy before the restore, a
+    // damaged one byte for byte beside it (with its journal), never overwritten. The chosen backup is
+    // never pruned.
     BackupOutcome restoreBackup(const QString& backupPath);
 
 private:

@@ -66,6 +66,8 @@ QString kindText(RecoveryEntry::Kind kind)
         return QStringLiteral("删除的角色卡");
     case RecoveryEntry::Kind::Backup:
         break;
+    case RecoveryEntry::Kind::BeforeRestore:
+        return QStringLiteral("恢复前的备份");
     }
     return QStringLiteral("整库备份");
 }
@@ -97,19 +99,29 @@ RecoveryList recoveryEntries(Recovery& recovery, CardStore& cards)
         entry.detail = QStringLiteral("删除于 %1").arg(timeText(deleted.deletedAt));
         list.entries.append(entry);
     }
-    for (const BackupFile& backup : recovery.backups()) {
-        RecoveryEntry entry;
-        entry.kind = RecoveryEntry::Kind::Backup;
-        entry.name = QStringLiteral("整个数据库");
-        entry.time = backup.madeAt;
-        entry.backup = backup;
-        // Each backup was checked whole when it was made: here its cards are only counted.
-        const FileCheck check = checkStoreFile(backup.path, false);
-        entry.detail = check.ok ? QStringLiteral("%1 张角色卡").arg(check.cards) : QStringLiteral("无法读取");
-        list.entries.append(entry);
-    }
+    const auto addCopies = [&list](const QList<BackupFile>& copies, RecoveryEntry::Kind kind) {
+        for (const BackupFile& backup : copies) {
+            RecoveryEntry entry;
+            entry.kind = kind;
+            entry.name = QStringLiteral("整个数据库");
+            entry.time = backup.madeAt;
+            entry.backup = backup;
+            // Each copy was checked whole when it was made: here its cards are only counted.
+            const FileCheck check = checkStoreFile(backup.path, false);
+            entry.detail =
+                check.ok ? QStringLiteral("%1 张角色卡").arg(check.cards) : QStringLiteral("无法读取");
+            list.entries.append(entry);
+        }
+    };
+    addCopies(recovery.backups(), RecoveryEntry::Kind::Backup);
+    addCopies(recovery.beforeRestoreCopies(), RecoveryEntry::Kind::BeforeRestore);
+    // Newest first; the copies kept by restores come apart, after everything else.
     std::stable_sort(list.entries.begin(), list.entries.end(),
-                     [](const RecoveryEntry& a, const RecoveryEntry& b) { return a.time > b.time; });
+                     [](const RecoveryEntry& a, const RecoveryEntry& b) {
+                         const bool aApart = a.kind == RecoveryEntry::Kind::BeforeRestore;
+                         const bool bApart = b.kind == RecoveryEntry::Kind::BeforeRestore;
+                         return aApart != bApart ? bApart : a.time > b.time;
+                     });
     list.error = error;
     return list;
 }
@@ -146,8 +158,12 @@ QString describeEntry(const RecoveryEntry& entry)
         }
         break;
     }
-    case RecoveryEntry::Kind::Backup: {
-        lines << QStringLiteral("整个数据库的备份，做于 %1").arg(timeText(entry.time));
+    case RecoveryEntry::Kind::Backup:
+    case RecoveryEntry::Kind::BeforeRestore: {
+        lines << (entry.kind == RecoveryEntry::Kind::Backup
+                      ? QStringLiteral("整个数据库的备份，做于 %1")
+                      : QStringLiteral("恢复备份之前的整个数据库，保存于 %1"))
+                     .arg(timeText(entry.time));
         const FileCheck check = checkStoreFile(entry.backup.path, false, true);
         if (!check.ok) {
             lines << QStringLiteral("无法读取：%1").arg(check.error);
@@ -155,7 +171,9 @@ QString describeEntry(const RecoveryEntry& entry)
         }
         lines << QStringLiteral("%1 张角色卡：").arg(check.cards);
         lines << check.names;
-        lines << QString() << QStringLiteral("恢复后，当前的数据库先备份，再整个换成这份备份。");
+        lines << QString()
+              << QStringLiteral("恢复时，当前的数据库先另存为一份恢复前的备份（已损坏的则原样另存在它旁边），"
+                                "再整个换成这份备份。");
         break;
     }
     }

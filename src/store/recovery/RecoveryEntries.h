@@ -9,10 +9,11 @@ namespace store {
 
 class CardStore;
 
-// One thing the recovery dialog offers: an unsaved edit, a deleted card or a whole-store backup.
+// One thing the recovery dialog offers: an unsaved edit, a deleted card, a whole-store backup or the
+// copy a restore kept of the store it replaced.
 struct RecoveryEntry
 {
-    enum class Kind { Draft, Deleted, Backup };
+    enum class Kind { Draft, Deleted, Backup, BeforeRestore };
 
     Kind kind = Kind::Draft;
     QString name;   // what the list shows as the entry's name
