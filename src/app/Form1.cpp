@@ -20,11 +20,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QEvent>
 #include <QIcon>
 #include <QListView>
-#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
@@ -97,11 +94,6 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     connect(m_listFill, &ListFill::replaced, this, &Form1::listRefreshed);
     m_searchLine = new ListSearchLine(m_w.list1);
     connect(m_searchLine, &ListSearchLine::searchChanged, this, &Form1::searchList);
-    auto* find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] {
-        if (m_w.list1->isVisible())
-            m_searchLine->open();
-    });
     connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::listSelectionChanged);
     // Every line read anew: nothing stays picked.
@@ -117,20 +109,33 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_timer1->setInterval(Timer1IntervalMs);
     connect(m_timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 
-    connect(m_w.command[0], &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(m_w.command[1], &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(m_w.command[2], &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(m_w.command[3], &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(m_w.command1(), &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(m_w.command2(), &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_w.command3(), &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(m_w.command4(), &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(m_w.combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
     connect(m_w.combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
     connect(m_w.checkSet, &QCheckBox::toggled, this, &Form1::CheckSet_Click);
     connect(m_w.tabStrip, &QTabBar::currentChanged, this, &Form1::TabStrip1_Click);
     connect(m_w.labelLR, &ClickLabel::clicked, this, &Form1::LabelLR_Click);
     m_shortcuts = new Shortcuts(this, m_w);
+    connect(m_shortcuts->key(Shortcuts::Action::Find), &QShortcut::activated, this, [this] {
+        if (m_w.list1->isVisible())
+            m_searchLine->open();
+    });
 
     startUp(storeNotice);
     // Card files, PDF and print from the list's context menu and Ctrl+E, Ctrl+P.
-    new CardTransfer(*this);
+    auto* transfer = new CardTransfer({this, messageTitle(), m_cards, m_listMenu, m_w.list1,
+                                       m_shortcuts->key(Shortcuts::Action::Export),
+                                       m_shortcuts->key(Shortcuts::Action::Print)});
+    connect(transfer, &CardTransfer::cardAdded, this, &Form1::putListLine);
+    connect(transfer, &CardTransfer::newCardCopied, this, [this](const card::Sheet& sheet) {
+        // The name field is on the first page: show it, so it can take the focus.
+        m_w.tabStrip->setCurrentIndex(0);
+        Command1_Click(); // "准备新增": the state of a new card, the focus in the name
+        writeSheet(sheet);
+    });
 
     // Where the window opens, and whether its content scrolls on a small screen.
     m_fit = new WindowFit(this, client);
@@ -166,7 +171,7 @@ void Form1::startUp(const store::StartUpNotice& notice)
     m_tray->SetTrayTip(QStringLiteral("羽笔卷宗"));
 
     setCardButtons(false, false);
-    m_w.command[0]->setEnabled(true);
+    m_w.command1()->setEnabled(true);
 
     m_w.frameA[0]->setVisible(true);
     for (int i = 1; i < 5; ++i)
@@ -272,9 +277,9 @@ void Form1::buildAllPages()
 
 void Form1::setCardButtons(bool add, bool saveAndDelete)
 {
-    m_w.command[1]->setEnabled(add);
-    m_w.command[2]->setEnabled(saveAndDelete);
-    m_w.command[3]->setEnabled(saveAndDelete);
+    m_w.command2()->setEnabled(add);
+    m_w.command3()->setEnabled(saveAndDelete);
+    m_w.command4()->setEnabled(saveAndDelete);
 }
 
 void Form1::showFailure(const QString& error)

@@ -31,7 +31,7 @@ bool Form1::isListFilling() const
 void Form1::listRefreshed()
 {
     if (!hasPick())
-        setCardButtons(m_w.command[1]->isEnabled(), false);
+        setCardButtons(m_w.command2()->isEnabled(), false);
 }
 
 bool Form1::finishListFill()
@@ -149,7 +149,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_w.list1 && event->type() == QEvent::FocusOut) {
         // Losing the focus with nothing picked turns saving and deleting off.
         if (!hasPick())
-            setCardButtons(m_w.command[1]->isEnabled(), false);
+            setCardButtons(m_w.command2()->isEnabled(), false);
     } else if (watched == m_w.list1->viewport() && event->type() == QEvent::MouseButtonPress) {
         // A Ctrl+click on the selected line changes nothing: no reload either.
         const bool ctrl = static_cast<QMouseEvent*>(event)->modifiers() & Qt::ControlModifier;

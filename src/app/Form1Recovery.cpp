@@ -165,7 +165,7 @@ bool Form1::editsSettledForClose()
     if (flushDraft())
         return true;
     // No draft can keep the edits: closing now would lose them, so the user decides.
-    const bool canSave = m_w.command[2]->isEnabled();
+    const bool canSave = m_w.command3()->isEnabled();
     QList<MessageBox::Choice> choices{{MessageBox::Cancel, QStringLiteral("继续编辑")}};
     if (canSave)
         choices.append({MessageBox::Save, QStringLiteral("保存后关闭")});

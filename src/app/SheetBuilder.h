@@ -25,10 +25,14 @@ struct SheetWidgets
     std::array<QWidget*, card::FieldCount> text{};        // Text1(0..300): FieldLine or FieldText
     std::array<QCheckBox*, card::CheckWNCount> checkWN{}; // CheckWN(0..56)
     std::array<QCheckBox*, card::CheckFCount> checkF{};   // CheckF(0..29)
-    std::array<QPushButton*, 4> command{}; // Command1..Command4
+    std::array<QPushButton*, 4> command{};                // Command1..Command4
+    QPushButton* command1() const { return command[0]; }  // "准备新增"
+    QPushButton* command2() const { return command[1]; }  // "新增"
+    QPushButton* command3() const { return command[2]; }  // "保存"
+    QPushButton* command4() const { return command[3]; }  // "删除"
     QComboBox* combo1 = nullptr;
     QComboBox* combo2 = nullptr;
-    QListView* list1 = nullptr; // List1: its model is set by Form1
+    QListView* list1 = nullptr;    // List1: its model is set by Form1
     QCheckBox* checkSet = nullptr; // CheckSet(0)
     QTabBar* tabStrip = nullptr;   // TabStrip1
     std::array<QWidget*, 5> frameA{};

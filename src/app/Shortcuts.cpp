@@ -16,21 +16,28 @@ QKeySequence keys(QKeyCombination combination)
     return QKeySequence(combination);
 }
 
-// The button an action stands for, or -1 for the tab page actions.
-int buttonOf(Shortcuts::Action action)
+// The button an action stands for, or null for the others.
+QPushButton* buttonOf(const SheetWidgets& widgets, Shortcuts::Action action)
 {
     switch (action) {
     case Shortcuts::Action::Prepare:
-        return 0;
+        return widgets.command1();
     case Shortcuts::Action::Add:
-        return 1;
+        return widgets.command2();
     case Shortcuts::Action::Save:
-        return 2;
+        return widgets.command3();
     case Shortcuts::Action::Delete:
-        return 3;
+        return widgets.command4();
     default:
-        return -1;
+        return nullptr;
     }
+}
+
+// Find, Export and Print belong to the search line and the card transfer.
+bool answeredElsewhere(Shortcuts::Action action)
+{
+    return action == Shortcuts::Action::Find || action == Shortcuts::Action::Export ||
+           action == Shortcuts::Action::Print;
 }
 
 QString describe(const Shortcuts::Entry& entry)
@@ -54,6 +61,9 @@ const QList<Shortcuts::Entry>& Shortcuts::table()
         {Action::PreviousPage,
          {keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
           keys(Qt::CTRL | Qt::Key_PageUp)}},
+        {Action::Find, {QKeySequence(QKeySequence::Find)}},
+        {Action::Export, {keys(Qt::CTRL | Qt::Key_E)}},
+        {Action::Print, {keys(Qt::CTRL | Qt::Key_P)}},
     };
     return entries;
 }
@@ -61,29 +71,37 @@ const QList<Shortcuts::Entry>& Shortcuts::table()
 Shortcuts::Shortcuts(QWidget* window, const SheetWidgets& widgets) : QObject(window), m_w(widgets)
 {
     for (const Entry& entry : table()) {
-        const int button = buttonOf(entry.action);
-        if (button >= 0)
-            m_w.command[button]->setAccessibleDescription(describe(entry));
+        QPushButton* button = buttonOf(m_w, entry.action);
+        if (button)
+            button->setAccessibleDescription(describe(entry));
         for (const QKeySequence& sequence : entry.keys) {
             // Delete belongs to the list alone: in a field it deletes text.
             const bool listOnly = entry.action == Action::Delete;
             auto* shortcut = new QShortcut(sequence, listOnly ? static_cast<QWidget*>(m_w.list1) : window);
             shortcut->setContext(listOnly ? Qt::WidgetShortcut : Qt::WindowShortcut);
             // A held key turns page after page, but never adds or saves twice.
-            shortcut->setAutoRepeat(button < 0);
+            shortcut->setAutoRepeat(!button);
             const Action action = entry.action;
+            if (answeredElsewhere(action)) {
+                m_elsewhere[action] = shortcut;
+                continue;
+            }
             connect(shortcut, &QShortcut::activated, this, [this, action] { trigger(action); });
         }
     }
 }
 
+QShortcut* Shortcuts::key(Action action) const
+{
+    const auto found = m_elsewhere.find(action);
+    return found == m_elsewhere.end() ? nullptr : found->second;
+}
+
 void Shortcuts::trigger(Action action)
 {
-    const int button = buttonOf(action);
-    if (button >= 0) {
-        QPushButton* command = m_w.command[button];
-        if (command->isEnabled())
-            command->click();
+    if (QPushButton* button = buttonOf(m_w, action)) {
+        if (button->isEnabled())
+            button->click();
         return;
     }
     QTabBar* tabs = m_w.tabStrip;

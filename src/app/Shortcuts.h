@@ -5,19 +5,24 @@
 #include <QObject>
 #include <QString>
 
+#include <map>
+
+class QShortcut;
 class QWidget;
 
 namespace app {
 
 struct SheetWidgets;
 
-// The window's keyboard shortcuts. Each does exactly what its button or control does, and only while
-// that is enabled; they work wherever the focus is in the window, inside the fields too.
+// The window's keyboard shortcuts, every one of them. Each does exactly what its button or control
+// does, and only while that is enabled; they work wherever the focus is in the window, inside the
+// fields too. Find, Export and Print are answered by the capability they belong to (the search line,
+// the card transfer), which takes their key from here.
 class Shortcuts : public QObject
 {
     Q_OBJECT
 public:
-    enum class Action { Prepare, Add, Save, Delete, NextPage, PreviousPage };
+    enum class Action { Prepare, Add, Save, Delete, NextPage, PreviousPage, Find, Export, Print };
 
     struct Entry
     {
@@ -32,11 +37,16 @@ public:
     // accessible description.
     Shortcuts(QWidget* window, const SheetWidgets& widgets);
 
+    // The key of an action answered elsewhere (Find, Export, Print), to connect to and to enable;
+    // null for the others.
+    QShortcut* key(Action action) const;
+
 private:
     // Runs one action as its control would.
     void trigger(Action action);
 
     const SheetWidgets& m_w;
+    std::map<Action, QShortcut*> m_elsewhere; // the keys of the actions answered elsewhere
 };
 
 } // namespace app

@@ -2,6 +2,7 @@
 // the shortcuts of the selected card, driven through the list's context menu offscreen.
 #include "../core/StoreProbe.h"
 #include "app/Form1.h"
+#include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/list/ListMenu.h"
 #include "app/transfer/CardTransfer.h"
@@ -91,6 +92,7 @@ private:
 
     Form1& form() { return *m_form; }
     app::CardTransfer& transfer() { return *form().findChild<app::CardTransfer*>(); }
+    QShortcut* key(app::Shortcuts::Action action) { return form().findChild<app::Shortcuts*>()->key(action); }
     QString storePath() const { return m_dir->filePath(QStringLiteral("one/Sav.qlk")); }
     QString path(const QString& name) const { return m_dir->filePath(name); }
     bool enabled(int button) { return form().widgets().command[button]->isEnabled(); }
@@ -389,13 +391,13 @@ private slots:
     void theShortcutsActOnTheSelectedCardOnly()
     {
         addCard(named(QStringLiteral("Ann")));
-        QShortcut* exportKey = transfer().exportShortcut();
+        QShortcut* exportKey = key(app::Shortcuts::Action::Export);
         QCOMPARE(exportKey->key(), QKeySequence(QStringLiteral("Ctrl+E")));
-        QCOMPARE(transfer().printShortcut()->key(), QKeySequence(QStringLiteral("Ctrl+P")));
+        QCOMPARE(key(app::Shortcuts::Action::Print)->key(), QKeySequence(QStringLiteral("Ctrl+P")));
         QCOMPARE(exportKey->context(), Qt::WindowShortcut);
-        QVERIFY(!exportKey->isEnabled() && !transfer().printShortcut()->isEnabled());
+        QVERIFY(!exportKey->isEnabled() && !key(app::Shortcuts::Action::Print)->isEnabled());
         pick(QStringLiteral("Ann"));
-        QVERIFY(exportKey->isEnabled() && transfer().printShortcut()->isEnabled());
+        QVERIFY(exportKey->isEnabled() && key(app::Shortcuts::Action::Print)->isEnabled());
         answerFileDialog(path(QStringLiteral("selected.json")));
         emit exportKey->activated();
         const card::CardFileResult back = card::readCardFile(path(QStringLiteral("selected.json")));
@@ -410,11 +412,11 @@ private slots:
             }
         });
         const int shown = MessageBox::history().size();
-        emit transfer().printShortcut()->activated();
+        emit key(app::Shortcuts::Action::Print)->activated();
         QCOMPARE(printTitle, QStringLiteral("打印角色卡“Ann”"));
         QCOMPARE(MessageBox::history().size(), shown);
         form().RefreshList(); // nothing selected any more
-        QVERIFY(!exportKey->isEnabled() && !transfer().printShortcut()->isEnabled());
+        QVERIFY(!exportKey->isEnabled() && !key(app::Shortcuts::Action::Print)->isEnabled());
     }
 
     void exportAllWritesOneFilePerCardIntoAFolder()

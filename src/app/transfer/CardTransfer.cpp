@@ -1,6 +1,5 @@
 #include "app/transfer/CardTransfer.h"
 
-#include "app/Form1.h"
 #include "app/dialogs/FileChooser.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
@@ -8,7 +7,7 @@
 #include "app/list/ListMenu.h"
 #include "app/transfer/SheetPrint.h"
 #include "card/CardFile.h"
-#include "card/CardRecord.h"
+#include "store/CardStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,10 +16,8 @@
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSet>
 #include <QShortcut>
 #include <QStandardPaths>
-#include <QTabBar>
 
 namespace app {
 
@@ -43,12 +40,13 @@ void setUpPage(QPagedPaintDevice& device)
 
 } // namespace
 
-CardTransfer::CardTransfer(Form1& form)
-    : QObject(&form), m_form(form),
+CardTransfer::CardTransfer(const Parts& parts)
+    : QObject(parts.window), m_window(parts.window), m_title(parts.messageTitle), m_cards(parts.cards),
+      m_list(parts.list), m_exportKey(parts.exportKey), m_printKey(parts.printKey),
       m_lastFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
 {
     setObjectName(QStringLiteral("CardTransfer"));
-    ListMenu* menu = form.listMenu();
+    ListMenu* menu = parts.menu;
     menu->addItem(QStringLiteral("导出角色卡…"), true, [this](const QString& n) { exportCard(n); });
     menu->addItem(QStringLiteral("导出为PDF…"), true, [this](const QString& n) { exportPdf(n); });
     menu->addItem(QStringLiteral("打印…"), true, [this](const QString& n) { printCard(n); });
@@ -58,49 +56,43 @@ CardTransfer::CardTransfer(Form1& form)
     menu->addItem(QStringLiteral("导出全部角色卡…"), false, [this](const QString&) { exportAll(); });
 
     // The shortcuts act on the selected card, and only while a card is selected.
-    m_exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), &form);
-    m_printKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &form);
-    for (QShortcut* key : {m_exportKey, m_printKey})
-        key->setContext(Qt::WindowShortcut);
     connect(m_exportKey, &QShortcut::activated, this, [this] { exportCard(selectedName()); });
     connect(m_printKey, &QShortcut::activated, this, [this] { printCard(selectedName()); });
-    QListView* list = form.widgets().list1;
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CardTransfer::updateShortcuts);
-    connect(list->model(), &QAbstractItemModel::modelReset, this, &CardTransfer::updateShortcuts);
-    connect(list->model(), &QAbstractItemModel::layoutChanged, this, &CardTransfer::updateShortcuts);
-    connect(list->model(), &QAbstractItemModel::rowsRemoved, this, &CardTransfer::updateShortcuts);
+    connect(m_list->model(), &QAbstractItemModel::modelReset, this, &CardTransfer::updateShortcuts);
+    connect(m_list->model(), &QAbstractItemModel::layoutChanged, this, &CardTransfer::updateShortcuts);
+    connect(m_list->model(), &QAbstractItemModel::rowsRemoved, this, &CardTransfer::updateShortcuts);
     updateShortcuts();
 }
 
 QString CardTransfer::selectedName() const
 {
-    const QModelIndexList selected = m_form.widgets().list1->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = m_list->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? QString() : selected.first().data(CardListModel::NameRole).toString();
 }
 
 void CardTransfer::updateShortcuts()
 {
-    const bool selected = !m_form.widgets().list1->selectionModel()->selectedIndexes().isEmpty();
+    const bool selected = !m_list->selectionModel()->selectedIndexes().isEmpty();
     m_exportKey->setEnabled(selected);
     m_printKey->setEnabled(selected);
 }
 
 void CardTransfer::notice(const QString& text)
 {
-    Notice::show(m_form.widgets().list1, text);
+    Notice::show(m_list, text);
 }
 
 std::optional<card::Sheet> CardTransfer::storedCard(const QString& name)
 {
-    const store::LoadResult result = m_form.cards().load(name);
+    const store::LoadResult result = m_cards.load(name);
     if (!result.ok) {
-        MessageBox::warn(&m_form, Form1::messageTitle(), result.error);
+        MessageBox::warn(m_window, m_title, result.error);
         return std::nullopt;
     }
     if (!result.found) {
-        MessageBox::inform(&m_form, Form1::messageTitle(),
-                           QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(name));
+        MessageBox::inform(m_window, m_title, QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(name));
         return std::nullopt;
     }
     card::Sheet sheet;
@@ -114,7 +106,7 @@ void CardTransfer::exportCard(const QString& name)
     if (!sheet)
         return;
     const QString path =
-        files::chooseSaveFile(&m_form, QStringLiteral("导出角色卡"),
+        files::chooseSaveFile(m_window, QStringLiteral("导出角色卡"),
                               files::freePath(m_lastFolder, card::cardFileBaseName(name)), CardFilter);
     if (path.isEmpty())
         return;
@@ -123,7 +115,7 @@ void CardTransfer::exportCard(const QString& name)
     QString error;
     if (!files::writeNewFile(
             path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, &error)) {
-        MessageBox::warn(&m_form, Form1::messageTitle(), error);
+        MessageBox::warn(m_window, m_title, error);
         return;
     }
     notice(QStringLiteral("已导出“%1”到 %2").arg(name, QDir::toNativeSeparators(path)));
@@ -134,7 +126,7 @@ void CardTransfer::exportPdf(const QString& name)
     const std::optional<card::Sheet> sheet = storedCard(name);
     if (!sheet)
         return;
-    const QString path = files::chooseSaveFile(&m_form, QStringLiteral("导出为PDF"),
+    const QString path = files::chooseSaveFile(m_window, QStringLiteral("导出为PDF"),
                                                files::freePath(m_lastFolder, pdfBaseName(name)),
                                                QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty())
@@ -149,7 +141,7 @@ void CardTransfer::exportPdf(const QString& name)
     };
     QString error;
     if (!files::writeNewFile(path, fill, &error)) {
-        MessageBox::warn(&m_form, Form1::messageTitle(), error);
+        MessageBox::warn(m_window, m_title, error);
         return;
     }
     notice(QStringLiteral("已导出“%1”的PDF到 %2").arg(name, QDir::toNativeSeparators(path)));
@@ -163,14 +155,14 @@ void CardTransfer::printCard(const QString& name)
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(name);
     setUpPage(printer);
-    QPrintDialog dialog(&printer, &m_form);
+    QPrintDialog dialog(&printer, m_window);
     dialog.setObjectName(QStringLiteral("CardPrintDialog"));
     dialog.setWindowTitle(QStringLiteral("打印角色卡“%1”").arg(name));
     dialog.setAccessibleName(dialog.windowTitle());
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (SheetPrint::render(printer, *sheet, QDate::currentDate()) == 0) {
-        MessageBox::warn(&m_form, Form1::messageTitle(), QStringLiteral("无法打印，请检查打印机。"));
+        MessageBox::warn(m_window, m_title, QStringLiteral("无法打印，请检查打印机。"));
         return;
     }
     notice(QStringLiteral("已送出“%1”的打印").arg(name));
@@ -182,16 +174,13 @@ void CardTransfer::copyAsNew(const QString& name)
     if (!sheet)
         return;
     sheet->text[0].clear();
-    // The name field is on the first page: show it, so it can take the focus.
-    m_form.widgets().tabStrip->setCurrentIndex(0);
-    m_form.Command1_Click(); // "准备新增": the state of a new card, the focus in the name
-    m_form.writeSheet(*sheet);
+    emit newCardCopied(*sheet);
 }
 
 void CardTransfer::importCards()
 {
     const QStringList paths =
-        files::chooseOpenFiles(&m_form, QStringLiteral("导入角色卡"), m_lastFolder, CardFilter);
+        files::chooseOpenFiles(m_window, QStringLiteral("导入角色卡"), m_lastFolder, CardFilter);
     if (paths.isEmpty())
         return;
     m_lastFolder = QFileInfo(paths.first()).absolutePath();
@@ -205,8 +194,7 @@ int CardTransfer::importFiles(const QStringList& paths)
         const QString shown = QFileInfo(path).fileName();
         const card::CardFileResult read = card::readCardFile(path);
         if (!read.ok) {
-            MessageBox::warn(&m_form, Form1::messageTitle(),
-                             QStringLiteral("“%1”没有导入：%2").arg(shown, read.error));
+            MessageBox::warn(m_window, m_title, QStringLiteral("“%1”没有导入：%2").arg(shown, read.error));
             continue;
         }
         bool stop = false;
@@ -222,26 +210,26 @@ bool CardTransfer::importOne(const QString& fileName, card::Sheet sheet, bool* s
 {
     const QString name = sheet.text[0];
     if (name.isEmpty()) {
-        MessageBox::inform(&m_form, Form1::messageTitle(),
+        MessageBox::inform(m_window, m_title,
                            QStringLiteral("“%1”中的角色卡没有名字，没有导入。").arg(fileName));
         return false;
     }
     const QString refused = card::refusedCharacterError(sheet);
     if (!refused.isEmpty()) {
-        MessageBox::inform(&m_form, Form1::messageTitle(),
+        MessageBox::inform(m_window, m_title,
                            QStringLiteral("“%1”中的角色卡没有导入：%2").arg(fileName, refused));
         return false;
     }
     bool asked = false;
     for (int n = 1;;) {
         sheet.text[0] = card::numberedName(name, n);
-        const store::Outcome outcome = m_form.cards().add(sheet);
+        const store::Outcome outcome = m_cards.add(sheet);
         if (outcome.ok()) {
-            m_form.putListLine(card::toListEntry(sheet));
+            emit cardAdded(card::toListEntry(sheet));
             return true;
         }
         if (outcome.status != store::OpStatus::Duplicate) {
-            MessageBox::warn(&m_form, Form1::messageTitle(), outcome.error);
+            MessageBox::warn(m_window, m_title, outcome.error);
             *stop = true;
             return false;
         }
@@ -249,11 +237,11 @@ bool CardTransfer::importOne(const QString& fileName, card::Sheet sheet, bool* s
         if (asked)
             continue; // the free name offered was taken meanwhile: the next one
         // The name is taken: never overwrite; offer the first free name, or skipping the card.
-        for (store::LoadResult taken = m_form.cards().load(card::numberedName(name, n));
-             taken.ok && taken.found; taken = m_form.cards().load(card::numberedName(name, n)))
+        for (store::LoadResult taken = m_cards.load(card::numberedName(name, n)); taken.ok && taken.found;
+             taken = m_cards.load(card::numberedName(name, n)))
             ++n;
         const auto answer = MessageBox::question(
-            &m_form, Form1::messageTitle(),
+            m_window, m_title,
             QStringLiteral("已有名为“%1”的角色卡。\n要以“%2”为名导入“%3”中的这张卡吗？\n选“否”则跳过这张卡。")
                 .arg(name, card::numberedName(name, n), fileName));
         if (answer != MessageBox::Yes)
@@ -264,17 +252,17 @@ bool CardTransfer::importOne(const QString& fileName, card::Sheet sheet, bool* s
 
 void CardTransfer::exportAll()
 {
-    const store::ListResult listed = m_form.cards().list();
+    const store::ListResult listed = m_cards.list();
     if (!listed.ok) {
-        MessageBox::warn(&m_form, Form1::messageTitle(), listed.error);
+        MessageBox::warn(m_window, m_title, listed.error);
         return;
     }
     if (listed.entries.isEmpty()) {
-        MessageBox::inform(&m_form, Form1::messageTitle(), QStringLiteral("还没有可以导出的角色卡。"));
+        MessageBox::inform(m_window, m_title, QStringLiteral("还没有可以导出的角色卡。"));
         return;
     }
     const QString folder =
-        files::chooseFolder(&m_form, QStringLiteral("导出全部角色卡到文件夹"), m_lastFolder);
+        files::chooseFolder(m_window, QStringLiteral("导出全部角色卡到文件夹"), m_lastFolder);
     if (folder.isEmpty())
         return;
     m_lastFolder = folder;
@@ -287,7 +275,7 @@ void CardTransfer::exportAll()
             missed << quoted + QStringLiteral("：导出已在出错处停止");
             continue;
         }
-        const store::LoadResult loaded = m_form.cards().load(entry.nam);
+        const store::LoadResult loaded = m_cards.load(entry.nam);
         if (!loaded.ok || !loaded.found) {
             missed << quoted + QStringLiteral("：") +
                           (loaded.ok ? QStringLiteral("列表中有它的名字，但找不到这张角色卡") : loaded.error);
@@ -312,7 +300,7 @@ void CardTransfer::exportAll()
         notice(done);
         return;
     }
-    MessageBox::warn(&m_form, Form1::messageTitle(),
+    MessageBox::warn(m_window, m_title,
                      QStringLiteral("%1。\n以下 %2 张没有导出：\n%3")
                          .arg(done, QString::number(missed.size()), missed.join(QLatin1Char('\n'))));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "card/CardRecord.h"
 #include "card/Sheet.h"
 
 #include <QObject>
@@ -7,22 +8,40 @@
 
 #include <optional>
 
+class QListView;
 class QPagedPaintDevice;
 class QShortcut;
+class QWidget;
+
+namespace store {
+class CardStore;
+}
 
 namespace app {
 
-class Form1;
+class ListMenu;
 
 // Cards leaving the program and coming back, from the context menu of List1: card files out and in,
 // every card into a folder, PDF and print, and a stored card as the start of a new one. Ctrl+E and
-// Ctrl+P export and print the selected card. Nothing here changes the sheet, the list or the buttons,
-// except "复制为新角色" (which fills the sheet) and an import (which refreshes the list).
+// Ctrl+P export and print the selected card. Nothing here changes the sheet, the list or the buttons:
+// "复制为新角色" and an import say what they bring, and the window shows it.
 class CardTransfer : public QObject
 {
     Q_OBJECT
 public:
-    explicit CardTransfer(Form1& form);
+    // What the transfer works with, all owned by the window.
+    struct Parts
+    {
+        QWidget* window;      // the owner of the dialogs, the message boxes and the shortcuts
+        QString messageTitle; // the title of the message boxes
+        store::CardStore& cards;
+        ListMenu* menu;       // the transfer adds its items to it
+        QListView* list;      // its selected line is the card of Ctrl+E and Ctrl+P; notices show over it
+        QShortcut* exportKey; // Ctrl+E and Ctrl+P, from the window's shortcuts
+        QShortcut* printKey;
+    };
+
+    explicit CardTransfer(const Parts& parts);
 
     void exportCard(const QString& name);
     void exportPdf(const QString& name);
@@ -35,8 +54,11 @@ public:
     // cards were added.
     int importFiles(const QStringList& paths);
 
-    QShortcut* exportShortcut() const { return m_exportKey; }
-    QShortcut* printShortcut() const { return m_printKey; }
+signals:
+    // A card read from a file is stored: its line belongs in the list.
+    void cardAdded(const card::ListEntry& entry);
+    // "复制为新角色": the sheet is to become a new card holding these values (the name left empty).
+    void newCardCopied(const card::Sheet& sheet);
 
 private:
     // The stored card of that name, or nothing (with the reason shown).
@@ -48,7 +70,10 @@ private:
     bool importOne(const QString& fileName, card::Sheet sheet, bool* stop);
     void notice(const QString& text);
 
-    Form1& m_form;
+    QWidget* m_window;
+    QString m_title;
+    store::CardStore& m_cards;
+    QListView* m_list;
     QShortcut* m_exportKey = nullptr;
     QShortcut* m_printKey = nullptr;
     QString m_lastFolder;
