@@ -68,20 +68,13 @@ public:
 
     // The controls built so far: those of a page not built yet are null.
     const SheetWidgets& widgets() const { return m_w; }
-    store::Module1& database() { return *m_db; }
     store::CardStore& cards() { return m_cards; }
     QTimer* timer1() const { return m_timer1; }
     QMenu* trayMenu() const { return m_mumTray; }
     // The context menu of List1: the capabilities beyond the buttons add their items to it.
     ListMenu* listMenu() const { return m_listMenu; }
-    // The window's place on the screens, and its scroll area where a screen is too small for it.
-    WindowFit* windowFit() const { return m_fit; }
-    // The search line over List1 (Ctrl+F, or typing into the list).
-    ListSearchLine* searchLine() const { return m_searchLine; }
     // Whether the list is still being filled from the store in slices.
     bool isListFilling() const;
-    tray::Module2* trayModule() const { return m_tray.get(); }
-    store::Recovery& recovery() { return *m_recovery; }
 
     // The safety net under the card operations: drafts of unsaved edits, written a moment after the
     // typing pauses and at once before the sheet is cleared or replaced; and the dialog "恢复".
@@ -94,8 +87,6 @@ public:
     void keepDraftAtSessionEnd();
     void openRecovery();
     void restoreEntry(const store::RecoveryEntry& entry);
-    QTimer* draftTimer() const { return m_draftTimer; }
-    const QString& programDir() const { return m_programDir; }
 
     // Timer1 polls the mouse every 15 ms, and every 60 ms once it has rested for a quarter second.
     static constexpr int Timer1IntervalMs = 15;
@@ -128,6 +119,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend struct Form1Seam;
+
     void startUp(const store::StartUpNotice& notice);
     void buildMenu();
     void readSettings(QString* lng);

@@ -56,7 +56,6 @@ public:
 
     bool isUsable() const { return m_unusable.isEmpty(); }
     const QString& unusableReason() const { return m_unusable; }
-    void markUnusable(const QString& reason) { m_unusable = reason; }
 
     bool OpenDb(QString* error = nullptr);
     void CloseDb();
@@ -79,6 +78,8 @@ public:
     static bool createStore(const QString& path, QString* error, QString* orphanJournal = nullptr);
 
 private:
+    friend struct Module1Seam;
+
     bool checkSchema(QString* error, bool* busy);
     void addListIndex();
 

@@ -28,8 +28,6 @@ public:
     // Removes the icon and stops the routing. A second call changes nothing.
     void RemoveTrayIcon();
 
-    // Whether the icon is in place (added and not yet removed).
-    bool hasIcon() const { return m_trayData != nullptr; }
     // Whether the desktop actually shows it: an icon is in place and a notification area exists.
     bool isShownInTray() const;
     // The tip the icon carries; empty without an icon.
@@ -43,6 +41,8 @@ public slots:
     void TrayWindowProc(QSystemTrayIcon::ActivationReason reason);
 
 private:
+    friend struct Module2Seam;
+
     void toggleForm();
 
     QPointer<QWidget> m_trayForm;

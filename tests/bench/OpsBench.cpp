@@ -89,7 +89,7 @@ void press(QWidget* widget, int key, const QString& text)
 // (only the lines found), Backspace (every line again), a full-width letter; Escape closes it.
 QList<double> search(app::Form1& form)
 {
-    app::ListSearchLine* find = form.searchLine();
+    app::ListSearchLine* find = form.findChild<app::ListSearchLine*>();
     find->open();
     QList<double> times;
     times << timed([&] { press(find, Qt::Key_A, QStringLiteral("a")); });

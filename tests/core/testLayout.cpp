@@ -1,3 +1,4 @@
+#include "RectProbe.h"
 #include "card/layout/Layout.h"
 
 #include <QtTest>
@@ -110,13 +111,13 @@ void TestLayout::containersAndRectangles()
         QVERIFY2(item.rect.width > 0 && item.rect.height > 0, qPrintable(where));
         const Item* parent = layout::parentOf(item);
         if (!parent) {
-            QVERIFY2(client.containsLocal(item.rect), qPrintable(where));
+            QVERIFY2(layout::containsLocal(client, item.rect), qPrintable(where));
             continue;
         }
         // Containers come before their contents, and every rectangle lies inside its frame.
         QVERIFY2(layout::isContainer(parent->kind), qPrintable(where));
         QVERIFY2(layout::positionOf(*parent) < layout::positionOf(item), qPrintable(where));
-        QVERIFY2(parent->rect.containsLocal(item.rect), qPrintable(where));
+        QVERIFY2(layout::containsLocal(parent->rect, item.rect), qPrintable(where));
         QCOMPARE(item.page, parent->page);
     }
     // Absolute rectangles follow the parent chain: FrameL, "属性值", then the field.
@@ -479,7 +480,7 @@ void TestLayout::nothingOverlapsWithinAFrame()
             const Item& b = items[j];
             if (i == j || a.parent != b.parent || b.kind == Kind::TabStrip)
                 continue;
-            QVERIFY2(!a.rect.intersects(b.rect),
+            QVERIFY2(!layout::intersects(a.rect, b.rect),
                      qPrintable(layout::objectName(a) + a.text + QStringLiteral(" meets ") +
                                 layout::objectName(b) + b.text));
         }

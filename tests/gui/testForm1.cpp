@@ -1,10 +1,11 @@
 // The main window driven offscreen: start-up state and the card operations with their messages.
 #include "../core/CardStoreSeam.h"
-#include "app/list/CardListModel.h"
+#include "Form1Seam.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
+#include "app/list/CardListModel.h"
 #include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
 #include "app/list/ListSearchLine.h"
@@ -190,7 +191,7 @@ private:
     std::optional<store::RecoveryEntry> recoverable(store::RecoveryEntry::Kind kind)
     {
         for (const store::RecoveryEntry& entry :
-             store::recoveryEntries(form().recovery(), form().cards()).entries) {
+             store::recoveryEntries(app::Form1Seam::recovery(form()), form().cards()).entries) {
             if (entry.kind == kind)
                 return entry;
         }
@@ -342,7 +343,7 @@ private slots:
         for (int pass = 0; pass < 7; ++pass) {
             chooseMode(pass < 6 ? pass - 1 : 0);
             if (pass == 6)
-                form().searchLine()->open(QStringLiteral("a"));
+                app::Form1Seam::searchLine(form())->open(QStringLiteral("a"));
             for (int step = 0; step < 30; ++step) {
                 const int rows = form().widgets().list1->model()->rowCount();
                 const int op = random.bounded(3);
@@ -381,7 +382,7 @@ private slots:
         for (const char* name : {"Ann", "Bob", "ｂｏｂ２", "张三", "Dana"})
             addCard(QString::fromUtf8(name), QStringLiteral("3"), {}, {}, {});
         QListView* list = form().widgets().list1;
-        app::ListSearchLine* find = form().searchLine();
+        app::ListSearchLine* find = app::Form1Seam::searchLine(form());
         list->setFocus();
         pick(static_cast<int>(listNames().indexOf(QStringLiteral("Bob")))); // loaded
         QCOMPARE(field(0), QStringLiteral("Bob"));
@@ -453,7 +454,7 @@ private slots:
 
         // Under a search: a saved line that no longer matches goes, the sheet still shows its card.
         form().Command1_Click();
-        form().searchLine()->open(QStringLiteral("Lv.3"));
+        app::Form1Seam::searchLine(form())->open(QStringLiteral("Lv.3"));
         QCOMPARE(listNames(),
                  (QStringList{QStringLiteral("Ann"), QStringLiteral("Cy"), QStringLiteral("Dee")}));
         pick(0);
@@ -490,7 +491,7 @@ private slots:
         form().show();
         QVERIFY(QTest::qWaitForWindowExposed(&form()));
         QListView* list = form().widgets().list1;
-        app::ListSearchLine* find = form().searchLine();
+        app::ListSearchLine* find = app::Form1Seam::searchLine(form());
         // The card's line is the one selected and the current one, wholly in view.
         const auto pickedInView = [list](const QString& name) {
             const QModelIndexList selected = list->selectionModel()->selectedIndexes();
@@ -647,12 +648,12 @@ private slots:
                 found << t;
         }
         QVERIFY(!found.isEmpty() && found.size() < texts.size());
-        form().searchLine()->open(sought);
+        app::Form1Seam::searchLine(form())->open(sought);
         chooseMode(1);
         QVERIFY(form().isListFilling());
         QTRY_VERIFY(!form().isListFilling());
         QCOMPARE(listTexts(), found);
-        QTest::keyClick(form().searchLine(), Qt::Key_Escape);
+        QTest::keyClick(app::Form1Seam::searchLine(form()), Qt::Key_Escape);
         QCOMPARE(listTexts(), texts);
 
         // A write while the list is still filling completes it first.
@@ -753,9 +754,9 @@ private slots:
 
         // Its line hidden by a search.
         editAnnAside(QStringLiteral("7"));
-        form().searchLine()->open(QStringLiteral("Bob"));
+        app::Form1Seam::searchLine(form())->open(QStringLiteral("Bob"));
         restoreAndSave(QStringLiteral("7"));
-        form().searchLine()->close();
+        app::Form1Seam::searchLine(form())->close();
 
         // A large list still filling, its line not read yet.
         editAnnAside(QStringLiteral("8"));
@@ -810,7 +811,7 @@ private slots:
 
     void aFailingBackupIsSaidOnceAndStopsNothing()
     {
-        QFile blocker(form().recovery().backupsDir()); // a file where the folder belongs
+        QFile blocker(app::Form1Seam::recovery(form()).backupsDir()); // a file where the folder belongs
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         addCard(QStringLiteral("Ann"), QStringLiteral("1"), {}, {}, {});
@@ -828,7 +829,7 @@ private slots:
         form().Command1_Click();
         QWidget* name = form().widgets().text[0];
         QTest::keyClicks(name, QStringLiteral("Dee"));
-        QVERIFY(form().draftTimer()->isActive());
+        QVERIFY(app::Form1Seam::draftTimer(form())->isActive());
         QTRY_VERIFY_WITH_TIMEOUT(recoverable(store::RecoveryEntry::Kind::Draft), 10000);
         QCOMPARE(recoverable(store::RecoveryEntry::Kind::Draft)->draft.sheet.text[0], QStringLiteral("Dee"));
     }

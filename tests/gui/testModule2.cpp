@@ -1,3 +1,4 @@
+#include "Module2Seam.h"
 #include "tray/Module2.h"
 
 #include <QMenu>
@@ -33,12 +34,12 @@ void TestModule2::iconTipAndRemoval()
     QWidget form;
     QMenu menu;
     tray::Module2 module;
-    QVERIFY(!module.hasIcon());
+    QVERIFY(!tray::Module2Seam::hasIcon(module));
     module.SetTrayTip(QStringLiteral("early"));
     QVERIFY(module.trayTip().isEmpty());
 
     module.AddTrayIcon(&form, &menu);
-    QVERIFY(module.hasIcon());
+    QVERIFY(tray::Module2Seam::hasIcon(module));
     QCOMPARE(module.trayForm(), &form);
     QCOMPARE(module.trayMenu(), &menu);
     QVERIFY(module.trayTip().isEmpty());
@@ -52,7 +53,7 @@ void TestModule2::iconTipAndRemoval()
 
     QPointer<QSystemTrayIcon> icon = iconOf(module);
     module.RemoveTrayIcon();
-    QVERIFY(!module.hasIcon());
+    QVERIFY(!tray::Module2Seam::hasIcon(module));
     QVERIFY(module.trayTip().isEmpty());
     QVERIFY(!module.isShownInTray());
     QVERIFY(icon);
@@ -62,7 +63,7 @@ void TestModule2::iconTipAndRemoval()
 
     // A second removal changes nothing.
     module.RemoveTrayIcon();
-    QVERIFY(!module.hasIcon());
+    QVERIFY(!tray::Module2Seam::hasIcon(module));
     module.SetTrayTip(QStringLiteral("late"));
     QVERIFY(module.trayTip().isEmpty());
 }
@@ -179,7 +180,7 @@ void TestModule2::vanishedWindowOrMenuIsHarmless()
     QVERIFY(!module.trayMenu());
     module.TrayWindowProc(QSystemTrayIcon::Trigger);
     module.TrayWindowProc(QSystemTrayIcon::Context);
-    QVERIFY(module.hasIcon());
+    QVERIFY(tray::Module2Seam::hasIcon(module));
 }
 
 QTEST_MAIN(TestModule2)

@@ -1,3 +1,4 @@
+#include "../core/Module1Seam.h"
 #include "app/Settings.h"
 #include "lang/LanguagePacks.h"
 #include "store/Module1.h"
@@ -302,7 +303,7 @@ void TestSettings::ensureLeavesUnusableAndMissingStoresAlone()
 {
     QVERIFY(execOn(m_path, QStringLiteral("DELETE FROM sets")));
     store::Module1 db(m_path);
-    db.markUnusable(QStringLiteral("kept as it is"));
+    store::Module1Seam::markUnusable(db, QStringLiteral("kept as it is"));
     QString error;
     QVERIFY(!settings::ensureSettingsRow(db, &error));
     QCOMPARE(error, QStringLiteral("kept as it is"));

@@ -1,4 +1,6 @@
 // The window's shell offscreen: tab pages, side panel, tray icon and menu, and the edge auto-hide tick.
+#include "Form1Seam.h"
+#include "Module2Seam.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -39,7 +41,7 @@ protected:
     {
         if (event->type() == QEvent::Close) {
             ++closeRequests;
-            iconAtClose = m_tray->hasIcon();
+            iconAtClose = tray::Module2Seam::hasIcon(*m_tray);
         }
         return QObject::eventFilter(watched, event);
     }
@@ -131,9 +133,9 @@ void TestShell::sidePanelNarrowsAndWidens()
 void TestShell::trayIconTipAndMenu()
 {
     Form1 f(m_dir->path());
-    tray::Module2* tray = f.trayModule();
+    tray::Module2* tray = app::Form1Seam::trayModule(f);
     QVERIFY(tray);
-    QVERIFY(tray->hasIcon());
+    QVERIFY(tray::Module2Seam::hasIcon(*tray));
     QCOMPARE(tray->trayTip(), QStringLiteral("羽笔卷宗"));
     QCOMPARE(tray->trayForm(), &f);
     QCOMPARE(tray->trayMenu(), f.trayMenu());
@@ -156,14 +158,14 @@ void TestShell::trayIconTipAndMenu()
     QVERIFY(lines[0].startsWith(QLatin1String("QQ:")) && lines[0].size() > 3);
     QVERIFY(lines[1].startsWith(QLatin1String("E-mail:")) && lines[1].contains(QLatin1Char('@')));
     QVERIFY(lines[2].startsWith(QLatin1String("Homepage:")) && lines[2].size() > 9);
-    QVERIFY(tray->hasIcon());
+    QVERIFY(tray::Module2Seam::hasIcon(*tray));
 }
 
 void TestShell::trayClickOnTheWindow()
 {
     Form1 f(m_dir->path());
     f.show();
-    tray::Module2* tray = f.trayModule();
+    tray::Module2* tray = app::Form1Seam::trayModule(f);
     tray->TrayWindowProc(QSystemTrayIcon::Trigger);
     QVERIFY(f.isMinimized());
     tray->TrayWindowProc(QSystemTrayIcon::Trigger);
@@ -180,27 +182,27 @@ void TestShell::exitRemovesTheIconBeforeClosing()
 {
     Form1 f(m_dir->path());
     f.show();
-    tray::Module2* tray = f.trayModule();
+    tray::Module2* tray = app::Form1Seam::trayModule(f);
     CloseWatcher watcher(tray);
     f.installEventFilter(&watcher);
     f.trayMenu()->actions().at(1)->trigger();
     QCOMPARE(watcher.closeRequests, 1);
     QVERIFY(!watcher.iconAtClose);
-    QVERIFY(!tray->hasIcon());
+    QVERIFY(!tray::Module2Seam::hasIcon(*tray));
     QVERIFY(!f.isVisible());
     QVERIFY(MessageBox::history().isEmpty());
     // A further close request removes the icon a second time, harmlessly.
     QVERIFY(f.close());
-    QVERIFY(!tray->hasIcon());
+    QVERIFY(!tray::Module2Seam::hasIcon(*tray));
 }
 
 void TestShell::closeButtonRemovesTheIcon()
 {
     Form1 f(m_dir->path());
     f.show();
-    QVERIFY(f.trayModule()->hasIcon());
+    QVERIFY(tray::Module2Seam::hasIcon(*app::Form1Seam::trayModule(f)));
     QVERIFY(f.close());
-    QVERIFY(!f.trayModule()->hasIcon());
+    QVERIFY(!tray::Module2Seam::hasIcon(*app::Form1Seam::trayModule(f)));
     QVERIFY(!f.isVisible());
     QVERIFY(MessageBox::history().isEmpty());
 }

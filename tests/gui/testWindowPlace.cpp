@@ -1,5 +1,6 @@
 // Where the window opens and when its content scrolls: the placement rules over plain rectangles,
 // and the window itself on the two offscreen screens of gui/screens.json (1920×1200 and 1024×600).
+#include "Form1Seam.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -101,7 +102,7 @@ void TestWindowPlace::theWindowScrollsOnlyWhereItDoesNotFit()
         Form1 f(m_dir->path());
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QVERIFY(!f.windowFit()->scrolls());
+        QVERIFY(!app::Form1Seam::windowFit(f)->scrolls());
         QCOMPARE(f.centralWidget()->objectName(), QStringLiteral("Form1Client"));
         QCOMPARE(f.size(), Client);
         QVERIFY(screenArea(0).contains(f.frameGeometry()));
@@ -111,7 +112,7 @@ void TestWindowPlace::theWindowScrollsOnlyWhereItDoesNotFit()
     Form1 f(m_dir->path());
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QScrollArea* area = f.windowFit()->scrollArea();
+    QScrollArea* area = app::Form1Seam::windowFit(f)->scrollArea();
     QVERIFY(area);
     QCOMPARE(f.centralWidget(), area);
     QVERIFY(screenArea(1).contains(f.frameGeometry()));
@@ -153,7 +154,7 @@ void TestWindowPlace::thePlaceIsRememberedAndBroughtBackOntoAScreen()
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QVERIFY(screenArea(0).contains(f.frameGeometry()));
-    QVERIFY(!f.windowFit()->scrolls());
+    QVERIFY(!app::Form1Seam::windowFit(f)->scrolls());
 }
 
 QTEST_MAIN(TestWindowPlace)

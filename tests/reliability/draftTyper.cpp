@@ -2,6 +2,7 @@
 // new sheet, says "paused" once the pause after the typing has written the draft, and waits.
 //
 //   draftTyper <program folder> <text>
+#include "../gui/Form1Seam.h"
 #include "app/Form1.h"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ int main(int argc, char** argv)
         QTest::sendKeyEvent(QTest::Click, form.widgets().text[0], Qt::Key_unknown, QString(c),
                             Qt::NoModifier);
     // Connected after the window's own handler: by now the draft is written.
-    QObject::connect(form.draftTimer(), &QTimer::timeout, [] {
+    QObject::connect(app::Form1Seam::draftTimer(form), &QTimer::timeout, [] {
         std::puts("paused");
         std::fflush(stdout);
     });

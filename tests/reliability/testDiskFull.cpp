@@ -1,6 +1,7 @@
 // The disk fills up during a save. Two honest ways to get there: a small tmpfs filled to the brim
 // (needs root to mount), and SQLite's own page-count limit on the store's connection (always).
 // Each time the save is refused with a clear reason and the old card stays exactly as it was.
+#include "../gui/Form1Seam.h"
 #include "ReliabilityKit.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
@@ -166,7 +167,7 @@ private slots:
         if (tmpfs)
             QVERIFY(fillUp(dir.path(), 16 * 1024));
         else
-            QVERIFY(limitPages(form.database()));
+            QVERIFY(limitPages(app::Form1Seam::database(form)));
         const QByteArray before = rel::fileBytes(path);
         MessageBox::clearHistory();
         form.Command3_Click();

@@ -1,6 +1,8 @@
 // The window offscreen, its store file misbehaving under it. Whatever fails, the user is told why,
 // the typed sheet stays as typed, the list and buttons stay, and the file keeps every byte.
 // Run as an unprivileged user, since root ignores file modes.
+#include "../gui/Form1Seam.h"
+#include "../gui/Module2Seam.h"
 #include "ReliabilityKit.h"
 #include "WriterProcess.h"
 #include "app/FieldWidgets.h"
@@ -104,8 +106,8 @@ private:
     // The recovery store made unusable from outside: a folder where its file belongs.
     void blockDrafts()
     {
-        QVERIFY(!QFileInfo::exists(form().recovery().recoveryFile()));
-        QVERIFY(QDir().mkdir(form().recovery().recoveryFile()));
+        QVERIFY(!QFileInfo::exists(app::Form1Seam::recovery(form()).recoveryFile()));
+        QVERIFY(QDir().mkdir(app::Form1Seam::recovery(form()).recoveryFile()));
     }
     // The words of the buttons of the last question, and whether it was the question before a close.
     QStringList lastChoices() const
@@ -236,7 +238,7 @@ private slots:
                                              QStringLiteral("不保留并关闭")}));
         QCOMPARE(closed, answer != MessageBox::Cancel);
         QCOMPARE(form().isVisible(), !closed);
-        QCOMPARE(form().trayModule()->hasIcon(), !closed);
+        QCOMPARE(tray::Module2Seam::hasIcon(*app::Form1Seam::trayModule(form())), !closed);
         if (!closed) {
             QVERIFY(form().readSheet() == edited);
             QVERIFY(enabled(2) && enabled(3));
@@ -274,16 +276,16 @@ private slots:
         exit->trigger();
         // A new sheet: nothing to save it over.
         QCOMPARE(lastChoices(), (QStringList{QStringLiteral("继续编辑"), QStringLiteral("不保留并关闭")}));
-        QVERIFY(form().isVisible() && form().trayModule()->hasIcon());
+        QVERIFY(form().isVisible() && tray::Module2Seam::hasIcon(*app::Form1Seam::trayModule(form())));
         QVERIFY(form().readSheet() == typed);
 
         // Once the draft can be written again, "退出" asks nothing and the draft is kept.
-        QVERIFY(QDir().rmdir(form().recovery().recoveryFile()));
+        QVERIFY(QDir().rmdir(app::Form1Seam::recovery(form()).recoveryFile()));
         exit->trigger();
         QCOMPARE(MessageBox::history().size(), 1);
-        QVERIFY(!form().isVisible() && !form().trayModule()->hasIcon());
+        QVERIFY(!form().isVisible() && !tray::Module2Seam::hasIcon(*app::Form1Seam::trayModule(form())));
         QString error;
-        const QList<store::Draft> drafts = form().recovery().drafts(&error);
+        const QList<store::Draft> drafts = app::Form1Seam::recovery(form()).drafts(&error);
         QCOMPARE(drafts.size(), 1);
         QVERIFY(drafts.first().isNew && drafts.first().sheet == typed);
     }
@@ -317,7 +319,7 @@ private slots:
         QVERIFY(QDir().rmdir(QDir(m_dir->path()).filePath(QStringLiteral("Sav.qlk.recovery"))));
         m_form = std::make_unique<Form1>(m_dir->path());
         QString error;
-        const QList<store::Draft> drafts = form().recovery().drafts(&error);
+        const QList<store::Draft> drafts = app::Form1Seam::recovery(form()).drafts(&error);
         QCOMPARE(drafts.size(), 1);
         QCOMPARE(drafts.first().name, QStringLiteral("Bob"));
         QVERIFY(!drafts.first().isNew && drafts.first().sheet == edited);
@@ -378,7 +380,7 @@ private slots:
         const QByteArray beside = rel::fileBytes(path());
         MessageBox::clearHistory();
         m_form = std::make_unique<Form1>(m_dir->path());
-        QCOMPARE(form().database().filePath(), dataStore);
+        QCOMPARE(app::Form1Seam::database(form()).filePath(), dataStore);
         QCOMPARE(listTexts().size(), 1);
         QVERIFY(listTexts().first().startsWith(QStringLiteral("Dora")));
         // Said once at start-up, as a notice: the store in use and where the other one lies.

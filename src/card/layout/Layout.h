@@ -47,15 +47,6 @@ struct Rect
 
     int right() const { return left + width; }
     int bottom() const { return top + height; }
-    // Whether r, given in this rectangle's own coordinates, lies wholly inside it.
-    bool containsLocal(const Rect& r) const
-    {
-        return r.left >= 0 && r.top >= 0 && r.right() <= width && r.bottom() <= height;
-    }
-    bool intersects(const Rect& r) const
-    {
-        return left < r.right() && r.left < right() && top < r.bottom() && r.top < bottom();
-    }
     bool operator==(const Rect&) const = default;
 };
 
