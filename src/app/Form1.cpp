@@ -8,6 +8,7 @@
 #include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
 #include "app/list/ListSearchLine.h"
+#include "app/play/PlayActions.h"
 #include "app/transfer/CardTransfer.h"
 #include "app/window/WindowFit.h"
 #include "lang/LanguagePacks.h"
@@ -131,6 +132,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     startUp(storeNotice);
     // Card files, PDF and print from the list's context menu and Ctrl+E, Ctrl+P.
     new CardTransfer(*this);
+    // Rests, hit points, the card as text, print preview, renaming and the roster, from the same menu.
+    new PlayActions(*this);
 
     // Where the window opens, and whether its content scrolls on a small screen.
     m_fit = new WindowFit(this, client);
