@@ -17,7 +17,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
@@ -258,6 +260,28 @@ private slots:
         form().Command3_Click();
         QCOMPARE(MessageBox::history().size(), messages);
         QCOMPARE(stored(QStringLiteral("Cat")).text[card::CurrentHitPointsField], QStringLiteral("4"));
+    }
+
+    void theRenameDialogTakesANameAsTheNameFieldDoesAndStaysOpenWhenRefused()
+    {
+        addCard(fighter(QStringLiteral("Ann")));
+        addCard(fighter(QStringLiteral("Bob")));
+        menuAction(QStringLiteral("Ann"), QStringLiteral("重命名…"))->trigger();
+        QDialog* dialog = play().renameDialog();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* line = dialog->findChild<QLineEdit*>(QStringLiteral("RenameLine"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("RenameButtons"));
+        QCOMPARE(line->text(), QStringLiteral("Ann"));
+        line->clear();
+        QTest::keyClicks(line, QStringLiteral("B@o-b"));
+        QCOMPARE(line->text(), QStringLiteral("Bob"));
+        buttons->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(lastMessage(), QStringLiteral("已有名为“Bob”的角色卡。"));
+        QVERIFY(dialog->isVisible());
+        line->setText(QStringLiteral("Dan"));
+        buttons->button(QDialogButtonBox::Ok)->click();
+        QVERIFY(!play().renameDialog() || !play().renameDialog()->isVisible());
+        QVERIFY(rowOf(QStringLiteral("Dan")) >= 0 && rowOf(QStringLiteral("Ann")) < 0);
     }
 
     void theRosterSortsByLevelAndAPickLoadsTheCard()
