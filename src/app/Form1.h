@@ -65,6 +65,17 @@ public:
     // nothing selected, saving and deleting off), without reading the list again.
     void putListLine(const card::ListEntry& entry);
     void ClearSheet();
+    // Puts values on the sheet as typing would: the draft of unsaved edits follows; nothing is stored.
+    void editSheet(const card::Sheet& sheet);
+    // Keeps the sheet as it stands in "恢复", before a rest or a hit-point step changes it.
+    bool keepBeforePlay(QString* error);
+    // Picks a stored card as a click on its line does; a search hiding the line is closed first.
+    void pickListCard(const QString& name);
+    // Renames a stored card with its recovery entries, in one transaction of the store.
+    store::Outcome renameStoredCard(const QString& from, const QString& to);
+    // After a stored card was renamed: its line moves, and where it is the loaded card it stays
+    // loaded and picked under the new name, with the buttons as they were.
+    void cardRenamed(const QString& from, const card::ListEntry& entry);
 
     // The controls built so far: those of a page not built yet are null.
     const SheetWidgets& widgets() const { return m_w; }
@@ -75,6 +86,8 @@ public:
     ListMenu* listMenu() const { return m_listMenu; }
     // Whether the list is still being filled from the store in slices.
     bool isListFilling() const;
+    // The search line over List1.
+    ListSearchLine* searchLine() const { return m_searchLine; }
 
     // The safety net under the card operations: drafts of unsaved edits, written a moment after the
     // typing pauses and at once before the sheet is cleared or replaced; and the dialog "恢复".

@@ -4,6 +4,7 @@
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
 #include "app/list/CardListModel.h"
+#include "store/CardRename.h"
 #include "store/recovery/Recovery.h"
 
 #include <QListView>
@@ -130,6 +131,11 @@ void Form1::List1_Click()
     else if (result.found && !m_restoring && m_recovery->hasCardDraft(name))
         Notice::show(m_w.list1,
                      QStringLiteral("“%1”有未保存的修改，可在列表的右键菜单“恢复…”中找回。").arg(name));
+}
+
+store::Outcome Form1::renameStoredCard(const QString& from, const QString& to)
+{
+    return store::renameCard(*m_db, m_recovery.get(), from, to);
 }
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListFill.h"
+#include "app/list/ListSearchLine.h"
 
 #include <QComboBox>
 #include <QListView>
@@ -30,6 +31,7 @@ bool Form1::isListFilling() const
 
 void Form1::listRefreshed()
 {
+    m_w.list1->viewport()->update(); // the hint of an empty list follows the list
     if (!hasPick())
         setCardButtons(m_w.command2()->isEnabled(), false);
 }
@@ -109,6 +111,42 @@ void Form1::pickCard(const QString& name)
         m_hiddenPick = name;
         List1_Click();
     }
+}
+
+void Form1::pickListCard(const QString& name)
+{
+    finishListFill();
+    if (m_listModel->isFiltered() && m_listModel->rowOf(name) < 0)
+        m_searchLine->close();
+    pickCard(name);
+}
+
+void Form1::cardRenamed(const QString& from, const card::ListEntry& entry)
+{
+    const QString& to = entry.nam;
+    const bool picked = selectedListName() == from;
+    const bool add = m_w.command2()->isEnabled();
+    const bool saveAndDelete = m_w.command3()->isEnabled();
+    dropPick();
+    if (finishListFill()) {
+        m_listModel->removeName(from);
+        m_listModel->putEntry(m_w.combo1->currentText(), entry);
+    }
+    if (!m_draftIsNew && m_draftName == from) {
+        // The name field, the values as loaded and the last draft follow the store.
+        m_draftName = to;
+        m_baseline.text[card::NameField] = to;
+        if (m_lastDraft)
+            m_lastDraft->text[card::NameField] = to;
+        card::Sheet sheet = readSheet();
+        if (sheet.text[card::NameField] == from) {
+            sheet.text[card::NameField] = to;
+            writeSheet(sheet);
+        }
+    }
+    if (picked && !selectLine(to))
+        m_hiddenPick = to;
+    setCardButtons(add, saveAndDelete);
 }
 
 void Form1::Combo1_Click()

@@ -122,6 +122,19 @@ void Form1::cardStored(const card::Sheet& sheet, const QString& name)
     m_baseline = sheet;
 }
 
+void Form1::editSheet(const card::Sheet& sheet)
+{
+    writeSheet(sheet);
+    m_draftTimer->start();
+}
+
+bool Form1::keepBeforePlay(QString* error)
+{
+    store::Draft before = draftOf(readSheet());
+    before.id = 0;
+    return m_recovery->keepBeforePlay(before, error);
+}
+
 store::Draft Form1::draftOf(const card::Sheet& sheet) const
 {
     store::Draft draft;
@@ -250,7 +263,8 @@ void Form1::openRecovery()
 void Form1::restoreEntry(const store::RecoveryEntry& entry)
 {
     switch (entry.kind) {
-    case store::RecoveryEntry::Kind::Draft: {
+    case store::RecoveryEntry::Kind::Draft:
+    case store::RecoveryEntry::Kind::BeforePlay: {
         // As a pick would: the stored card is selected and loaded, then the draft's values go over it.
         // A new sheet's draft, or one whose card is gone, comes back as after "准备新增". Nothing is written.
         // The card is looked for in the store: its line may be hidden by a search, or not read yet.
@@ -262,6 +276,10 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
         else
             Command1_Click();
         m_restoring = false;
+        if (entry.kind == store::RecoveryEntry::Kind::BeforePlay) {
+            editSheet(draft.sheet); // no draft holds these values yet
+            return;
+        }
         writeSheet(draft.sheet);
         if (m_draftIsNew && draft.isNew)
             m_draftId = draft.id;

@@ -45,7 +45,8 @@ CardRecord toCardRecord(const Sheet& sheet)
 
 ListEntry toListEntry(const Sheet& sheet)
 {
-    return {sheet.text[0], sheet.text[6], sheet.text[8], sheet.text[1], sheet.text[2]};
+    return {sheet.text[NameField], sheet.text[LevelField], sheet.text[RaceField], sheet.text[ClassField],
+            sheet.text[AlignmentField]};
 }
 
 void applyInfo(const QString& info, Sheet& sheet)

@@ -1,7 +1,8 @@
 #pragma once
 
 // Looking at a store file from outside, as another program would: statements on a connection of
-// their own, every row of the three tables, and the raw bytes of the file.
+// their own, every row of the three tables, and the raw bytes of the file; and the sheets read from
+// it, compared field by field.
 #include "card/CardRecord.h"
 
 #include <QDir>
@@ -173,6 +174,33 @@ inline card::Sheet blankSheet()
     sheet.text[card::ReferenceField] = card::referenceText();
     return sheet;
 }
+
+// The first place where two sheets differ, for a readable failure; empty when they are equal.
+inline QString difference(const card::Sheet& actual, const card::Sheet& expected)
+{
+    for (int i = 0; i < card::FieldCount; ++i) {
+        if (actual.text[i] != expected.text[i])
+            return QStringLiteral("field %1: \"%2\" instead of \"%3\"")
+                .arg(i)
+                .arg(actual.text[i], expected.text[i]);
+    }
+    for (int i = 0; i < card::CheckFCount; ++i) {
+        if (actual.checkF[i] != expected.checkF[i])
+            return QStringLiteral("CheckF(%1)").arg(i);
+    }
+    for (int i = 0; i < card::CheckWNCount; ++i) {
+        if (actual.checkWN[i] != expected.checkWN[i])
+            return QStringLiteral("CheckWN(%1)").arg(i);
+    }
+    return {};
+}
+
+#define COMPARE_SHEETS(actual, expected)                                                                     \
+    do {                                                                                                     \
+        const card::Sheet a_ = (actual);                                                                     \
+        const card::Sheet e_ = (expected);                                                                   \
+        QVERIFY2(a_ == e_, qPrintable(probe::difference(a_, e_)));                                           \
+    } while (false)
 
 // The rollback journal another SQLite file leaves when its writer dies inside a transaction: built in
 // `folder` (and removed from there), its bytes written to `journalPath`. SQLite rolls such a journal

@@ -1,50 +1,17 @@
 // The card record: how a sheet becomes the info string, the tick string and the list entry, how
 // stored strings of any shape are read back, and which characters the field filter keeps out.
+#include "StoreProbe.h"
 #include "card/CardRecord.h"
 
 #include <QStringList>
 #include <QTest>
 
 using card::Sheet;
+using probe::blankSheet;
 
 Q_DECLARE_METATYPE(card::Sheet)
 
 namespace {
-
-// The first place where two sheets differ, for a readable failure.
-QString difference(const Sheet& actual, const Sheet& expected)
-{
-    for (int i = 0; i < card::FieldCount; ++i) {
-        if (actual.text[i] != expected.text[i])
-            return QStringLiteral("field %1: \"%2\" instead of \"%3\"")
-                .arg(i)
-                .arg(actual.text[i], expected.text[i]);
-    }
-    for (int i = 0; i < card::CheckFCount; ++i) {
-        if (actual.checkF[i] != expected.checkF[i])
-            return QStringLiteral("CheckF(%1)").arg(i);
-    }
-    for (int i = 0; i < card::CheckWNCount; ++i) {
-        if (actual.checkWN[i] != expected.checkWN[i])
-            return QStringLiteral("CheckWN(%1)").arg(i);
-    }
-    return {};
-}
-
-#define COMPARE_SHEETS(actual, expected)                                                                     \
-    do {                                                                                                     \
-        const Sheet a_ = (actual);                                                                           \
-        const Sheet e_ = (expected);                                                                         \
-        QVERIFY2(a_ == e_, qPrintable(difference(a_, e_)));                                                  \
-    } while (false)
-
-// A sheet as the window holds it after "准备新增": empty fields, clear boxes, the reference note.
-Sheet blankSheet()
-{
-    Sheet sheet;
-    sheet.text[card::ReferenceField] = card::referenceText();
-    return sheet;
-}
 
 bool isInfoField(int field)
 {

@@ -2,6 +2,7 @@
 // whole-store backups made, checked, pruned and restored. The clock is the test's.
 #include "CardStoreSeam.h"
 #include "StoreProbe.h"
+#include "store/CardRename.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
 #include "store/StartUp.h"
@@ -149,6 +150,55 @@ private slots:
         QCOMPARE(m_recovery->restoreDeleted(*m_db, deleted.first().id).status, OpStatus::Duplicate);
         QCOMPARE(probe::difference(probe::dump(m_path), taken), QString());
         QCOMPARE(m_recovery->deletedCards(&error).size(), 1);
+    }
+
+    void aRenameCarriesBothRowsAndTheCardsRecoveryEntriesOrChangesNothing()
+    {
+        const card::Sheet ann = namedSheet(QStringLiteral("Ann"), QStringLiteral("3"));
+        QVERIFY(m_cards->add(ann).ok());
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Bob"), QStringLiteral("4"))).ok());
+        QString error;
+        QVERIFY(m_recovery->writeDraft({0, QStringLiteral("Ann"), false, m_now,
+                                        namedSheet(QStringLiteral("Ann"), QStringLiteral("7"))},
+                                       &error) > 0);
+        QVERIFY(m_recovery->keepBeforePlay({0, QStringLiteral("Ann"), false, m_now, ann}, &error));
+        // Left from an earlier card of the new name: it gives way.
+        QVERIFY(m_recovery->keepBeforePlay(
+            {0, QStringLiteral("Cat"), false, m_now, namedSheet(QStringLiteral("Cat"), QStringLiteral("1"))},
+            &error));
+        const probe::Dump before = probe::dump(m_path);
+        QCOMPARE(
+            store::renameCard(*m_db, m_recovery.get(), QStringLiteral("Ann"), QStringLiteral("Bob")).status,
+            OpStatus::Duplicate);
+        QCOMPARE(
+            store::renameCard(*m_db, m_recovery.get(), QStringLiteral("Zed"), QStringLiteral("Cat")).status,
+            OpStatus::CardMissing);
+        const store::Outcome refused =
+            store::renameCard(*m_db, m_recovery.get(), QStringLiteral("Ann"), QStringLiteral("A@n"));
+        QVERIFY(refused.status == OpStatus::Failed && refused.error.contains(QLatin1Char('@')));
+        QCOMPARE(store::renameCard(*m_db, m_recovery.get(), QStringLiteral("Ann"), QString()).status,
+                 OpStatus::EmptyName);
+        QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
+
+        QVERIFY(
+            store::renameCard(*m_db, m_recovery.get(), QStringLiteral("Ann"), QStringLiteral("Cat")).ok());
+        card::Sheet renamed = ann;
+        renamed.text[0] = QStringLiteral("Cat");
+        QCOMPARE(probe::rows(m_path, QStringLiteral("SELECT Nam, lv FROM lstt ORDER BY Nam")),
+                 (QList<QStringList>{{"Bob", "4"}, {"Cat", "3"}}));
+        const store::LoadResult loaded = m_cards->load(QStringLiteral("Cat"));
+        card::Sheet stored = probe::blankSheet();
+        card::applyCardRecord(loaded.record, stored);
+        QVERIFY(loaded.found && stored == renamed);
+        QVERIFY(!m_cards->load(QStringLiteral("Ann")).found);
+        const QList<store::Draft> drafts = m_recovery->drafts(&error);
+        QCOMPARE(drafts.size(), 1);
+        QCOMPARE(drafts.first().name, QStringLiteral("Cat"));
+        QCOMPARE(drafts.first().sheet.text[0], QStringLiteral("Cat"));
+        QCOMPARE(drafts.first().sheet.text[6], QStringLiteral("7"));
+        const QList<store::Draft> kept = m_recovery->beforePlay(&error);
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(kept.first().name == QStringLiteral("Cat") && kept.first().sheet == renamed);
     }
 
     void deletedCardsOlderThanThirtyDaysGo()

@@ -364,8 +364,9 @@ def card_files(run):
         wait_store_ready(fresh_store)
         desk.run(["xdotool", "windowactivate", "--sync", str(fresh.win)])
         fresh.click_at(*run.centre("listview"), button=3)
-        # Third from the end, before "导出全部角色卡…" and "恢复…"; no line, so the others are off.
-        desk.key("Up", "Up", "Up", "Return")
+        # Fourth from the end, before "导出全部角色卡…", "角色卡总览…" and "恢复…"; no line and no
+        # sheet in use, so the others are off.
+        desk.key("Up", "Up", "Up", "Up", "Return")
         answer_file_dialog(desk, fresh, "导入角色卡", exported)
         wait_for("the imported card", lambda: fresh_store.query("select Nam from lstt"))
     with run.step("the store rows compare equal"):

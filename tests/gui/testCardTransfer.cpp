@@ -191,8 +191,10 @@ private slots:
                 needLine << a->text();
         }
         QCOMPARE(texts, (QStringList{"导出角色卡…", "导出为PDF…", "打印…", "复制为新角色", "导入角色卡…",
-                                     "导出全部角色卡…", "恢复…"}));
-        QCOMPARE(needLine, (QStringList{"导出角色卡…", "导出为PDF…", "打印…", "复制为新角色"}));
+                                     "导出全部角色卡…", "短休", "长休", "生命值…", "复制为文字", "打印预览…",
+                                     "重命名…", "角色卡总览…", "恢复…"}));
+        QCOMPARE(needLine, (QStringList{"导出角色卡…", "导出为PDF…", "打印…", "复制为新角色", "复制为文字",
+                                        "打印预览…", "重命名…"}));
     }
 
     void exportThenImportGivesBackBothRowsByteForByte()

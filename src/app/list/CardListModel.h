@@ -48,6 +48,7 @@ public:
     // Shows only the lines that contain the typed text (all of them for an empty text). A line that
     // stays shown keeps its selection.
     void setFilter(const QString& typed);
+    bool isFiltered() const { return m_filtered; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

@@ -244,8 +244,23 @@ QRegion CardListView::visualRegionForSelection(const QItemSelection& selection) 
     return region;
 }
 
+QString CardListView::emptyHint() const
+{
+    if (!model() || !m_emptyHint || model()->rowCount() > 0)
+        return {};
+    return m_emptyHint();
+}
+
 void CardListView::paintEvent(QPaintEvent* event)
 {
+    if (const QString hint = emptyHint(); !hint.isEmpty()) {
+        QPainter painter(viewport());
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        const int margin = fontMetrics().height() / 2;
+        painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, hint);
+        return;
+    }
     const int height = line().height();
     if (!model() || height <= 0)
         return;

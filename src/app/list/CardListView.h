@@ -2,6 +2,8 @@
 
 #include <QListView>
 
+#include <functional>
+
 namespace app {
 
 // The view of List1. Every line has the height of the first, so where a line stands follows from its
@@ -16,6 +18,11 @@ public:
     explicit CardListView(QWidget* parent = nullptr);
 
     void setTopMargin(int pixels) { setViewportMargins(0, pixels, 0, 0); }
+    // A hint shown inside the list while it has no lines: hint gives its text, or nothing where the
+    // emptiness says nothing (a search, a list still being read).
+    void setEmptyHint(std::function<QString()> hint) { m_emptyHint = std::move(hint); }
+    // The hint painted now, or nothing.
+    QString emptyHint() const;
 
     void setModel(QAbstractItemModel* model) override;
     QRect visualRect(const QModelIndex& index) const override;
@@ -50,6 +57,7 @@ private:
     QModelIndex indexOfRow(int row) const;
     void announce(int event, const QModelIndex& index);
 
+    std::function<QString()> m_emptyHint;
     mutable QSize m_line;
     mutable bool m_lineStale = true;
 };

@@ -34,14 +34,22 @@ void ListMenu::addSeparator()
     m_menu->addSeparator();
 }
 
+void ListMenu::enableWhen(QAction* action, std::function<bool()> condition)
+{
+    m_conditions.insert(action, std::move(condition));
+}
+
 void ListMenu::prepare(const QPoint& viewportPos)
 {
     const QModelIndex index = m_list->indexAt(viewportPos);
     m_subject = index.isValid() ? index.data(CardListModel::NameRole).toString() : QString();
     const bool onLine = index.isValid();
     for (QAction* action : m_menu->actions()) {
-        if (!action->isSeparator())
-            action->setEnabled(onLine || !action->property(NeedsLineProperty).toBool());
+        if (action->isSeparator())
+            continue;
+        const auto condition = m_conditions.constFind(action);
+        action->setEnabled((onLine || !action->property(NeedsLineProperty).toBool()) &&
+                           (condition == m_conditions.cend() || (*condition)()));
     }
 }
 

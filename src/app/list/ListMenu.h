@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -26,6 +27,8 @@ public:
     // An item that needs a line is disabled where the menu opens on none.
     QAction* addItem(const QString& text, bool needsLine, Handler handler);
     void addSeparator();
+    // The item is enabled only while the condition holds as well, checked each time the menu opens.
+    void enableWhen(QAction* action, std::function<bool()> condition);
 
     // Sets the subject from a position in the list's viewport and enables the items for it.
     void prepare(const QPoint& viewportPos);
@@ -38,6 +41,7 @@ private:
     QListView* m_list;
     QMenu* m_menu;
     QString m_subject;
+    QHash<QAction*, std::function<bool()>> m_conditions;
 };
 
 } // namespace app

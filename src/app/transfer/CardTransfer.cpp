@@ -30,14 +30,6 @@ QString pdfBaseName(const QString& name)
     return card::cardFileBaseName(name).chopped(5) + QStringLiteral(".pdf");
 }
 
-// Landscape A4 with a small margin, unless the printer's own paper is chosen later.
-void setUpPage(QPagedPaintDevice& device)
-{
-    device.setPageSize(QPageSize(QPageSize::A4));
-    device.setPageOrientation(QPageLayout::Landscape);
-    device.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-}
-
 } // namespace
 
 CardTransfer::CardTransfer(const Parts& parts)
@@ -136,7 +128,7 @@ void CardTransfer::exportPdf(const QString& name)
         QPdfWriter pdf(&out);
         pdf.setTitle(name);
         pdf.setCreator(QStringLiteral("羽笔卷宗(Quillmark)"));
-        setUpPage(pdf);
+        SheetPrint::setUpPage(pdf);
         return SheetPrint::render(pdf, *sheet, QDate::currentDate()) > 0;
     };
     QString error;
@@ -154,7 +146,7 @@ void CardTransfer::printCard(const QString& name)
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(name);
-    setUpPage(printer);
+    SheetPrint::setUpPage(printer);
     QPrintDialog dialog(&printer, m_window);
     dialog.setObjectName(QStringLiteral("CardPrintDialog"));
     dialog.setWindowTitle(QStringLiteral("打印角色卡“%1”").arg(name));

@@ -3,6 +3,7 @@
 #include "card/layout/Layout.h"
 
 #include <QFontMetricsF>
+#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -353,6 +354,13 @@ private:
 };
 
 } // namespace
+
+void SheetPrint::setUpPage(QPagedPaintDevice& device)
+{
+    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageOrientation(QPageLayout::Landscape);
+    device.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
 
 QStringList SheetPrint::pageTitles()
 {

@@ -20,6 +20,10 @@ public:
     // number of pages, or 0 when the device could not be painted on.
     static int render(QPagedPaintDevice& device, const card::Sheet& sheet, const QDate& date);
 
+    // The paper a card is printed on: landscape A4 with a small margin, unless the printer's own
+    // paper is chosen later.
+    static void setUpPage(QPagedPaintDevice& device);
+
     // The titles of the sheet pages, from the tab strip's captions.
     static QStringList pageTitles();
 };

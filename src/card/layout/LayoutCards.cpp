@@ -1,4 +1,5 @@
 // The rows of the powers page and the combat-card page: lines of fields with their "used" ticks.
+#include "card/Sheet.h"
 #include "card/layout/LayoutTable.h"
 
 namespace layout::table {
@@ -6,8 +7,7 @@ namespace layout::table {
 namespace {
 
 constexpr Rect PageRect{6240, 360, 9495, 10455};
-constexpr int FirstPowerField = 207; // CheckWN(N) ticks field 207 + N
-constexpr int PowerLineTop = 270;    // first line of a power or item frame
+constexpr int PowerLineTop = 270; // first line of a power or item frame
 constexpr int CheckWNSize = 255;
 constexpr int CheckFWidth = 135;
 constexpr int CheckFHeight = 180;
@@ -22,7 +22,7 @@ QString numbered(QStringView text, int n)
 void powerLine(Writer& w, int field, int top, int left, int width, const QString& name)
 {
     w.field(field, {left, top, width, LineHeight}, name);
-    w.checkWN(field - FirstPowerField, {left + width + 105, top + 15, CheckWNSize, CheckWNSize},
+    w.checkWN(field - card::FirstPowerField, {left + width + 105, top + 15, CheckWNSize, CheckWNSize},
               joinName(name, u"已使用"));
 }
 

@@ -9,8 +9,6 @@
 
 namespace store {
 
-namespace {
-
 QString encodeFields(const card::Sheet& sheet)
 {
     QJsonArray fields;
@@ -25,8 +23,6 @@ void decodeFields(const QString& json, card::Sheet& sheet)
     for (int i = 0; i < card::FieldCount && i < fields.size(); ++i)
         sheet.text[i] = fields.at(i).toString();
 }
-
-} // namespace
 
 qint64 Recovery::writeDraft(const Draft& draft, QString* error)
 {

@@ -96,6 +96,11 @@ public:
     // Whether the card has a draft, from what this program last read or wrote.
     bool hasCardDraft(const QString& name);
 
+    // The sheet as it stood before a rest or a hit-point step: the latest one of each card (a new
+    // sheet's by its name field), kept until the next one. The id of the draft given is not kept.
+    bool keepBeforePlay(const Draft& before, QString* error);
+    QList<Draft> beforePlay(QString* error); // newest first
+
     // Deleted cards, newest first. The copy is written by the delete itself (see attach).
     QList<DeletedCard> deletedCards(QString* error);
     // Adds the deleted card back (both rows, one transaction) and takes it off the deleted list.

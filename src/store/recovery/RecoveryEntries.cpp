@@ -62,6 +62,8 @@ QString kindText(RecoveryEntry::Kind kind)
     switch (kind) {
     case RecoveryEntry::Kind::Draft:
         return QStringLiteral("未保存的修改");
+    case RecoveryEntry::Kind::BeforePlay:
+        return QStringLiteral("改动前");
     case RecoveryEntry::Kind::Deleted:
         return QStringLiteral("删除的角色卡");
     case RecoveryEntry::Kind::Backup:
@@ -88,6 +90,20 @@ RecoveryList recoveryEntries(Recovery& recovery, CardStore& cards)
                 entry.stored = sheetOf(stored.record);
         }
         entry.detail = QStringLiteral("%1 处与已存的不同").arg(differingFields(draft.sheet, entry.stored));
+        list.entries.append(entry);
+    }
+    for (const Draft& before : recovery.beforePlay(&error)) {
+        RecoveryEntry entry;
+        entry.kind = RecoveryEntry::Kind::BeforePlay;
+        entry.name = before.isNew && before.name.isEmpty() ? QStringLiteral("新角色") : before.name;
+        entry.time = before.savedAt;
+        entry.draft = before;
+        if (!before.isNew) {
+            const LoadResult stored = cards.load(before.name);
+            if (stored.found)
+                entry.stored = sheetOf(stored.record);
+        }
+        entry.detail = QStringLiteral("%1 处与已存的不同").arg(differingFields(before.sheet, entry.stored));
         list.entries.append(entry);
     }
     for (const DeletedCard& deleted : recovery.deletedCards(&error)) {
@@ -130,10 +146,14 @@ QString describeEntry(const RecoveryEntry& entry)
 {
     QStringList lines;
     switch (entry.kind) {
-    case RecoveryEntry::Kind::Draft: {
+    case RecoveryEntry::Kind::Draft:
+    case RecoveryEntry::Kind::BeforePlay: {
         const card::Sheet& sheet = entry.draft.sheet;
-        lines << (entry.draft.isNew ? QStringLiteral("新角色（准备新增后填写，尚未新增）")
-                                    : QStringLiteral("角色卡“%1”的未保存修改").arg(entry.draft.name));
+        if (entry.kind == RecoveryEntry::Kind::BeforePlay)
+            lines << QStringLiteral("“%1”在休息或生命值改动之前的样子").arg(entry.name);
+        else
+            lines << (entry.draft.isNew ? QStringLiteral("新角色（准备新增后填写，尚未新增）")
+                                        : QStringLiteral("角色卡“%1”的未保存修改").arg(entry.draft.name));
         lines << QStringLiteral("记录于 %1").arg(timeText(entry.time));
         lines << QStringLiteral("与已存的相比，%1 处不同：").arg(differingFields(sheet, entry.stored));
         lines << fieldLines(sheet, &entry.stored);

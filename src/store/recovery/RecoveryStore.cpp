@@ -34,11 +34,11 @@ bool ensureTables(QSqlQuery& q, const QString& schema)
 {
     const QString prefix = schema.isEmpty() ? QString() : schema + QLatin1Char('.');
     if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1sqlite_master"
-                               " WHERE type = 'table' AND name IN ('drafts', 'deleted')")
+                               " WHERE type = 'table' AND name IN ('drafts', 'deleted', 'beforeplay')")
                     .arg(prefix)) ||
         !q.next())
         return false;
-    const bool complete = q.value(0).toInt() == 2;
+    const bool complete = q.value(0).toInt() == 3;
     q.finish();
     if (complete)
         return true;
@@ -87,7 +87,8 @@ bool buildRecovery(const QString& path, const QString& connection, QString* erro
 
 QStringList recoverySchema(const QString& schema)
 {
-    // The drafts, and the deleted cards with both rows. The card's columns are taken from the store's
+    // The drafts, the deleted cards with both rows, and each card's sheet as it stood before a rest or
+    // a hit-point step. The card's columns are taken from the store's
     // schema without a type, so every value keeps its own, byte for byte.
     const QString prefix = schema.isEmpty() ? QString() : schema + QLatin1Char('.');
     const QStringList untyped =
@@ -99,7 +100,11 @@ QStringList recoverySchema(const QString& schema)
             .arg(prefix),
         QStringLiteral("CREATE TABLE IF NOT EXISTS %1deleted (id INTEGER PRIMARY KEY,"
                        " deletedAt INTEGER NOT NULL, hasCard INTEGER NOT NULL, hasList INTEGER NOT NULL, %2)")
-            .arg(prefix, untyped.join(QStringLiteral(", ")))};
+            .arg(prefix, untyped.join(QStringLiteral(", "))),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1beforeplay (name TEXT NOT NULL, isNew INTEGER NOT NULL,"
+                       " savedAt INTEGER NOT NULL, fields TEXT NOT NULL, ticks TEXT NOT NULL,"
+                       " PRIMARY KEY (name, isNew))")
+            .arg(prefix)};
 }
 
 RecoveryPlace recoveryPlace(const QString& storePath)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card/Sheet.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -11,6 +13,10 @@ namespace store {
 // The tables of the recovery store, each made only where it is missing. `schema` names the store where
 // it is attached to another connection ("recovery"); empty, the connection's own.
 QStringList recoverySchema(const QString& schema = {});
+
+// The fields of a sheet kept in the recovery store, as one JSON array.
+QString encodeFields(const card::Sheet& sheet);
+void decodeFields(const QString& json, card::Sheet& sheet);
 
 // A connection of its own to a recovery store file, open for one operation, with the tables made where
 // they are missing. The file must be there: one removed meanwhile is found missing, never made again

@@ -1,0 +1,254 @@
+#include "app/play/PlayActions.h"
+
+#include "app/FieldWidgets.h"
+#include "app/Form1.h"
+#include "app/dialogs/MessageBox.h"
+#include "app/dialogs/Notice.h"
+#include "app/list/CardListModel.h"
+#include "app/list/CardListView.h"
+#include "app/list/ListMenu.h"
+#include "app/list/ListSearchLine.h"
+#include "app/play/HitPointsDialog.h"
+#include "app/play/RosterDialog.h"
+#include "app/transfer/SheetPrint.h"
+#include "card/CardRecord.h"
+#include "play/CardText.h"
+#include "play/Rests.h"
+#include "store/CardRename.h"
+
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QListView>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+namespace app {
+
+PlayActions::PlayActions(Form1& form) : QObject(&form), m_form(form)
+{
+    setObjectName(QStringLiteral("PlayActions"));
+    ListMenu* menu = form.listMenu();
+    menu->addSeparator();
+    const auto inUse = [this] { return sheetInUse(); };
+    menu->enableWhen(menu->addItem(QStringLiteral("短休"), false, [this](const QString&) { rest(false); }),
+                     inUse);
+    menu->enableWhen(menu->addItem(QStringLiteral("长休"), false, [this](const QString&) { rest(true); }),
+                     inUse);
+    menu->enableWhen(
+        menu->addItem(QStringLiteral("生命值…"), false, [this](const QString&) { openHitPoints(); }), inUse);
+    menu->addItem(QStringLiteral("复制为文字"), true, [this](const QString& n) { copyAsText(n); });
+    menu->addItem(QStringLiteral("打印预览…"), true, [this](const QString& n) { printPreview(n); });
+    menu->addItem(QStringLiteral("重命名…"), true, [this](const QString& n) { askRename(n); });
+    menu->addItem(QStringLiteral("角色卡总览…"), false, [this](const QString&) { openRoster(); });
+
+    // The first card: an empty store says how to add one, inside the list. An empty search result
+    // or a list still being read says nothing.
+    if (auto* view = dynamic_cast<CardListView*>(form.widgets().list1)) {
+        view->setEmptyHint([this] {
+            const auto* lines = qobject_cast<const CardListModel*>(m_form.widgets().list1->model());
+            if (m_form.isListFilling() || m_form.searchLine()->isOpen() || (lines && lines->isFiltered()))
+                return QString();
+            return QStringLiteral("还没有角色卡：按“准备新增”，填写名字，再按“新增”。");
+        });
+        connect(form.searchLine(), &ListSearchLine::searchChanged, view->viewport(),
+                qOverload<>(&QWidget::update));
+    }
+}
+
+HitPointsDialog* PlayActions::hitPointsDialog() const
+{
+    return m_hitPoints;
+}
+
+RosterDialog* PlayActions::rosterDialog() const
+{
+    return m_roster;
+}
+
+QDialog* PlayActions::renameDialog() const
+{
+    return m_rename;
+}
+
+bool PlayActions::sheetInUse() const
+{
+    return m_form.widgets().command2()->isEnabled() || m_form.widgets().command3()->isEnabled();
+}
+
+void PlayActions::notice(const QString& text)
+{
+    Notice::show(m_form.widgets().list1, text);
+}
+
+void PlayActions::apply(const play::Outcome& outcome)
+{
+    if (!outcome.ok()) {
+        notice(outcome.refusal);
+        return;
+    }
+    const QString kept = change(outcome.sheet);
+    notice(kept.isEmpty() ? outcome.notice : outcome.notice + QLatin1Char('\n') + kept);
+}
+
+QString PlayActions::change(const card::Sheet& sheet)
+{
+    QString error;
+    const bool kept = m_form.keepBeforePlay(&error);
+    m_form.editSheet(sheet);
+    return kept ? QString() : QStringLiteral("未能在“恢复”中留下改动前的样子：%1").arg(error);
+}
+
+void PlayActions::rest(bool extended)
+{
+    if (!sheetInUse())
+        return;
+    const card::Sheet sheet = m_form.readSheet();
+    apply(extended ? play::extendedRest(sheet) : play::shortRest(sheet));
+}
+
+std::optional<card::Sheet> PlayActions::storedCard(const QString& name)
+{
+    const store::LoadResult result = m_form.cards().load(name);
+    if (!result.ok) {
+        MessageBox::warn(&m_form, Form1::messageTitle(), result.error);
+        return std::nullopt;
+    }
+    if (!result.found) {
+        MessageBox::inform(&m_form, Form1::messageTitle(),
+                           QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(name));
+        return std::nullopt;
+    }
+    card::Sheet sheet;
+    card::applyCardRecord(result.record, sheet);
+    return sheet;
+}
+
+void PlayActions::copyAsText(const QString& name)
+{
+    const std::optional<card::Sheet> sheet = storedCard(name);
+    if (!sheet)
+        return;
+    QGuiApplication::clipboard()->setText(play::cardText(*sheet));
+    notice(QStringLiteral("已将“%1”复制为文字").arg(name));
+}
+
+void PlayActions::printPreview(const QString& name)
+{
+    const std::optional<card::Sheet> sheet = storedCard(name);
+    if (!sheet)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(name);
+    SheetPrint::setUpPage(printer);
+    QPrintPreviewDialog dialog(&printer, &m_form);
+    dialog.setObjectName(QStringLiteral("CardPrintPreview"));
+    dialog.setWindowTitle(QStringLiteral("打印预览：%1").arg(name));
+    dialog.setAccessibleName(dialog.windowTitle());
+    const QDate today = QDate::currentDate();
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [&sheet, today](QPrinter* device) { SheetPrint::render(*device, *sheet, today); });
+    dialog.exec();
+}
+
+void PlayActions::askRename(const QString& name)
+{
+    if (m_rename)
+        m_rename->close();
+    auto* dialog = new QDialog(&m_form);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName(QStringLiteral("RenameDialog"));
+    dialog->setWindowTitle(QStringLiteral("重命名角色卡"));
+    dialog->setAccessibleName(QStringLiteral("重命名角色卡对话框"));
+    // The line takes a name as the name field does: the characters it refuses never enter.
+    auto* line = new FieldLine(card::NameField, dialog);
+    line->setObjectName(QStringLiteral("RenameLine"));
+    line->setAccessibleName(QStringLiteral("新名字"));
+    line->setText(name);
+    line->selectAll();
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->setObjectName(QStringLiteral("RenameButtons"));
+    buttons->setAccessibleName(QStringLiteral("重命名按钮"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("改名"));
+    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("改名"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("取消改名"));
+    auto* layout = new QFormLayout(dialog);
+    layout->addRow(QStringLiteral("“%1”的新名字：").arg(name), line);
+    layout->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, dialog, [this, dialog, line, name] {
+        // A refused name keeps the dialog open, so it can be corrected.
+        if (line->text() == name || renameTo(name, line->text()))
+            dialog->accept();
+    });
+    m_rename = dialog;
+    dialog->open();
+}
+
+bool PlayActions::renameTo(const QString& from, const QString& to)
+{
+    // Unsaved edits of the card are in its draft first, which is renamed with it.
+    m_form.flushDraft();
+    const store::Outcome outcome = m_form.renameStoredCard(from, to);
+    switch (outcome.status) {
+    case store::OpStatus::Done:
+        break;
+    case store::OpStatus::EmptyName:
+        MessageBox::inform(&m_form, Form1::messageTitle(), QStringLiteral("请输入人物名称！"));
+        return false;
+    case store::OpStatus::Duplicate:
+        MessageBox::inform(&m_form, Form1::messageTitle(), QStringLiteral("已有名为“%1”的角色卡。").arg(to));
+        return false;
+    case store::OpStatus::CardMissing:
+        MessageBox::inform(&m_form, Form1::messageTitle(),
+                           QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(from));
+        return false;
+    default:
+        MessageBox::warn(&m_form, Form1::messageTitle(), outcome.error);
+        return false;
+    }
+    card::ListEntry entry{to};
+    QString error;
+    store::ListScan scan;
+    scan.names = {to};
+    m_form.cards().scanList(
+        scan, [&entry](const card::ListEntry& e) { entry = e; }, &error);
+    m_form.cardRenamed(from, entry);
+    notice(QStringLiteral("已将“%1”改名为“%2”").arg(from, to));
+    if (m_roster)
+        m_roster->reload(&error);
+    return true;
+}
+
+void PlayActions::openHitPoints()
+{
+    if (!sheetInUse())
+        return;
+    if (!m_hitPoints) {
+        m_hitPoints =
+            new HitPointsDialog([this] { return m_form.readSheet(); },
+                                [this](const card::Sheet& sheet) { return change(sheet); }, &m_form);
+        m_hitPoints->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_hitPoints->refresh();
+    m_hitPoints->open();
+}
+
+void PlayActions::openRoster()
+{
+    if (!m_roster) {
+        m_roster = new RosterDialog(m_form.cards(), &m_form);
+        connect(m_roster, &RosterDialog::picked, &m_form, &Form1::pickListCard);
+    }
+    QString error;
+    if (!m_roster->reload(&error))
+        MessageBox::warn(&m_form, Form1::messageTitle(), error);
+    m_roster->show();
+    m_roster->raise();
+    m_roster->activateWindow();
+}
+
+} // namespace app
