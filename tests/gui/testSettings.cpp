@@ -1,6 +1,6 @@
-#include "app/Settings.h"
 #include "lang/LanguagePacks.h"
 #include "store/Module1.h"
+#include "store/SettingsRow.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace settings = app::settings;
+namespace settings = store::settings;
 
 namespace {
 
