@@ -76,8 +76,7 @@ LoadResult CardStore::load(const QString& name)
     }
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM card WHERE Nae = ?")
-                       .arg(schema::columnList(schema::cardTable())))) {
+    if (!q.prepare(schema::selectStatement(schema::cardTable()))) {
         result.error = m_db.describeFailure(q.lastError());
         return result;
     }
@@ -116,8 +115,9 @@ Outcome CardStore::add(const card::Sheet& sheet)
         return {OpStatus::Failed, error};
     {
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("SELECT (SELECT COUNT(*) FROM card WHERE Nae = ?)"
-                                      " + (SELECT COUNT(*) FROM lstt WHERE Nam = ?)")))
+        if (!q.prepare(QStringLiteral("SELECT (%1) + (%2)")
+                           .arg(schema::countStatement(schema::cardTable()),
+                                schema::countStatement(schema::listTable()))))
             return fail(m_db.describeFailure(q.lastError()));
         q.addBindValue(record.nae);
         q.addBindValue(record.nae);
@@ -167,11 +167,8 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
     if (!begin(&error))
         return {OpStatus::Failed, error};
     {
-        QString sets = QStringLiteral("Info = ?, Chk = ?");
-        for (const char* column : card::NoteColumns)
-            sets += QStringLiteral(", ") + QLatin1String(column) + QStringLiteral(" = ?");
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("UPDATE card SET %1 WHERE Nae = ?").arg(sets)))
+        if (!q.prepare(schema::updateStatement(schema::cardTable())))
             return fail(m_db.describeFailure(q.lastError()));
         bindText(q, record.info);
         bindText(q, record.chk);
@@ -191,7 +188,7 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
         return fail(m_faults.failBetweenRows);
     {
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("UPDATE lstt SET lv = ?, race = ?, tra = ?, cmp = ? WHERE Nam = ?")))
+        if (!q.prepare(schema::updateStatement(schema::listTable())))
             return fail(m_db.describeFailure(q.lastError()));
         bindText(q, entry.lv);
         bindText(q, entry.race);
@@ -240,14 +237,15 @@ Outcome CardStore::removeRows(const QString& name)
         return {OpStatus::Failed, error};
     if (m_recovery && !m_recovery->keepDeleted(m_db, name, &error))
         return fail(error);
-    const char* const statements[] = {"DELETE FROM card WHERE Nae = ?", "DELETE FROM lstt WHERE Nam = ?"};
+    const QString statements[] = {schema::deleteStatement(schema::cardTable()),
+                                  schema::deleteStatement(schema::listTable())};
     bool first = true;
-    for (const char* statement : statements) {
+    for (const QString& statement : statements) {
         if (!first && !m_faults.failBetweenRows.isEmpty())
             return fail(m_faults.failBetweenRows);
         first = false;
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QLatin1String(statement)))
+        if (!q.prepare(statement))
             return fail(m_db.describeFailure(q.lastError()));
         q.addBindValue(name);
         if (!q.exec())
@@ -270,17 +268,22 @@ namespace {
 
 QString listQuery(const ListScan& scan)
 {
-    QString sql = scan.namesOnly ? QStringLiteral("SELECT Nam, NULL, NULL, NULL, NULL FROM lstt")
-                                 : QStringLiteral("SELECT Nam, lv, race, tra, cmp FROM lstt");
+    const schema::Table& table = schema::listTable();
+    const QString key = schema::keyColumn(table);
+    QStringList columns = schema::columnNames(table);
+    if (scan.namesOnly)
+        columns.fill(QStringLiteral("NULL")).first() = key;
+    QString sql = QStringLiteral("SELECT %1 FROM %2")
+                      .arg(columns.join(QStringLiteral(", ")), QLatin1String(table.name));
     QStringList conditions;
     if (!scan.fromStart)
-        conditions << QStringLiteral("Nam > ?");
+        conditions << key + QStringLiteral(" > ?");
     if (!scan.names.isEmpty())
-        conditions << QStringLiteral("Nam IN (%1)")
-                          .arg(QStringLiteral("?, ").repeated(scan.names.size() - 1) + QLatin1Char('?'));
+        conditions << QStringLiteral("%1 IN (%2)")
+                          .arg(key, QStringLiteral("?, ").repeated(scan.names.size() - 1) + QLatin1Char('?'));
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY Nam ASC");
+    sql += QStringLiteral(" ORDER BY %1 ASC").arg(key);
     if (scan.limit >= 0 || scan.skip > 0)
         sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(scan.limit).arg(scan.skip);
     return sql;
