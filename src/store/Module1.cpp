@@ -2,6 +2,7 @@
 
 #include "store/Leftovers.h"
 #include "store/Schema.h"
+#include "store/SqliteCodes.h"
 #include "store/StoreFile.h"
 #include "store/StoreLocation.h"
 
@@ -184,26 +185,26 @@ QString Module1::describeFailure(const QSqlError& error) const
     const QFileInfo file(m_path);
     const QFileInfo folder(file.absolutePath());
     const QString detail = error.text().trimmed();
-    const int code = error.nativeErrorCode().toInt();
+    const int code = primaryResultCode(error);
     if (!file.exists())
         return describeOpenFailure();
-    switch (code & 0xff) {
-    case 5: // SQLITE_BUSY
-    case 6: // SQLITE_LOCKED
+    switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quotedPath(m_path));
-    case 13: // SQLITE_FULL
+    case SQLITE_FULL:
         return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quotedPath(m_path));
-    case 11: // SQLITE_CORRUPT
-    case 26: // SQLITE_NOTADB
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
         return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。")
             .arg(quotedPath(m_path), detail);
     default:
         break;
     }
     const bool fileCanBeWritten = fileWritable(m_path);
-    if (!fileCanBeWritten && (code & 0xff) == 8)
+    if (!fileCanBeWritten && code == SQLITE_READONLY)
         return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
-    if ((code & 0xff) == 8 || (code & 0xff) == 14 || (code & 0xff) == 10) {
+    if (code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_IOERR) {
         if (!folderWritable(folder.absoluteFilePath()))
             return QStringLiteral("文件夹%1不可写入，无法保存（数据库需要在同一文件夹中建立日志文件）。")
                 .arg(quotedPath(folder.absoluteFilePath()));
@@ -252,8 +253,8 @@ bool Module1::checkSchema(QString* error, bool* busy)
     for (const schema::Table& table : schema::tables()) {
         if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table.name)))) {
             const QSqlError failure = q.lastError();
-            const int code = failure.nativeErrorCode().toInt() & 0xff;
-            *busy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
+            const int code = primaryResultCode(failure);
+            *busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
             *error = *busy ? describeFailure(failure) : failure.text();
             return false;
         }
