@@ -30,9 +30,7 @@ void bindText(QSqlQuery& q, const QString& value)
 
 bool CardStore::begin(QString* error)
 {
-    if (m_faults.noTransaction)
-        return true;
-    return m_db.beginWrite(error);
+    return m_connection->begin(m_db, error);
 }
 
 bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
@@ -54,15 +52,14 @@ bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
 Outcome CardStore::commit()
 {
     QString error;
-    if (!m_faults.noTransaction && !m_db.commit(&error))
+    if (!m_connection->commit(m_db, &error))
         return {OpStatus::Failed, error};
     return {OpStatus::Done, {}};
 }
 
 Outcome CardStore::fail(const QString& error)
 {
-    if (!m_faults.noTransaction)
-        m_db.rollback();
+    m_connection->rollback(m_db);
     return {OpStatus::Failed, error};
 }
 
@@ -141,8 +138,8 @@ Outcome CardStore::add(const card::Sheet& sheet)
         if (!q.exec() || q.numRowsAffected() != 1)
             return fail(m_db.describeFailure(q.lastError()));
     }
-    if (!m_faults.failBetweenRows.isEmpty())
-        return fail(m_faults.failBetweenRows);
+    if (!m_connection->betweenRows(&error))
+        return fail(error);
     if (!insertListEntry(entry, &error))
         return fail(error);
     Outcome done = commit();
@@ -184,8 +181,8 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
         if (q.numRowsAffected() != 1)
             return fail(QStringLiteral("数据库中有多张同名角色卡。"));
     }
-    if (!m_faults.failBetweenRows.isEmpty())
-        return fail(m_faults.failBetweenRows);
+    if (!m_connection->betweenRows(&error))
+        return fail(error);
     {
         QSqlQuery q(m_db.DbConnection());
         if (!q.prepare(schema::updateStatement(schema::listTable())))
@@ -241,8 +238,8 @@ Outcome CardStore::removeRows(const QString& name)
                                   schema::deleteStatement(schema::listTable())};
     bool first = true;
     for (const QString& statement : statements) {
-        if (!first && !m_faults.failBetweenRows.isEmpty())
-            return fail(m_faults.failBetweenRows);
+        if (!first && !m_connection->betweenRows(&error))
+            return fail(error);
         first = false;
         QSqlQuery q(m_db.DbConnection());
         if (!q.prepare(statement))
@@ -357,6 +354,11 @@ int stepRows(sqlite3* handle, const QByteArray& sql, const QStringList& values,
 
 } // namespace
 
+bool CardConnection::onOwnSqliteLibrary(const QSqlDatabase& db)
+{
+    return sameSqliteLibrary(db);
+}
+
 bool CardStore::scanList(const ListScan& scan, const std::function<void(const card::ListEntry&)>& visit,
                          QString* error)
 {
@@ -367,8 +369,7 @@ bool CardStore::scanList(const ListScan& scan, const std::function<void(const ca
     }
     const QByteArray sql = listQuery(scan).toUtf8();
     const QStringList values = listQueryValues(scan);
-    if (!m_faults.otherSqliteLibrary && sameSqliteLibrary(m_db.DbConnection()) &&
-        sqliteHandle(m_db.DbConnection()))
+    if (m_connection->onOwnSqliteLibrary(m_db.DbConnection()) && sqliteHandle(m_db.DbConnection()))
         return scanWithLibrary(sql, values, visit, error);
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
@@ -409,7 +410,7 @@ bool CardStore::scanWithLibrary(const QByteArray& sql, const QStringList& values
 bool CardStore::canScanAlone()
 {
     DbSession session(m_db);
-    return session.ok() && !m_faults.otherSqliteLibrary && sameSqliteLibrary(m_db.DbConnection());
+    return session.ok() && m_connection->onOwnSqliteLibrary(m_db.DbConnection());
 }
 
 bool CardStore::scanAlone(const QString& storePath, const ListScan& scan,

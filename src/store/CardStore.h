@@ -5,10 +5,12 @@
 #include "store/Outcome.h"
 
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace store {
 
@@ -40,7 +42,23 @@ struct ListScan
     bool namesOnly = false; // read Nam alone, the other values stay empty
 };
 
-// Breaks card operations on purpose. Defined only by the tests (tests/core/CardStoreSeam.h): the
+// The steps a card write takes on the store's connection, and which SQLite library that connection
+// runs on. The program uses these as they are; the test seam (tests/core/CardStoreSeam.h) puts in one
+// that fails as a broken connection would.
+class CardConnection
+{
+public:
+    virtual ~CardConnection() = default;
+    virtual bool begin(Module1& db, QString* error) { return db.beginWrite(error); }
+    virtual bool commit(Module1& db, QString* error) { return db.commit(error); }
+    virtual void rollback(Module1& db) { db.rollback(); }
+    // Between the two rows of one write, where a connection lost on the way fails it.
+    virtual bool betweenRows(QString* /*error*/) { return true; }
+    // Whether the driver runs on the very SQLite library this program links.
+    virtual bool onOwnSqliteLibrary(const QSqlDatabase& db);
+};
+
+// Reaches the connection of a card store. Defined only by the tests (tests/core/CardStoreSeam.h): the
 // program never builds one.
 struct CardStoreSeam;
 
@@ -79,13 +97,6 @@ public:
 
 private:
     friend struct CardStoreSeam;
-    // What a test may break through the seam; the program leaves every one off.
-    struct Faults
-    {
-        bool noTransaction = false;      // writes run without a transaction
-        QString failBetweenRows;         // when set, each write fails with this text between its rows
-        bool otherSqliteLibrary = false; // the list scan takes the driver for another SQLite library
-    };
 
     bool scanWithLibrary(const QByteArray& sql, const QStringList& values,
                          const std::function<void(const card::ListEntry&)>& visit, QString* error);
@@ -97,7 +108,7 @@ private:
 
     Module1& m_db;
     Recovery* m_recovery;
-    Faults m_faults;
+    std::shared_ptr<CardConnection> m_connection = std::make_shared<CardConnection>();
 };
 
 } // namespace store
