@@ -1,7 +1,6 @@
 #include "app/Form1.h"
 
 #include "app/FieldWidgets.h"
-#include "app/Settings.h"
 #include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/list/CardListModel.h"
@@ -14,6 +13,7 @@
 #include "lang/LanguagePacks.h"
 #include "list/ListLines.h"
 #include "store/InstallPaths.h"
+#include "store/SettingsRow.h"
 #include "store/StartUp.h"
 #include "store/legacy/LegacyImport.h"
 #include "store/recovery/Recovery.h"
@@ -186,7 +186,7 @@ void Form1::startUp(const store::StartUpNotice& notice)
     for (const QString& folder : store::languagePackFolders(m_programDir))
         m_w.combo2->addItems(lang::scanPacks(folder));
 
-    settings::ensureSettingsRow(*m_db);
+    store::settings::ensureSettingsRow(*m_db);
     QString lng;
     readSettings(&lng);
     checkLanguage(lng);

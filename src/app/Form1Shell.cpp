@@ -2,11 +2,11 @@
 
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
-#include "app/Settings.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/window/AutoHide.h"
 #include "app/window/WindowFit.h"
 #include "lang/LanguagePacks.h"
+#include "store/SettingsRow.h"
 #include "tray/Module2.h"
 
 #include <QCheckBox>
@@ -151,7 +151,7 @@ void Form1::CheckSet_Click()
     // Only a click outside start-up writes; start-up's own assignment just switches the timer.
     if (CtlChk == QVariant(1)) {
         CtlChk = 0;
-        failed = !settings::writeMagw(*m_db, ticked ? 1 : 0, &error);
+        failed = !store::settings::writeMagw(*m_db, ticked ? 1 : 0, &error);
         CtlChk = 1;
     }
     if (ticked)
@@ -168,13 +168,13 @@ void Form1::Combo2_Click()
     if (text.isEmpty())
         return;
     QString error;
-    if (!settings::writeLanguage(*m_db, text, &error))
+    if (!store::settings::writeLanguage(*m_db, text, &error))
         MessageBox::warn(this, messageTitle(), error);
 }
 
 void Form1::readSettings(QString* lng)
 {
-    const settings::StoredSettings stored = settings::readSettings(*m_db);
+    const store::settings::StoredSettings stored = store::settings::readSettings(*m_db);
     CtlChk = 0;
     // The box has two states: a value other than 0 and 1 leaves it as it is. A change runs
     // CheckSet_Click, which switches the timer and, with CtlChk at 0, writes nothing.
@@ -193,7 +193,7 @@ void Form1::checkLanguage(const QString& lng)
         entries.append(m_w.combo2->itemText(i));
     // Start-up stays silent: a failed reset is tried again at the next start.
     if (!lang::languageListed(entries, lng))
-        settings::resetLanguage(*m_db);
+        store::settings::resetLanguage(*m_db);
 }
 
 } // namespace app

@@ -2,9 +2,9 @@
 
 namespace card {
 
-const std::array<const char*, NoteColumnCount> NoteColumns = {
-    "ZhongZu", "ZhuanChang", "TeZheng", "Lang",   "YiShi",   "QiTa",
-    "WuPin",   "GeXing",     "WaiMao",  "MengYou", "BeiJing", "Blog"};
+const std::array<const char*, NoteColumnCount> NoteColumns = {"ZhongZu", "ZhuanChang", "TeZheng", "Lang",
+                                                              "YiShi",   "QiTa",       "WuPin",   "GeXing",
+                                                              "WaiMao",  "MengYou",    "BeiJing", "Blog"};
 
 QString encodeInfo(const Sheet& sheet)
 {
@@ -35,7 +35,7 @@ QString encodeTicks(const Sheet& sheet)
 CardRecord toCardRecord(const Sheet& sheet)
 {
     CardRecord record;
-    record.nae = sheet.text[0];
+    record.nae = sheet.text[NameField];
     record.info = encodeInfo(sheet);
     record.chk = encodeTicks(sheet);
     for (int c = 0; c < NoteColumnCount; ++c)
@@ -81,7 +81,7 @@ void applyTicks(const QString& ticks, Sheet& sheet)
 
 void applyCardRecord(const CardRecord& record, Sheet& sheet)
 {
-    sheet.text[0] = record.nae.isNull() ? QString() : record.nae;
+    sheet.text[NameField] = record.nae.isNull() ? QString() : record.nae;
     for (int c = 0; c < NoteColumnCount; ++c)
         sheet.text[noteColumnField(c)] = record.notes[c].isNull() ? QString() : record.notes[c];
     applyTicks(record.chk, sheet);
@@ -102,8 +102,7 @@ bool isRefusedCharacter(int field, QChar c)
 {
     if (c == QLatin1Char('@'))
         return true;
-    const bool listField = field == 0 || field == 1 || field == 2 || field == 6 || field == 8;
-    return listField && c == QLatin1Char('-');
+    return isListField(field) && c == QLatin1Char('-');
 }
 
 QString filterFieldText(int field, const QString& text)

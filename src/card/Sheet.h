@@ -11,16 +11,23 @@ constexpr int CheckFCount = 30;  // CheckF(0..29)
 constexpr int CheckWNCount = 57; // CheckWN(0..56), the "used" ticks of the power and item lines
 constexpr int ReferenceField = 289;
 
-// Fields with a column of their own, in column order after the info string.
-constexpr int RacialTraitsField = 25;
-constexpr int FirstNoteField = 290; // 290..300
-
-// Fields of the list entry and of the hit points, read and written by the table-play commands.
+// The five fields of the list entry: the name (the card's key), class, alignment, level and race.
 constexpr int NameField = 0;
 constexpr int ClassField = 1;
 constexpr int AlignmentField = 2;
 constexpr int LevelField = 6;
 constexpr int RaceField = 8;
+constexpr bool isListField(int field)
+{
+    return field == NameField || field == ClassField || field == AlignmentField || field == LevelField ||
+           field == RaceField;
+}
+
+// Fields with a column of their own, in column order after the info string.
+constexpr int RacialTraitsField = 25;
+constexpr int FirstNoteField = 290; // 290..300
+
+// Fields of the hit points, read and written by the table-play commands.
 constexpr int MaxHitPointsField = 14;
 constexpr int BloodiedValueField = 15;
 constexpr int SurgeValueField = 16;

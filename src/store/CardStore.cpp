@@ -30,9 +30,7 @@ void bindText(QSqlQuery& q, const QString& value)
 
 bool CardStore::begin(QString* error)
 {
-    if (m_faults.noTransaction)
-        return true;
-    return m_db.beginWrite(error);
+    return m_connection->begin(m_db, error);
 }
 
 bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
@@ -54,15 +52,14 @@ bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
 Outcome CardStore::commit()
 {
     QString error;
-    if (!m_faults.noTransaction && !m_db.commit(&error))
+    if (!m_connection->commit(m_db, &error))
         return {OpStatus::Failed, error};
     return {OpStatus::Done, {}};
 }
 
 Outcome CardStore::fail(const QString& error)
 {
-    if (!m_faults.noTransaction)
-        m_db.rollback();
+    m_connection->rollback(m_db);
     return {OpStatus::Failed, error};
 }
 
@@ -76,8 +73,7 @@ LoadResult CardStore::load(const QString& name)
     }
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM card WHERE Nae = ?")
-                       .arg(schema::columnList(schema::cardTable())))) {
+    if (!q.prepare(schema::selectStatement(schema::cardTable()))) {
         result.error = m_db.describeFailure(q.lastError());
         return result;
     }
@@ -116,8 +112,9 @@ Outcome CardStore::add(const card::Sheet& sheet)
         return {OpStatus::Failed, error};
     {
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("SELECT (SELECT COUNT(*) FROM card WHERE Nae = ?)"
-                                      " + (SELECT COUNT(*) FROM lstt WHERE Nam = ?)")))
+        if (!q.prepare(QStringLiteral("SELECT (%1) + (%2)")
+                           .arg(schema::countStatement(schema::cardTable()),
+                                schema::countStatement(schema::listTable()))))
             return fail(m_db.describeFailure(q.lastError()));
         q.addBindValue(record.nae);
         q.addBindValue(record.nae);
@@ -141,8 +138,8 @@ Outcome CardStore::add(const card::Sheet& sheet)
         if (!q.exec() || q.numRowsAffected() != 1)
             return fail(m_db.describeFailure(q.lastError()));
     }
-    if (!m_faults.failBetweenRows.isEmpty())
-        return fail(m_faults.failBetweenRows);
+    if (!m_connection->betweenRows(&error))
+        return fail(error);
     if (!insertListEntry(entry, &error))
         return fail(error);
     Outcome done = commit();
@@ -167,11 +164,8 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
     if (!begin(&error))
         return {OpStatus::Failed, error};
     {
-        QString sets = QStringLiteral("Info = ?, Chk = ?");
-        for (const char* column : card::NoteColumns)
-            sets += QStringLiteral(", ") + QLatin1String(column) + QStringLiteral(" = ?");
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("UPDATE card SET %1 WHERE Nae = ?").arg(sets)))
+        if (!q.prepare(schema::updateStatement(schema::cardTable())))
             return fail(m_db.describeFailure(q.lastError()));
         bindText(q, record.info);
         bindText(q, record.chk);
@@ -187,11 +181,11 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
         if (q.numRowsAffected() != 1)
             return fail(QStringLiteral("数据库中有多张同名角色卡。"));
     }
-    if (!m_faults.failBetweenRows.isEmpty())
-        return fail(m_faults.failBetweenRows);
+    if (!m_connection->betweenRows(&error))
+        return fail(error);
     {
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QStringLiteral("UPDATE lstt SET lv = ?, race = ?, tra = ?, cmp = ? WHERE Nam = ?")))
+        if (!q.prepare(schema::updateStatement(schema::listTable())))
             return fail(m_db.describeFailure(q.lastError()));
         bindText(q, entry.lv);
         bindText(q, entry.race);
@@ -240,14 +234,15 @@ Outcome CardStore::removeRows(const QString& name)
         return {OpStatus::Failed, error};
     if (m_recovery && !m_recovery->keepDeleted(m_db, name, &error))
         return fail(error);
-    const char* const statements[] = {"DELETE FROM card WHERE Nae = ?", "DELETE FROM lstt WHERE Nam = ?"};
+    const QString statements[] = {schema::deleteStatement(schema::cardTable()),
+                                  schema::deleteStatement(schema::listTable())};
     bool first = true;
-    for (const char* statement : statements) {
-        if (!first && !m_faults.failBetweenRows.isEmpty())
-            return fail(m_faults.failBetweenRows);
+    for (const QString& statement : statements) {
+        if (!first && !m_connection->betweenRows(&error))
+            return fail(error);
         first = false;
         QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(QLatin1String(statement)))
+        if (!q.prepare(statement))
             return fail(m_db.describeFailure(q.lastError()));
         q.addBindValue(name);
         if (!q.exec())
@@ -270,17 +265,22 @@ namespace {
 
 QString listQuery(const ListScan& scan)
 {
-    QString sql = scan.namesOnly ? QStringLiteral("SELECT Nam, NULL, NULL, NULL, NULL FROM lstt")
-                                 : QStringLiteral("SELECT Nam, lv, race, tra, cmp FROM lstt");
+    const schema::Table& table = schema::listTable();
+    const QString key = schema::keyColumn(table);
+    QStringList columns = schema::columnNames(table);
+    if (scan.namesOnly)
+        columns.fill(QStringLiteral("NULL")).first() = key;
+    QString sql = QStringLiteral("SELECT %1 FROM %2")
+                      .arg(columns.join(QStringLiteral(", ")), QLatin1String(table.name));
     QStringList conditions;
     if (!scan.fromStart)
-        conditions << QStringLiteral("Nam > ?");
+        conditions << key + QStringLiteral(" > ?");
     if (!scan.names.isEmpty())
-        conditions << QStringLiteral("Nam IN (%1)")
-                          .arg(QStringLiteral("?, ").repeated(scan.names.size() - 1) + QLatin1Char('?'));
+        conditions << QStringLiteral("%1 IN (%2)")
+                          .arg(key, QStringLiteral("?, ").repeated(scan.names.size() - 1) + QLatin1Char('?'));
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY Nam ASC");
+    sql += QStringLiteral(" ORDER BY %1 ASC").arg(key);
     if (scan.limit >= 0 || scan.skip > 0)
         sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(scan.limit).arg(scan.skip);
     return sql;
@@ -354,6 +354,11 @@ int stepRows(sqlite3* handle, const QByteArray& sql, const QStringList& values,
 
 } // namespace
 
+bool CardConnection::onOwnSqliteLibrary(const QSqlDatabase& db)
+{
+    return sameSqliteLibrary(db);
+}
+
 bool CardStore::scanList(const ListScan& scan, const std::function<void(const card::ListEntry&)>& visit,
                          QString* error)
 {
@@ -364,8 +369,7 @@ bool CardStore::scanList(const ListScan& scan, const std::function<void(const ca
     }
     const QByteArray sql = listQuery(scan).toUtf8();
     const QStringList values = listQueryValues(scan);
-    if (!m_faults.otherSqliteLibrary && sameSqliteLibrary(m_db.DbConnection()) &&
-        sqliteHandle(m_db.DbConnection()))
+    if (m_connection->onOwnSqliteLibrary(m_db.DbConnection()) && sqliteHandle(m_db.DbConnection()))
         return scanWithLibrary(sql, values, visit, error);
     QSqlQuery q(m_db.DbConnection());
     q.setForwardOnly(true);
@@ -406,7 +410,7 @@ bool CardStore::scanWithLibrary(const QByteArray& sql, const QStringList& values
 bool CardStore::canScanAlone()
 {
     DbSession session(m_db);
-    return session.ok() && !m_faults.otherSqliteLibrary && sameSqliteLibrary(m_db.DbConnection());
+    return session.ok() && m_connection->onOwnSqliteLibrary(m_db.DbConnection());
 }
 
 bool CardStore::scanAlone(const QString& storePath, const ListScan& scan,

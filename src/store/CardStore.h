@@ -2,41 +2,19 @@
 
 #include "card/CardRecord.h"
 #include "store/Module1.h"
+#include "store/Outcome.h"
 
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace store {
 
 class Recovery;
-
-// What a card operation did. Store code never shows a message: the window decides how to.
-enum class OpStatus {
-    Done,        // both rows written (add, save) or removed (delete)
-    EmptyName,   // add: field 0 is empty; the store was not touched
-    Duplicate,   // add: a card or list entry of that name exists; nothing written
-    NameChanged, // save: field 0 differs from the selected name; nothing written
-    CardMissing, // save: no card row of that name any more; nothing written
-    Failed,      // the database failed; nothing written (the transaction rolled back)
-};
-
-struct Outcome
-{
-    Outcome() = default;
-    Outcome(OpStatus status, QString error = {}, QString notice = {})
-        : status(status), error(std::move(error)), notice(std::move(notice))
-    {
-    }
-
-    OpStatus status = OpStatus::Failed;
-    QString error;  // the cause, for Failed
-    QString notice; // said once: the day's backup failed, though the operation went on
-
-    bool ok() const { return status == OpStatus::Done; }
-};
 
 struct LoadResult
 {
@@ -64,7 +42,23 @@ struct ListScan
     bool namesOnly = false; // read Nam alone, the other values stay empty
 };
 
-// Breaks card operations on purpose. Defined only by the tests (tests/core/CardStoreSeam.h): the
+// The steps a card write takes on the store's connection, and which SQLite library that connection
+// runs on. The program uses these as they are; the test seam (tests/core/CardStoreSeam.h) puts in one
+// that fails as a broken connection would.
+class CardConnection
+{
+public:
+    virtual ~CardConnection() = default;
+    virtual bool begin(Module1& db, QString* error) { return db.beginWrite(error); }
+    virtual bool commit(Module1& db, QString* error) { return db.commit(error); }
+    virtual void rollback(Module1& db) { db.rollback(); }
+    // Between the two rows of one write, where a connection lost on the way fails it.
+    virtual bool betweenRows(QString* /*error*/) { return true; }
+    // Whether the driver runs on the very SQLite library this program links.
+    virtual bool onOwnSqliteLibrary(const QSqlDatabase& db);
+};
+
+// Reaches the connection of a card store. Defined only by the tests (tests/core/CardStoreSeam.h): the
 // program never builds one.
 struct CardStoreSeam;
 
@@ -103,13 +97,6 @@ public:
 
 private:
     friend struct CardStoreSeam;
-    // What a test may break through the seam; the program leaves every one off.
-    struct Faults
-    {
-        bool noTransaction = false;      // writes run without a transaction
-        QString failBetweenRows;         // when set, each write fails with this text between its rows
-        bool otherSqliteLibrary = false; // the list scan takes the driver for another SQLite library
-    };
 
     bool scanWithLibrary(const QByteArray& sql, const QStringList& values,
                          const std::function<void(const card::ListEntry&)>& visit, QString* error);
@@ -121,7 +108,7 @@ private:
 
     Module1& m_db;
     Recovery* m_recovery;
-    Faults m_faults;
+    std::shared_ptr<CardConnection> m_connection = std::make_shared<CardConnection>();
 };
 
 } // namespace store

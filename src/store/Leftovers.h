@@ -13,6 +13,15 @@ QString newStoreTemplate(const QString& storePath);
 QString recoveryStoreTemplate(const QString& recoveryFile);
 // A backup being copied, in the backups folder: "<backups>/<store's name>.XXXXXX.tmp".
 QString backupTemplate(const QString& storePath, const QString& backupsDir);
+// A copy a restore keeps, being written beside the name it gets: "<base>-XXXXXX.tmp", the base being
+// one of the two below.
+QString keptCopyTemplate(const QString& base);
+
+// The names of the copies made at the time `stamp` (fileStamp) start from these bases: in the backups
+// folder (a daily backup, or the store a restore replaced) "<backups>/<store's name>.<stamp>", and
+// beside the store (a damaged store a restore kept aside) "<store>.damaged-<stamp>".
+QString backupBase(const QString& storePath, const QString& backupsDir, const QString& stamp);
+QString damagedStoreBase(const QString& storePath, const QString& stamp);
 
 // A temporary file that nobody has changed for an hour belongs to no running copy: the copy that made
 // it was killed. Such files, and their journals, are removed at start-up; nothing else is: only

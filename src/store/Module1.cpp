@@ -2,6 +2,7 @@
 
 #include "store/Leftovers.h"
 #include "store/Schema.h"
+#include "store/SqliteCodes.h"
 #include "store/StoreFile.h"
 #include "store/StoreLocation.h"
 
@@ -15,62 +16,10 @@ namespace store {
 
 namespace {
 
-quint32 bigEndian(const QByteArray& bytes, int offset, int size)
-{
-    quint32 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | static_cast<quint8>(bytes.at(offset + i));
-    return value;
-}
-
 // Numbers the instances, for connection names of their own.
 QAtomicInt g_instances;
 
 } // namespace
-
-StoreFileCheck inspectStoreFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return {StoreFileKind::Missing, {}};
-    if (!file.open(QIODevice::ReadOnly))
-        return {StoreFileKind::NotDatabase, QStringLiteral("文件无法读取：") + file.errorString()};
-    const qint64 size = file.size();
-    const QByteArray header = file.read(100);
-    if (header.size() >= 20 && (header.mid(4, 16) == QByteArray("Standard Jet DB\0", 16) ||
-                                header.mid(4, 16) == QByteArray("Standard ACE DB\0", 16)))
-        return {StoreFileKind::Jet, {}};
-    if (header.size() < 16 || header.left(16) != QByteArray("SQLite format 3\0", 16)) {
-        if (size == 0)
-            return {StoreFileKind::NotDatabase, QStringLiteral("文件是空的")};
-        return {StoreFileKind::NotDatabase, QStringLiteral("文件不是本程序的数据库")};
-    }
-    if (header.size() < 100)
-        return {StoreFileKind::Truncated, QStringLiteral("文件不完整（已被截断）")};
-    // A hot journal beside the file means an interrupted write: SQLite rolls it back on the first
-    // read, and until then the file's size may legitimately disagree with its header.
-    const QFileInfo journal(path + QStringLiteral("-journal"));
-    if (journal.exists() && journal.size() > 0)
-        return {StoreFileKind::SQLite, {}};
-    quint32 pageSize = bigEndian(header, 16, 2);
-    if (pageSize == 1)
-        pageSize = 65536;
-    const bool pageSizeValid = pageSize >= 512 && (pageSize & (pageSize - 1)) == 0;
-    if (!pageSizeValid)
-        return {StoreFileKind::NotDatabase, QStringLiteral("文件头已损坏")};
-    const quint32 changeCounter = bigEndian(header, 24, 4);
-    const quint32 pageCount = bigEndian(header, 28, 4);
-    const quint32 validFor = bigEndian(header, 92, 4);
-    if (size % pageSize != 0 ||
-        (changeCounter == validFor && pageCount > 0 && quint64(size) < quint64(pageCount) * pageSize))
-        return {StoreFileKind::Truncated, QStringLiteral("文件不完整（已被截断）")};
-    return {StoreFileKind::SQLite, {}};
-}
-
-QString storeFileName()
-{
-    return QStringLiteral("Sav.qlk");
-}
 
 Module1::Module1(QString filePath)
     : m_path(std::move(filePath)),
@@ -184,26 +133,26 @@ QString Module1::describeFailure(const QSqlError& error) const
     const QFileInfo file(m_path);
     const QFileInfo folder(file.absolutePath());
     const QString detail = error.text().trimmed();
-    const int code = error.nativeErrorCode().toInt();
+    const int code = primaryResultCode(error);
     if (!file.exists())
         return describeOpenFailure();
-    switch (code & 0xff) {
-    case 5: // SQLITE_BUSY
-    case 6: // SQLITE_LOCKED
+    switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         return QStringLiteral("数据库文件%1正被其他程序使用，请稍后再试。").arg(quotedPath(m_path));
-    case 13: // SQLITE_FULL
+    case SQLITE_FULL:
         return QStringLiteral("磁盘空间已满，无法写入数据库文件%1。").arg(quotedPath(m_path));
-    case 11: // SQLITE_CORRUPT
-    case 26: // SQLITE_NOTADB
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
         return QStringLiteral("数据库文件%1已损坏或不是本程序的数据库（%2）。")
             .arg(quotedPath(m_path), detail);
     default:
         break;
     }
     const bool fileCanBeWritten = fileWritable(m_path);
-    if (!fileCanBeWritten && (code & 0xff) == 8)
+    if (!fileCanBeWritten && code == SQLITE_READONLY)
         return QStringLiteral("数据库文件%1是只读的，无法写入。").arg(quotedPath(m_path));
-    if ((code & 0xff) == 8 || (code & 0xff) == 14 || (code & 0xff) == 10) {
+    if (code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_IOERR) {
         if (!folderWritable(folder.absoluteFilePath()))
             return QStringLiteral("文件夹%1不可写入，无法保存（数据库需要在同一文件夹中建立日志文件）。")
                 .arg(quotedPath(folder.absoluteFilePath()));
@@ -252,8 +201,8 @@ bool Module1::checkSchema(QString* error, bool* busy)
     for (const schema::Table& table : schema::tables()) {
         if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table.name)))) {
             const QSqlError failure = q.lastError();
-            const int code = failure.nativeErrorCode().toInt() & 0xff;
-            *busy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
+            const int code = primaryResultCode(failure);
+            *busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
             *error = *busy ? describeFailure(failure) : failure.text();
             return false;
         }

@@ -1,31 +1,12 @@
 #pragma once
 
+#include "store/StoreInspect.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
 
 namespace store {
-
-// What start-up finds where the store belongs.
-enum class StoreFileKind {
-    Missing,     // no file: a new store may be created
-    SQLite,      // an SQLite file whose header and size look whole
-    Jet,         // a Microsoft Jet (Access) file
-    NotDatabase, // some other file
-    Truncated,   // an SQLite file cut short
-};
-
-struct StoreFileCheck
-{
-    StoreFileKind kind = StoreFileKind::Missing;
-    QString reason; // for NotDatabase and Truncated
-};
-
-// Reads the header of the file (and its size) without opening it as a database.
-StoreFileCheck inspectStoreFile(const QString& path);
-
-// The file name of the store; locateStore (StoreLocation.h) says in which folder it lives.
-QString storeFileName();
 
 // The store's connection, opened and closed around every operation. Each instance has a connection
 // name of its own, so that two instances on two files never share a connection. OpenDb while open

@@ -64,6 +64,37 @@ QString insertStatement(const Table& table)
         .arg(QLatin1String(table.name), columnList(table), marks.join(QStringLiteral(", ")));
 }
 
+QString keyColumn(const Table& table)
+{
+    return QLatin1String(table.columns.constFirst().name);
+}
+
+QString updateStatement(const Table& table)
+{
+    QStringList sets;
+    for (qsizetype i = 1; i < table.columns.size(); ++i)
+        sets << QLatin1String(table.columns[i].name) + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+        .arg(QLatin1String(table.name), sets.join(QStringLiteral(", ")), keyColumn(table));
+}
+
+QString deleteStatement(const Table& table)
+{
+    return QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(QLatin1String(table.name), keyColumn(table));
+}
+
+QString selectStatement(const Table& table)
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+        .arg(columnList(table), QLatin1String(table.name), keyColumn(table));
+}
+
+QString countStatement(const Table& table)
+{
+    return QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
+        .arg(QLatin1String(table.name), keyColumn(table));
+}
+
 QStringList createStatements()
 {
     QStringList statements;

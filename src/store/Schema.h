@@ -35,6 +35,16 @@ QStringList columnNames(const Table& table);
 QString columnList(const Table& table);
 // "INSERT INTO t (a, b, c) VALUES (?, ?, ?)"
 QString insertStatement(const Table& table);
+// The first column, which names the row: "a"
+QString keyColumn(const Table& table);
+// "UPDATE t SET b = ?, c = ? WHERE a = ?": every column but the key, then the key
+QString updateStatement(const Table& table);
+// "DELETE FROM t WHERE a = ?"
+QString deleteStatement(const Table& table);
+// "SELECT a, b, c FROM t WHERE a = ?"
+QString selectStatement(const Table& table);
+// "SELECT COUNT(*) FROM t WHERE a = ?"
+QString countStatement(const Table& table);
 
 // CREATE statements of the tables and their indexes, in the order they are run.
 QStringList createStatements();

@@ -1,7 +1,7 @@
 #include "store/StoreFile.h"
 
-#include "store/Module1.h"
 #include "store/Schema.h"
+#include "store/StoreInspect.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -45,7 +45,7 @@ bool execRow(QSqlQuery& q, const QVariantList& values, QString* error)
     return false;
 }
 
-bool writeRows(QSqlQuery& q, const LegacyTables& t, QString* error)
+bool writeRows(QSqlQuery& q, const StoreRows& t, QString* error)
 {
     bool ok = q.prepare(schema::insertStatement(schema::cardTable()));
     for (qsizetype i = 0; ok && i < t.cards.size(); ++i) {
@@ -117,7 +117,7 @@ QString createUniqueFile(const QString& pattern, QString* error)
     return file.fileName();
 }
 
-bool writeStoreFile(const QString& path, const LegacyTables& rows, QString* error)
+bool writeStoreFile(const QString& path, const StoreRows& rows, QString* error)
 {
     const QString connection = connectionName();
     bool ok = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/legacy/LegacyDump.h"
+#include "store/StoreRows.h"
 
 #include <QFileDevice>
 #include <QString>
@@ -36,7 +36,7 @@ QString createUniqueFile(const QString& pattern, QString* error);
 // Writes a complete store into the empty (or absent) file at `path`: the schema and the given rows in
 // one transaction, with the settings row added when the rows have none. Committed with a full sync;
 // nothing else is left beside the file.
-bool writeStoreFile(const QString& path, const LegacyTables& rows, QString* error);
+bool writeStoreFile(const QString& path, const StoreRows& rows, QString* error);
 
 // Renames `from` to `to` where no file (nor link) is named `to`; never replaces or writes into one.
 bool renameNoReplace(const QString& from, const QString& to);

@@ -1,7 +1,7 @@
 #include "store/StoreLocation.h"
 
-#include "store/Module1.h"
 #include "store/StoreFile.h"
+#include "store/StoreInspect.h"
 
 #include <QDir>
 #include <QFile>

@@ -424,6 +424,7 @@ private slots:
         const QDir backups(m_recovery->backupsDir());
         const QStringList old = {backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp")),
                                  backups.filePath(QStringLiteral("Sav.qlk.AbCdEf.tmp-journal")),
+                                 backups.filePath(QStringLiteral("Sav.qlk.20260301-101500-AbCdEf.tmp")),
                                  m_dir->filePath(QStringLiteral("Sav.qlk.recovery.xYzWvU.tmp")),
                                  m_dir->filePath(QStringLiteral("Sav.qlk.new-QwErTy"))};
         const QStringList kept = {backups.filePath(QStringLiteral("Sav.qlk.GhIjKl.tmp")), // fresh

@@ -1,7 +1,7 @@
 #include "../core/Module1Seam.h"
-#include "app/Settings.h"
 #include "lang/LanguagePacks.h"
 #include "store/Module1.h"
+#include "store/SettingsRow.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace settings = app::settings;
+namespace settings = store::settings;
 
 namespace {
 

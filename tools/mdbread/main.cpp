@@ -14,13 +14,11 @@
 // On any failure nothing is written to standard output, a reason goes to standard error and the exit
 // status is 1 (2 for wrong arguments).
 //
-// The whole output is capped at 4 times the file's size plus 64 KiB; a file that would give more fails.
-// Every value of a legitimate file is stored once, in at least as many bytes as half its UTF-8 form,
-// with at least 2 bytes of offset for the 4-byte length it gets here: no part grows more than twofold.
-// Rows that share one long value (a crafted or damaged file) would otherwise print it once per row.
-// The program applies the same cap to what it reads from here.
+// The whole output is capped by legacyReaderOutputCap (store/legacy/ReaderOutputCap.h), the cap the
+// program applies to what it reads from here; a file that would give more fails.
 
 #include "JetReader.h"
+#include "store/legacy/ReaderOutputCap.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -75,7 +73,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s: %s\n", argv[1], sizeError.message().c_str());
         return 1;
     }
-    const std::uint64_t cap = 4 * std::uint64_t(fileSize) + 64 * 1024;
+    const std::uint64_t cap = store::legacyReaderOutputCap(fileSize);
     jet::Database db;
     std::string error;
     if (!db.open(argv[1], error)) {

@@ -111,11 +111,11 @@ card::ListEntry entryFromCard(const card::CardRecord& record)
 card::CardRecord cardFromEntry(const card::ListEntry& entry)
 {
     card::Sheet sheet;
-    sheet.text[0] = entry.nam;
-    sheet.text[6] = entry.lv;
-    sheet.text[8] = entry.race;
-    sheet.text[1] = entry.tra;
-    sheet.text[2] = entry.cmp;
+    sheet.text[card::NameField] = entry.nam;
+    sheet.text[card::LevelField] = entry.lv;
+    sheet.text[card::RaceField] = entry.race;
+    sheet.text[card::ClassField] = entry.tra;
+    sheet.text[card::AlignmentField] = entry.cmp;
     card::CardRecord record = card::toCardRecord(sheet);
     record.nae = entry.nam;
     record.info = orEmpty(record.info);

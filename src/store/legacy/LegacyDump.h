@@ -1,6 +1,7 @@
 #pragma once
 
 #include "card/CardRecord.h"
+#include "store/StoreRows.h"
 
 #include <QByteArray>
 #include <QList>
@@ -12,21 +13,8 @@
 // make every card show in the list.
 namespace store {
 
-struct SetsRow
-{
-    QString btips;
-    QVariant magw; // an int, or a null QVariant for NULL
-    QString lng;
-
-    bool operator==(const SetsRow&) const = default;
-};
-
-struct LegacyTables
-{
-    QList<card::CardRecord> cards;
-    QList<card::ListEntry> lists;
-    QList<SetsRow> sets;
-};
+// The old store's rows are the rows a new store is written with.
+using LegacyTables = StoreRows;
 
 // The reader's arguments after the file name: each table with its columns, in the order parsed below.
 QStringList legacyReaderTableArguments();

@@ -2,6 +2,7 @@
 
 #include "store/Module1.h"
 #include "store/StoreFile.h"
+#include "store/legacy/ReaderOutputCap.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -17,6 +18,17 @@ namespace store {
 namespace {
 
 constexpr int StderrKept = 4096; // the reader's last words are all the message needs
+
+QString legacyCopyBase(const QString& storePath)
+{
+    return storePath + QStringLiteral(".legacy-mdb");
+}
+
+QString overCapMessage(qint64 cap)
+{
+    return QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止")
+        .arg(cap);
+}
 
 // The last lines the reader wrote to standard error: its reason for failing.
 QString readerReason(const QByteArray& stderrBytes)
@@ -71,8 +83,7 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
     }
     if (out.size() > cap) {
         stop(process);
-        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止")
-                     .arg(cap);
+        *error = overCapMessage(cap);
         return false;
     }
     if (process.state() != QProcess::NotRunning) {
@@ -82,8 +93,7 @@ bool runReader(const QString& reader, const QString& file, int timeoutMs, QByteA
     }
     collect();
     if (out.size() > cap) {
-        *error = QStringLiteral("读取结果超过了上限（%1 字节，按旧文件的大小算出），文件可能已损坏，已中止")
-                     .arg(cap);
+        *error = overCapMessage(cap);
         return false;
     }
     const QString reason = readerReason(err);
@@ -172,7 +182,7 @@ bool keepLegacyCopy(const QString& storePath, const QByteArray& bytes, QString* 
                     QString* error)
 {
     *made = false;
-    const QString base = storePath + QStringLiteral(".legacy-mdb");
+    const QString base = legacyCopyBase(storePath);
     for (int n = 0;; ++n) {
         const QString name = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
         const QFileInfo info(name);
@@ -261,7 +271,7 @@ void importLocked(const QString& storePath, const QString& reader, int timeoutMs
 
 QString legacyFileName(const QString& storePath)
 {
-    const QString base = storePath + QStringLiteral(".legacy-mdb");
+    const QString base = legacyCopyBase(storePath);
     QString name = base;
     for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = base + QLatin1Char('.') + QString::number(n);
@@ -270,7 +280,7 @@ QString legacyFileName(const QString& storePath)
 
 qint64 legacyOutputCap(qint64 fileSize)
 {
-    return 4 * qMax<qint64>(0, fileSize) + 64 * 1024;
+    return qint64(legacyReaderOutputCap(std::uint64_t(qMax<qint64>(0, fileSize))));
 }
 
 bool readLegacyFile(const QString& path, const QString& readerExecutable, int timeoutMs, LegacyTables* tables,

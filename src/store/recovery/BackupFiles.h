@@ -16,6 +16,8 @@ inline const char* const BeforeRestoreSuffix = ".before-restore";
 
 // The local time in file names, to the second: 20240501-093000.
 QString fileStamp(const QDateTime& time);
+// A regular expression that matches the stamps fileStamp gives.
+QString stampPattern();
 
 // "<base><suffix>", or "<base>-2<suffix>" and on while that name is taken by a file or a link.
 QString freeName(const QString& base, const QString& suffix);

@@ -1,5 +1,6 @@
 // Whole-store backups: made through SQLite's online backup into a temporary file of the backups
 // folder, checked, renamed into place, and only then are the oldest pruned.
+#include "store/Leftovers.h"
 #include "store/Module1.h"
 #include "store/SqliteHandle.h"
 #include "store/StoreFile.h"
@@ -89,6 +90,11 @@ QString fileStamp(const QDateTime& time)
     return time.toString(QLatin1String(StampFormat));
 }
 
+QString stampPattern()
+{
+    return QStringLiteral("\\d{8}-\\d{6}");
+}
+
 QString freeName(const QString& base, const QString& suffix)
 {
     QString name = base + suffix;
@@ -100,7 +106,7 @@ QString freeName(const QString& base, const QString& suffix)
 QList<BackupFile> stampedCopies(const QString& folder, const QString& storePath, const char* suffix)
 {
     // Sav.qlk.20240501-093000.backup; a second one within the same second gets "-2" and so on.
-    const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d+))?") +
+    const QRegularExpression pattern(QStringLiteral("^(%1)(?:-(\\d+))?").arg(stampPattern()) +
                                      QRegularExpression::escape(QLatin1String(suffix)) + QLatin1Char('$'));
     const QString prefix = backupPrefix(storePath);
     QList<std::pair<std::pair<QDateTime, int>, BackupFile>> found;
@@ -177,9 +183,7 @@ BackupOutcome Recovery::makeBackup()
             QStringLiteral("无法建立备份文件夹“%1”").arg(QDir::toNativeSeparators(m_place.backupsDir));
         return outcome;
     }
-    const QDir dir(m_place.backupsDir);
-    const QString prefix = backupPrefix(m_storePath);
-    QTemporaryFile temp(dir.filePath(prefix + QStringLiteral("XXXXXX.tmp")));
+    QTemporaryFile temp(backupTemplate(m_storePath, m_place.backupsDir));
     temp.setAutoRemove(false);
     if (!temp.open()) {
         outcome.error = QStringLiteral("无法在备份文件夹中写入（%1）").arg(temp.errorString());
@@ -193,7 +197,8 @@ BackupOutcome Recovery::makeBackup()
         outcome.error = QStringLiteral("备份未通过检查（%1）").arg(copied.error);
         return outcome;
     }
-    const QString name = freeName(dir.filePath(prefix + fileStamp(now)), QLatin1String(DailySuffix));
+    const QString name =
+        freeName(backupBase(m_storePath, m_place.backupsDir, fileStamp(now)), QLatin1String(DailySuffix));
     if (!renameNoReplace(tempPath, name)) {
         QFile::remove(tempPath);
         outcome.error = QStringLiteral("无法命名备份文件");

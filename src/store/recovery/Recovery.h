@@ -1,7 +1,7 @@
 #pragma once
 
 #include "card/CardRecord.h"
-#include "store/CardStore.h"
+#include "store/Outcome.h"
 
 #include <QDateTime>
 #include <QList>

@@ -5,6 +5,7 @@
 #include "store/Leftovers.h"
 #include "store/Module1.h"
 #include "store/Schema.h"
+#include "store/SqliteCodes.h"
 #include "store/StoreFile.h"
 #include "store/StoreLocation.h"
 #include "store/recovery/Recovery.h"
@@ -20,8 +21,6 @@
 namespace store {
 
 namespace {
-
-constexpr int NotADatabaseCode = 26; // SQLITE_NOTADB
 
 // mode=rw: the file is opened where it is, never created.
 QString existingFileUri(const QString& path)
@@ -149,7 +148,7 @@ RecoverySession::RecoverySession(const QString& path, const QString& connection)
     m_open = ensureTables(q, QString());
     if (!m_open) {
         m_error = q.lastError().text();
-        m_notADatabase = (q.lastError().nativeErrorCode().toInt() & 0xff) == NotADatabaseCode;
+        m_notADatabase = primaryResultCode(q.lastError()) == SQLITE_NOTADB;
     }
 }
 

@@ -5,6 +5,7 @@
 // from the daily backups), a damaged one beside the store. A file SQLite cannot read at all is kept
 // under a new name beside the store, with its journal, and a new store made from the backup takes
 // its name.
+#include "store/Leftovers.h"
 #include "store/Module1.h"
 #include "store/SqliteHandle.h"
 #include "store/StoreFile.h"
@@ -125,7 +126,7 @@ bool copyHeldFile(sqlite3* db, const QString& to, QString* error)
 // that must be `sound` is checked whole before it gets its name. Returns the name, or an empty string.
 QString keepHeldFile(sqlite3* db, const QString& base, const QString& suffix, bool sound, QString* error)
 {
-    const QString temp = createUniqueFile(base + QStringLiteral("-XXXXXX.tmp"), error);
+    const QString temp = createUniqueFile(keptCopyTemplate(base), error);
     if (temp.isEmpty())
         return {};
     bool ok = copyHeldFile(db, temp, error);
@@ -215,7 +216,7 @@ QString keepAside(const QString& path, const QString& base, QString* error)
         if (failure != std::errc::file_exists)
             break;
     }
-    const QString temp = createUniqueFile(base + QStringLiteral("-XXXXXX.tmp"), error);
+    const QString temp = createUniqueFile(keptCopyTemplate(base), error);
     if (temp.isEmpty())
         return {};
     QFile in(path);
@@ -242,7 +243,7 @@ Attempt replaceUnreadable(const QString& storePath, const QString& backupPath, c
                           const QString& reason)
 {
     QString why;
-    const QString temp = createUniqueFile(storePath + QStringLiteral(".new-XXXXXX"), &why);
+    const QString temp = createUniqueFile(newStoreTemplate(storePath), &why);
     const FileCheck made = temp.isEmpty() ? FileCheck{false, -1, {}, why} : copyDatabase(backupPath, temp);
     const auto failed = [&temp](const QString& text) {
         if (!temp.isEmpty()) {
@@ -294,9 +295,8 @@ BackupOutcome Recovery::restoreBackup(const QString& backupPath)
         return outcome;
     }
     const QString stamp = fileStamp(now());
-    const QString keptBase =
-        QDir(m_place.backupsDir).filePath(QFileInfo(m_storePath).fileName() + QLatin1Char('.') + stamp);
-    const QString damagedBase = m_storePath + QStringLiteral(".damaged-") + stamp;
+    const QString keptBase = backupBase(m_storePath, m_place.backupsDir, stamp);
+    const QString damagedBase = damagedStoreBase(m_storePath, stamp);
     const StoreFileCheck file = inspectStoreFile(m_storePath);
     Attempt attempt{Attempt::Unreadable, file.reason};
     if (file.kind == StoreFileKind::SQLite) {

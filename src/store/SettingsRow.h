@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace app::settings {
+namespace store::settings {
 
 // What the start-up read found in the settings row "XD".
 struct StoredSettings
@@ -24,19 +24,19 @@ struct StoredSettings
 std::optional<qint16> toInt16(const QVariant& value);
 
 // Reads magw and Lng of the row "XD", the row every write changes. Writes nothing.
-StoredSettings readSettings(store::Module1& db);
+StoredSettings readSettings(Module1& db);
 
 // Each write changes the row "XD" only; without that row nothing is written and the call fails.
 // On failure the cause goes to error.
-bool writeMagw(store::Module1& db, qint16 magw, QString* error = nullptr);
+bool writeMagw(Module1& db, qint16 magw, QString* error = nullptr);
 // An empty text writes nothing and succeeds.
-bool writeLanguage(store::Module1& db, const QString& lng, QString* error = nullptr);
+bool writeLanguage(Module1& db, const QString& lng, QString* error = nullptr);
 // Sets Lng back to the built-in language.
-bool resetLanguage(store::Module1& db, QString* error = nullptr);
+bool resetLanguage(Module1& db, QString* error = nullptr);
 
 // Once at start-up: a store without the row "XD" gets ('XD', 0, built-in language) inserted in a
 // write transaction. Does nothing when the row is there, and fails without writing on a read-only
 // or unusable store.
-bool ensureSettingsRow(store::Module1& db, QString* error = nullptr);
+bool ensureSettingsRow(Module1& db, QString* error = nullptr);
 
-} // namespace app::settings
+} // namespace store::settings

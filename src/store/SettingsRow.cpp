@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "store/SettingsRow.h"
 
 #include "lang/LanguagePacks.h"
 #include "store/Schema.h"
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-namespace app::settings {
+namespace store::settings {
 
 namespace {
 
@@ -24,9 +24,9 @@ QString missingRow()
 }
 
 // Writes one column of the settings row. The column name is one of ours, never user text.
-bool writeColumn(store::Module1& db, QLatin1String column, const QVariant& value, QString* error)
+bool writeColumn(Module1& db, QLatin1String column, const QVariant& value, QString* error)
 {
-    store::DbSession session(db);
+    DbSession session(db);
     if (!session.ok()) {
         setError(error, session.error());
         return false;
@@ -37,7 +37,7 @@ bool writeColumn(store::Module1& db, QLatin1String column, const QVariant& value
         return false;
     }
     q.addBindValue(value);
-    q.addBindValue(store::schema::settingsRowKey());
+    q.addBindValue(schema::settingsRowKey());
     if (!q.exec()) {
         setError(error, db.describeFailure(q.lastError()));
         return false;
@@ -50,14 +50,14 @@ bool writeColumn(store::Module1& db, QLatin1String column, const QVariant& value
 }
 
 // 1 when the row "XD" exists, 0 when not, -1 when the query failed.
-int settingsRowCount(store::Module1& db, QString* error)
+int settingsRowCount(Module1& db, QString* error)
 {
     QSqlQuery q(db.DbConnection());
     if (!q.prepare(QStringLiteral("SELECT COUNT(*) FROM sets WHERE Btips = ?"))) {
         setError(error, db.describeFailure(q.lastError()));
         return -1;
     }
-    q.addBindValue(store::schema::settingsRowKey());
+    q.addBindValue(schema::settingsRowKey());
     if (!q.exec() || !q.next()) {
         setError(error, db.describeFailure(q.lastError()));
         return -1;
@@ -97,10 +97,10 @@ std::optional<qint16> toInt16(const QVariant& value)
     return static_cast<qint16>(rounded);
 }
 
-StoredSettings readSettings(store::Module1& db)
+StoredSettings readSettings(Module1& db)
 {
     StoredSettings result;
-    store::DbSession session(db);
+    DbSession session(db);
     if (!session.ok()) {
         result.error = session.error();
         return result;
@@ -113,7 +113,7 @@ StoredSettings readSettings(store::Module1& db)
         result.error = db.describeFailure(q.lastError());
         return result;
     }
-    q.addBindValue(store::schema::settingsRowKey());
+    q.addBindValue(schema::settingsRowKey());
     if (!q.exec()) {
         result.error = db.describeFailure(q.lastError());
         return result;
@@ -127,30 +127,30 @@ StoredSettings readSettings(store::Module1& db)
     return result;
 }
 
-bool writeMagw(store::Module1& db, qint16 magw, QString* error)
+bool writeMagw(Module1& db, qint16 magw, QString* error)
 {
     return writeColumn(db, QLatin1String("magw"), QVariant::fromValue<int>(magw), error);
 }
 
-bool writeLanguage(store::Module1& db, const QString& lng, QString* error)
+bool writeLanguage(Module1& db, const QString& lng, QString* error)
 {
     if (lng.isEmpty())
         return true;
     return writeColumn(db, QLatin1String("Lng"), lng, error);
 }
 
-bool resetLanguage(store::Module1& db, QString* error)
+bool resetLanguage(Module1& db, QString* error)
 {
     return writeLanguage(db, lang::builtInLanguage(), error);
 }
 
-bool ensureSettingsRow(store::Module1& db, QString* error)
+bool ensureSettingsRow(Module1& db, QString* error)
 {
     if (!db.isUsable()) {
         setError(error, db.unusableReason());
         return false;
     }
-    store::DbSession session(db);
+    DbSession session(db);
     if (!session.ok()) {
         setError(error, session.error());
         return false;
@@ -170,9 +170,9 @@ bool ensureSettingsRow(store::Module1& db, QString* error)
     bool ok = false;
     {
         QSqlQuery q(db.DbConnection());
-        ok = q.prepare(store::schema::insertStatement(store::schema::setsTable()));
+        ok = q.prepare(schema::insertStatement(schema::setsTable()));
         if (ok) {
-            for (const QVariant& value : store::schema::defaultSettingsRow())
+            for (const QVariant& value : schema::defaultSettingsRow())
                 q.addBindValue(value);
             ok = q.exec() && q.numRowsAffected() == 1;
         }
@@ -186,4 +186,4 @@ bool ensureSettingsRow(store::Module1& db, QString* error)
     return db.commit(error);
 }
 
-} // namespace app::settings
+} // namespace store::settings
