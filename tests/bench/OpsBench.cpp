@@ -3,6 +3,7 @@
 #include "BenchStats.h"
 #include "Floors.h"
 #include "StoreMaker.h"
+#include "WindowDriver.h"
 
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -26,25 +27,6 @@
 namespace bench {
 
 namespace {
-
-// The row of the list that shows the card of that name, or -1.
-int rowOf(const app::Form1& form, const QString& name)
-{
-    const QAbstractItemModel* model = form.widgets().list1->model();
-    for (int r = 0; r < model->rowCount(); ++r) {
-        if (model->index(r, 0).data(app::CardListModel::NameRole).toString() == name)
-            return r;
-    }
-    return -1;
-}
-
-// Selects a line afresh, as a click on it does: the selection loads the card.
-void pick(app::Form1& form, int row)
-{
-    QListView* list = form.widgets().list1;
-    list->selectionModel()->clearSelection();
-    list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
-}
 
 // Lets the window finish what the last step left for the event loop (layouts, paints, deferred
 // deletes), outside every timed span, so that no figure carries another step's leftovers.
@@ -132,7 +114,7 @@ bool open(Subject& s, const QString& storeDir, int cards, const card::Sheet& new
         QCoreApplication::processEvents();
     settle();
     // A run broken off before its delete may have left the new card behind.
-    if (rowOf(form, newCard.text[0]) >= 0) {
+    if (kit::rowOf(form, newCard.text[0]) >= 0) {
         form.cards().remove(newCard.text[0]);
         form.RefreshList();
     }
@@ -174,7 +156,7 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     // whichever store's turn it is.
     form.activateWindow();
     settle();
-    const double load = timed([&] { pick(form, s.middle); });
+    const double load = timed([&] { kit::pickLine(form, s.middle); });
     const card::Sheet loaded = form.readSheet();
     const double save = timedUntilShown(form, [&] { form.Command3_Click(); });
     const card::CardRecord record = card::toCardRecord(loaded);
@@ -185,12 +167,12 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     const double prepare = timed([&] { form.Command1_Click(); });
     form.writeSheet(newCard);
     const double add = timedUntilShown(form, [&] { form.Command2_Click(); });
-    const int added = rowOf(form, newCard.text[0]);
+    const int added = kit::rowOf(form, newCard.text[0]);
     if (added < 0 || save < 0 || add < 0) {
         std::fprintf(stderr, "an operation did not complete\n");
         return false;
     }
-    pick(form, added);
+    kit::pickLine(form, added);
     const double remove = timedUntilShown(form, [&] { form.Command4_Click(); });
     // The full refresh: the first screenful when RefreshList returns, the rest from the event loop in
     // slices, the longest of which is what the window may stand still for.
@@ -208,7 +190,7 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     const QList<double> keystrokes = search(form);
     int bareRows = 0;
     const double bareList = timed([&] { bareRows = bareListRead(s.storePath, QString()); });
-    if (remove < 0 || bareRows != s.cards || rowOf(form, newCard.text[0]) >= 0) {
+    if (remove < 0 || bareRows != s.cards || kit::rowOf(form, newCard.text[0]) >= 0) {
         std::fprintf(stderr, "the delete or the bare read went wrong\n");
         return false;
     }

@@ -2,6 +2,7 @@
 // shape, and what is left behind when a write fails (injected fault, a lock held by another
 // connection, a read-only file).
 #include "CardStoreSeam.h"
+#include "RawDb.h"
 #include "StoreProbe.h"
 #include "list/ListHead.h"
 #include "store/CardStore.h"
@@ -517,15 +518,11 @@ void TestCardStore::lockedByAnotherConnection()
     QVERIFY(m_store->add(cardSheet(QStringLiteral("Bob"))).ok());
     const Dump before = dump(m_path);
 
-    const QString lockName = QStringLiteral("locker");
     {
-        QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), lockName);
-        locker.setDatabaseName(m_path);
-        QVERIFY(locker.open());
-        QSqlQuery q(locker);
-        QVERIFY2(q.exec(QStringLiteral("BEGIN ") + lock), qPrintable(q.lastError().text()));
+        kit::RawDb locker(m_path);
+        QVERIFY2(locker.exec(QStringLiteral("BEGIN ") + lock), qPrintable(locker.lastError()));
         if (lock == QLatin1String("EXCLUSIVE"))
-            QVERIFY(q.exec(QStringLiteral("UPDATE sets SET magw = magw")));
+            QVERIFY(locker.exec(QStringLiteral("UPDATE sets SET magw = magw")));
 
         bool refused = false;
         QString error;
@@ -542,13 +539,10 @@ void TestCardStore::lockedByAnotherConnection()
             refused = r.status == OpStatus::Failed;
             error = r.error;
         }
-        QVERIFY2(q.exec(QStringLiteral("ROLLBACK")), qPrintable(q.lastError().text()));
-        q.finish();
-        locker.close();
+        QVERIFY2(locker.exec(QStringLiteral("ROLLBACK")), qPrintable(locker.lastError()));
         QVERIFY2(refused, qPrintable(error));
         QVERIFY2(error.contains(QLatin1String("Sav.qlk")), qPrintable(error));
     }
-    QSqlDatabase::removeDatabase(lockName);
     COMPARE_STORE(m_path, before);
     QVERIFY(!m_db->isOpen());
 

@@ -1,5 +1,6 @@
 // The store's connection: where the store lives, how a missing store is created, how a file that
 // is not a usable store is left alone, and how the connection is opened and closed.
+#include "RawDb.h"
 #include "StoreProbe.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
@@ -330,8 +331,9 @@ void TestModule1::creationLeavesOtherFilesAlone()
     QVERIFY(QFile::link(target, linked.filePath(QStringLiteral("Sav.qlk"))));
     QVERIFY(!Module1::createStore(linked.filePath(QStringLiteral("Sav.qlk")), &error));
     QVERIFY(!QFileInfo::exists(target));
-    QCOMPARE(QDir(linked.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("Sav.qlk")});
+    QCOMPARE(
+        QDir(linked.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{QStringLiteral("Sav.qlk")});
 }
 
 void TestModule1::lockedStoreAtStartStaysUsable()
@@ -346,19 +348,12 @@ void TestModule1::lockedStoreAtStartStaysUsable()
     // Another program holds the store while the program starts: that passes, the file is fine.
     Module1 db(path);
     Module1::Prepared prepared;
-    const QString lockName = QStringLiteral("locker");
     {
-        QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), lockName);
-        locker.setDatabaseName(path);
-        QVERIFY(locker.open());
-        QSqlQuery q(locker);
-        QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        kit::RawDb locker(path);
+        QVERIFY(locker.exec(QStringLiteral("BEGIN EXCLUSIVE")));
         prepared = db.prepare();
-        QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
-        q.finish();
-        locker.close();
+        QVERIFY(locker.exec(QStringLiteral("ROLLBACK")));
     }
-    QSqlDatabase::removeDatabase(lockName);
     QVERIFY2(prepared.status != Module1::PrepareStatus::Unusable, qPrintable(prepared.error));
     QVERIFY(db.isUsable());
     store::CardStore cards(db);

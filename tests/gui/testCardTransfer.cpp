@@ -1,6 +1,7 @@
 // Cards leaving the window and coming back: card files out and in, PDF and print, "复制为新角色", and
 // the shortcuts of the selected card, driven through the list's context menu offscreen.
-#include "../core/StoreProbe.h"
+#include "StoreProbe.h"
+#include "WindowDriver.h"
 #include "app/Form1.h"
 #include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
@@ -96,10 +97,7 @@ private:
     QString storePath() const { return m_dir->filePath(QStringLiteral("one/Sav.qlk")); }
     QString path(const QString& name) const { return m_dir->filePath(name); }
     bool enabled(int button) { return form().widgets().command[button]->isEnabled(); }
-    QString lastText() const
-    {
-        return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text;
-    }
+    QString lastText() const { return kit::lastBoxText(); }
 
     // Through the sheet snapshot, so pages that are not built yet take the text too.
     void setField(int field, const QString& text)
@@ -108,33 +106,10 @@ private:
         sheet.text[field] = text;
         form().writeSheet(sheet);
     }
-    void addCard(const card::Sheet& sheet)
-    {
-        form().Command1_Click();
-        form().writeSheet(sheet);
-        form().Command2_Click();
-    }
-    static card::Sheet named(const QString& name)
-    {
-        card::Sheet s;
-        s.text[0] = name;
-        return s;
-    }
-    int rowOf(const QString& name)
-    {
-        QAbstractItemModel* model = form().widgets().list1->model();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            if (model->index(r, 0).data().toString().startsWith(name + QLatin1Char('-')))
-                return r;
-        }
-        return -1;
-    }
-    void pick(const QString& name)
-    {
-        QListView* list = form().widgets().list1;
-        list->selectionModel()->select(list->model()->index(rowOf(name), 0),
-                                       QItemSelectionModel::ClearAndSelect);
-    }
+    void addCard(const card::Sheet& sheet) { kit::addCard(form(), sheet); }
+    static card::Sheet named(const QString& name) { return kit::namedSheet(name); }
+    int rowOf(const QString& name) { return kit::rowOf(form(), name); }
+    void pick(const QString& name) { QVERIFY(kit::pickCard(form(), name)); }
     // Opens the context menu on the line of that card (or below the lines) and fires an item.
     void menuItem(const QString& cardName, const QString& item)
     {

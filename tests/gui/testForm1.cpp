@@ -1,6 +1,8 @@
 // The main window driven offscreen: start-up state and the card operations with their messages.
-#include "../core/CardStoreSeam.h"
+#include "CardStoreSeam.h"
 #include "Form1Seam.h"
+#include "RawDb.h"
+#include "WindowDriver.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -28,7 +30,6 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -40,52 +41,6 @@ namespace {
 
 const QString Title = QStringLiteral("qlmk-Orz");
 const QString RenamedText = QStringLiteral("请不要修改角色名称，如果要新建人物请先点击“新增”按钮。");
-
-// A second, independent connection to the store file, as another program would hold it.
-class RawDb
-{
-public:
-    explicit RawDb(const QString& path) : m_name(QStringLiteral("raw-%1").arg(++s_count))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=100"));
-        QVERIFY(db.open());
-    }
-    ~RawDb()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec();
-    }
-    QStringList column(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        QStringList out;
-        if (q.exec()) {
-            while (q.next())
-                out << q.value(0).toString();
-        }
-        return out;
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-};
 
 // The fields the layout table places on one page.
 QList<int> fieldsOn(int page)
@@ -136,46 +91,18 @@ private:
     Form1& form() { return *m_form; }
     void setField(int i, const QString& text) { app::setFieldText(form().widgets().text[i], text); }
     QString field(int i) const { return app::fieldText(m_form->widgets().text[i]); }
-    QStringList listTexts() const
-    {
-        QStringList out;
-        auto* model = m_form->widgets().list1->model();
-        for (int r = 0; r < model->rowCount(); ++r)
-            out << model->index(r, 0).data().toString();
-        return out;
-    }
-    void pick(int row)
-    {
-        // As a click on a line: it becomes the current line and the one selected, which loads the card
-        // (again, where it was selected already).
-        QListView* list = form().widgets().list1;
-        list->selectionModel()->clearSelection();
-        list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
-                                                QItemSelectionModel::ClearAndSelect);
-    }
+    QStringList listTexts() const { return kit::listLines(*m_form); }
+    QStringList listNames() const { return kit::listNames(*m_form); }
+    void pick(int row) { kit::pickLine(form(), row); }
     void addCard(const QString& name, const QString& level, const QString& race, const QString& cls,
                  const QString& alignment)
     {
-        form().Command1_Click();
-        setField(0, name);
-        setField(6, level);
-        setField(8, race);
-        setField(1, cls);
-        setField(2, alignment);
-        form().Command2_Click();
+        kit::addCard(form(), {{0, name}, {6, level}, {8, race}, {1, cls}, {2, alignment}});
     }
     void chooseMode(int index)
     {
         form().widgets().combo1->setCurrentIndex(index);
         form().Combo1_Click();
-    }
-    QStringList listNames() const
-    {
-        QStringList out;
-        auto* model = m_form->widgets().list1->model();
-        for (int r = 0; r < model->rowCount(); ++r)
-            out << model->index(r, 0).data(app::CardListModel::NameRole).toString();
-        return out;
     }
     // Real key events carrying any characters, as an input method delivers them.
     static void typeText(QWidget* widget, const QString& text)
@@ -476,7 +403,7 @@ private slots:
     {
         // More cards than the list shows at once.
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             const card::Sheet empty;
             QVERIFY(raw.exec(QStringLiteral("BEGIN")));
             for (int i = 0; i < 80; ++i) {
@@ -535,7 +462,7 @@ private slots:
     void aStoreOfLessThanOneSliceIsListedBeforeTheWindowShows()
     {
         const auto addRows = [this](int from, int to) {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             bool ok = raw.exec(QStringLiteral("BEGIN"));
             for (int i = from; i < to; ++i)
                 ok = ok && raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, '1', '', '', '')"),
@@ -562,7 +489,7 @@ private slots:
         const int count = app::ListFill::MergeRows + app::ListFill::SliceRows / 2;
         QList<card::ListEntry> expected;
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QVERIFY(raw.exec(QStringLiteral("BEGIN")));
             for (int i = 0; i < count; ++i) {
                 const QString name = (i % 3 == 0   ? QStringLiteral("角色%1")
@@ -672,7 +599,7 @@ private slots:
         pick(3);
         QVERIFY(enabled(form(), 2));
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES ('阿', '1', '', '', '')")));
         }
         QTRY_VERIFY(!form().isListFilling());
@@ -724,7 +651,7 @@ private slots:
         QVERIFY(form().widgets().checkF[4]->isChecked());
         QVERIFY(!enabled(form(), 1) && enabled(form(), 2) && enabled(form(), 3));
         form().Command3_Click();
-        RawDb raw(storePath());
+        kit::RawDb raw(storePath());
         QCOMPARE(raw.column(QStringLiteral("SELECT lv FROM lstt WHERE Nam = 'Ann'")),
                  QStringList{QStringLiteral("7")});
         QVERIFY(!recoverable(store::RecoveryEntry::Kind::Draft)); // the save dropped it
@@ -748,7 +675,7 @@ private slots:
             QCOMPARE(field(6), level);
             QVERIFY(!enabled(form(), 1) && enabled(form(), 2) && enabled(form(), 3));
             form().Command3_Click();
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QCOMPARE(raw.column(QStringLiteral("SELECT lv FROM lstt WHERE Nam = 'Ann'")), QStringList{level});
         };
 
@@ -762,7 +689,7 @@ private slots:
         editAnnAside(QStringLiteral("8"));
         m_form.reset();
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QVERIFY(raw.exec(QStringLiteral("BEGIN")));
             for (int i = 0; i < app::ListFill::SliceRows; ++i)
                 QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, '1', '', '', '')"),
@@ -930,12 +857,12 @@ private slots:
         addCard(QStringLiteral("Ann"), {}, {}, {}, {});
         pick(0);
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QVERIFY(raw.exec(QStringLiteral("DELETE FROM card WHERE Nae = 'Ann'")));
         }
         form().Command3_Click();
         QCOMPARE(lastMessage().text, RenamedText);
-        RawDb raw(storePath());
+        kit::RawDb raw(storePath());
         QCOMPARE(raw.column(QStringLiteral("SELECT Nam FROM lstt")), QStringList{QStringLiteral("Ann")});
         QCOMPARE(raw.column(QStringLiteral("SELECT Nae FROM card")), QStringList{});
     }
@@ -958,7 +885,7 @@ private slots:
         QCOMPARE(field(0), QString());
         QCOMPARE(listTexts(), QStringList{QStringLiteral("Zed-Lv.---")});
         QVERIFY(!enabled(form(), 2) && !enabled(form(), 3));
-        RawDb raw(storePath());
+        kit::RawDb raw(storePath());
         QCOMPARE(raw.column(QStringLiteral("SELECT Nae FROM card")), QStringList{QStringLiteral("Zed")});
     }
 
@@ -967,7 +894,7 @@ private slots:
         // A name with "-" can only come from outside the key filter; the list keeps names beside texts.
         addCard(QStringLiteral("Ann"), {}, {}, {}, {});
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             const card::Sheet empty;
             QVERIFY(raw.exec(QStringLiteral("INSERT INTO card (Nae, Info, Chk) VALUES (?, ?, ?)"),
                              {QStringLiteral("Ann-x"), card::encodeInfo(empty), card::encodeTicks(empty)}));
@@ -990,7 +917,7 @@ private slots:
 
         // Another program holds a write transaction: the save waits briefly, then reports.
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QVERIFY(raw.exec(QStringLiteral("BEGIN IMMEDIATE")));
             form().Command3_Click();
             QCOMPARE(lastMessage().title, Title);
@@ -1013,7 +940,7 @@ private slots:
         QCOMPARE(field(0), QStringLiteral("Bob")); // not cleared: nothing was stored
         store::CardStoreSeam::failBetweenRows(form().cards(), false);
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QCOMPARE(raw.column(QStringLiteral("SELECT Nae FROM card")), QStringList{QStringLiteral("Ann")});
             QCOMPARE(raw.column(QStringLiteral("SELECT Nam FROM lstt")), QStringList{QStringLiteral("Ann")});
             QCOMPARE(raw.column(QStringLiteral("SELECT Info FROM card")), QStringList{QString(286, u'@')});
@@ -1114,7 +1041,7 @@ private slots:
         const QString racial = QStringLiteral("one\rtwo\nthree\u2029four\r\nfive");
         const QString blog = QStringLiteral("\n\nlog\r");
         {
-            RawDb raw(storePath());
+            kit::RawDb raw(storePath());
             QVERIFY(raw.exec(QStringLiteral("UPDATE card SET ZhongZu = ?, Blog = ?"), {racial, blog}));
         }
         pick(0);
@@ -1126,7 +1053,7 @@ private slots:
         QTest::keyClick(feats, Qt::Key_Return);
         QTest::keyClicks(feats, QStringLiteral("b"));
         form().Command3_Click();
-        RawDb raw(storePath());
+        kit::RawDb raw(storePath());
         QCOMPARE(raw.column(QStringLiteral("SELECT ZhongZu FROM card")), QStringList{racial});
         QCOMPARE(raw.column(QStringLiteral("SELECT Blog FROM card")), QStringList{blog});
         // An edited note takes the editor's CR LF breaks.

@@ -1,6 +1,6 @@
 // Table play in the window: the rests and the hit-point dialog on the sheet as it stands, the stored
 // card as text, renaming, the roster and the hint of an empty list, driven through List1's menu.
-#include "../core/StoreProbe.h"
+#include "StoreProbe.h"
 #include "Form1Seam.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"

@@ -1,12 +1,10 @@
-#include "../core/Module1Seam.h"
+#include "Module1Seam.h"
+#include "RawDb.h"
 #include "lang/LanguagePacks.h"
 #include "store/Module1.h"
 #include "store/SettingsRow.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,62 +19,21 @@ struct Row
     QVariant lng;
 };
 
-// Reads or changes the store file behind the program's back, on a connection of its own.
-class Raw
-{
-public:
-    explicit Raw(const QString& path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
-        db.setDatabaseName(path);
-        m_ok = db.open();
-    }
-    ~Raw() { QSqlDatabase::removeDatabase(QStringLiteral("raw")); }
-    bool ok() const { return m_ok; }
-
-    bool exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("raw")));
-        if (!q.prepare(sql))
-            return false;
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec();
-    }
-
-    QList<Row> rows()
-    {
-        QList<Row> result;
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("raw")));
-        if (!q.exec(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid")))
-            return result;
-        while (q.next())
-            result.append({q.value(0).toString(), q.value(1), q.value(2)});
-        return result;
-    }
-
-private:
-    bool m_ok = false;
-};
-
+// The settings rows and changes to them, behind the program's back on a connection of its own.
 QList<Row> rowsOf(const QString& path)
 {
     QList<Row> rows;
-    {
-        Raw raw(path);
-        rows = raw.rows();
-    }
+    kit::RawDb raw(path);
+    for (const QVariantList& r :
+         raw.records(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid")))
+        rows.append({r[0].toString(), r[1], r[2]});
     return rows;
 }
 
 bool execOn(const QString& path, const QString& sql, const QVariantList& values = {})
 {
-    bool ok = false;
-    {
-        Raw raw(path);
-        ok = raw.ok() && raw.exec(sql, values);
-    }
-    return ok;
+    kit::RawDb raw(path);
+    return raw.isOpen() && raw.exec(sql, values);
 }
 
 } // namespace

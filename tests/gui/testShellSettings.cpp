@@ -1,5 +1,6 @@
 // The window's settings offscreen: the "磁性窗体" box and its guard, the language box, and what
 // start-up reads, adds and resets in the settings row.
+#include "RawDb.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 
@@ -8,8 +9,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -27,61 +26,15 @@ struct SetsRow
     QString lng;
 };
 
-// The store file read and changed behind the program's back, on a connection of its own.
-class RawDb
-{
-public:
-    explicit RawDb(const QString& path) : m_name(QStringLiteral("shell-raw-%1").arg(++s_count))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        m_ok = db.open();
-    }
-    ~RawDb()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        if (!m_ok || !q.prepare(sql))
-            return false;
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec();
-    }
-    int count(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        if (!m_ok || !q.exec(sql) || !q.next())
-            return -1;
-        return q.value(0).toInt();
-    }
-    QList<SetsRow> sets()
-    {
-        QList<SetsRow> rows;
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        if (m_ok && q.exec(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid"))) {
-            while (q.next())
-                rows.append({q.value(0).toString(), q.value(1), q.value(2).toString()});
-        }
-        return rows;
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-    bool m_ok = false;
-};
-
+// The settings rows, read behind the program's back on a connection of its own.
 QList<SetsRow> setsOf(const QString& path)
 {
-    RawDb raw(path);
-    return raw.sets();
+    QList<SetsRow> rows;
+    kit::RawDb raw(path);
+    for (const QVariantList& r :
+         raw.records(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid")))
+        rows.append({r[0].toString(), r[1], r[2].toString()});
+    return rows;
 }
 
 SetsRow xdOf(const QString& path)
@@ -95,7 +48,7 @@ SetsRow xdOf(const QString& path)
 
 bool execOn(const QString& path, const QString& sql, const QVariantList& values = {})
 {
-    RawDb raw(path);
+    kit::RawDb raw(path);
     return raw.exec(sql, values);
 }
 
@@ -103,7 +56,7 @@ bool execOn(const QString& path, const QString& sql, const QVariantList& values 
 // leaves the file untouched in that case, so the file alone cannot tell).
 bool watchWrites(const QString& path)
 {
-    RawDb raw(path);
+    kit::RawDb raw(path);
     return raw.exec(QStringLiteral("CREATE TABLE setsWrites (n INTEGER)")) &&
            raw.exec(QStringLiteral("CREATE TRIGGER setsUpdated AFTER UPDATE ON sets"
                                    " BEGIN INSERT INTO setsWrites VALUES (1); END")) &&
@@ -113,8 +66,8 @@ bool watchWrites(const QString& path)
 
 int writesTo(const QString& path)
 {
-    RawDb raw(path);
-    return raw.count(QStringLiteral("SELECT COUNT(*) FROM setsWrites"));
+    const QVariant n = kit::RawDb(path).scalar(QStringLiteral("SELECT COUNT(*) FROM setsWrites"));
+    return n.isValid() ? n.toInt() : -1;
 }
 
 QByteArray fileHash(const QString& path)

@@ -1,4 +1,5 @@
 // The window's keyboard shortcuts, through real key events on the focused control.
+#include "WindowDriver.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -34,12 +35,7 @@ private:
         QVERIFY(QTest::qWaitFor([focus] { return focus->hasFocus(); }));
         QTest::keyClick(focus, key, modifiers);
     }
-    void pick(int row)
-    {
-        QListView* list = form().widgets().list1;
-        list->selectionModel()->clearSelection();
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
-    }
+    void pick(int row) { kit::pickLine(form(), row); }
 
 private slots:
     void init()

@@ -17,7 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../core/StoreProbe.h"
+#include "StoreProbe.h"
 
 #include <csignal>
 #include <sys/resource.h>

@@ -3,10 +3,6 @@
 #include "store/Module1.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 
 namespace rel {
 
@@ -163,67 +159,6 @@ bool makeStore(const QString& path)
 {
     QString error;
     return store::Module1::createStore(path, &error);
-}
-
-RawDb::RawDb(const QString& path, int busyTimeoutMs)
-{
-    static int count = 0;
-    m_name = QStringLiteral("reliability-raw-%1").arg(++count);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    if (!db.open())
-        m_error = db.lastError().text();
-}
-
-RawDb::~RawDb()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_name);
-}
-
-bool RawDb::isOpen() const
-{
-    return QSqlDatabase::database(m_name, false).isOpen();
-}
-
-bool RawDb::exec(const QString& sql, const QVariantList& values)
-{
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    if (!q.prepare(sql)) {
-        m_error = q.lastError().text();
-        return false;
-    }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        m_error = q.lastError().text();
-        return false;
-    }
-    return true;
-}
-
-QStringList RawDb::column(const QString& sql, const QVariantList& values)
-{
-    QStringList out;
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.setForwardOnly(true);
-    if (!q.prepare(sql)) {
-        m_error = q.lastError().text();
-        return out;
-    }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        m_error = q.lastError().text();
-        return out;
-    }
-    while (q.next())
-        out << (q.value(0).isNull() ? QStringLiteral("") : q.value(0).toString());
-    return out;
 }
 
 } // namespace rel

@@ -1,8 +1,9 @@
 #pragma once
 
-// Shared by the reliability tests and the card writer: reproducible cards, an independent
-// connection to a store file, and the check that a store holds exactly the expected cards, whole.
+// Shared by the reliability tests and the card writer: reproducible cards and the check that a store holds
+// exactly the expected cards, whole.
 
+#include "RawDb.h"
 #include "card/CardRecord.h"
 
 #include <QByteArray>
@@ -11,7 +12,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
 
 namespace rel {
 
@@ -32,27 +32,6 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 
 // A store file with the schema and the settings row, made the way the program makes one.
 bool makeStore(const QString& path);
-
-// A connection of its own to a store file, as another program would hold it.
-class RawDb
-{
-public:
-    explicit RawDb(const QString& path, int busyTimeoutMs = 2000);
-    ~RawDb();
-    RawDb(const RawDb&) = delete;
-    RawDb& operator=(const RawDb&) = delete;
-
-    bool isOpen() const;
-    bool exec(const QString& sql, const QVariantList& values = {});
-    // The first column of every result row, as text ("" for NULL); an empty list on failure.
-    QStringList column(const QString& sql, const QVariantList& values = {});
-    QString lastError() const { return m_error; }
-    QString connectionName() const { return m_name; }
-
-private:
-    QString m_name;
-    QString m_error;
-};
 
 // Expected store content: name -> version. AnyVersion: the card must be there, whole, in some
 // version (a card that two writers share).

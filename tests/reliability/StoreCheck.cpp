@@ -86,7 +86,7 @@ QString describe(int version)
 StoreCheck checkStore(const QString& path, const Model& expected, const QList<InFlight>& inFlight)
 {
     StoreCheck check;
-    RawDb db(path);
+    kit::RawDb db(path);
     if (!db.isOpen()) {
         check.problems << QStringLiteral("cannot open: %1").arg(db.lastError());
         return check;

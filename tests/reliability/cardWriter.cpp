@@ -18,8 +18,8 @@
 //       restores the two backups in turn, forever: "B <seq>" before each, then "C <seq>" when it was
 //       done or "F <seq> <why>" when it was not (the store was busy). --by-rename restores as it was once
 //       done, beside SQLite (the negative control).
-#include "../core/CardStoreSeam.h"
-#include "../core/RecoverySeam.h"
+#include "CardStoreSeam.h"
+#include "RecoverySeam.h"
 #include "ReliabilityKit.h"
 #include "store/CardStore.h"
 

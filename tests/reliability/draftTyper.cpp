@@ -2,7 +2,7 @@
 // new sheet, says "paused" once the pause after the typing has written the draft, and waits.
 //
 //   draftTyper <program folder> <text>
-#include "../gui/Form1Seam.h"
+#include "Form1Seam.h"
 #include "app/Form1.h"
 
 #include <QApplication>

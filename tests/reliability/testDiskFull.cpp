@@ -1,8 +1,9 @@
 // The disk fills up during a save. Two honest ways to get there: a small tmpfs filled to the brim
 // (needs root to mount), and SQLite's own page-count limit on the store's connection (always).
 // Each time the save is refused with a clear reason and the old card stays exactly as it was.
-#include "../gui/Form1Seam.h"
+#include "Form1Seam.h"
 #include "ReliabilityKit.h"
+#include "WindowDriver.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -155,12 +156,10 @@ private slots:
         app::Form1 form(dir.path());
         const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
         for (const QString& name : {QStringLiteral("Ann"), QStringLiteral("Bob")}) {
-            form.Command1_Click();
-            form.writeSheet(rel::makeSheet(name, 0));
-            form.Command2_Click();
+            kit::addCard(form, rel::makeSheet(name, 0));
         }
         QListView* list = form.widgets().list1;
-        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        kit::pickLine(list, 0);
         QCOMPARE(app::fieldText(form.widgets().text[0]), QStringLiteral("Ann"));
         const card::Sheet edited = bigVersion(QStringLiteral("Ann"));
         form.writeSheet(edited);

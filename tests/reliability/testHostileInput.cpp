@@ -1,9 +1,10 @@
 // Input meant to break things: a card of many megabytes, names made of SQL and quoting characters,
 // emoji and right-to-left text, and language packs that are huge, empty, not UTF-8 or not text.
 #include "ReliabilityKit.h"
+#include "WindowDriver.h"
 #include "app/FieldWidgets.h"
-#include "app/dialogs/FileChooser.h"
 #include "app/Form1.h"
+#include "app/dialogs/FileChooser.h"
 #include "app/dialogs/MessageBox.h"
 #include "lang/LanguagePacks.h"
 #include "list/ListLines.h"
@@ -128,7 +129,7 @@ private slots:
         QCOMPARE(cards.save(first.text[0], second).status, OpStatus::Done);
         loaded = cards.load(first.text[0]);
         QVERIFY(loaded.record == card::toCardRecord(second));
-        rel::RawDb raw(path);
+        kit::RawDb raw(path);
         QCOMPARE(raw.column(QStringLiteral("SELECT length(CAST(Info AS BLOB)) FROM card")),
                  QStringList{QString::number(card::encodeInfo(second).toUtf8().size())});
         QCOMPARE(raw.column(QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
@@ -146,7 +147,7 @@ private slots:
         QCOMPARE(form.readSheet().text[0], QString());
         QListView* list = form.widgets().list1;
         QCOMPARE(list->model()->rowCount(), 1);
-        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        kit::pickLine(list, 0);
         QVERIFY(form.readSheet() == typed);
         QVERIFY(MessageBox::history().isEmpty());
     }
@@ -202,9 +203,7 @@ private slots:
         app::Form1 form(dir.path());
         const QStringList names = hostileNames();
         for (const QString& name : names) {
-            form.Command1_Click();
-            form.writeSheet(rel::makeSheet(name, 0));
-            form.Command2_Click();
+            kit::addCard(form, rel::makeSheet(name, 0));
         }
         QVERIFY(MessageBox::history().isEmpty());
         QListView* list = form.widgets().list1;
@@ -212,7 +211,7 @@ private slots:
         rel::Model model = allAt(names, 0);
         const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
         for (int row = 0; row < list->model()->rowCount(); ++row) {
-            list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+            kit::pickLine(list, row);
             const QString name = app::fieldText(form.widgets().text[0]);
             QVERIFY(names.contains(name));
             QVERIFY(form.readSheet() == rel::makeSheet(name, 0));

@@ -36,7 +36,7 @@ bool writeFixture(const QString& variant, const QString& mdb)
 // Every row of the three tables in stored order, each value quoted with its type; then the check.
 QStringList snapshot(const QString& path)
 {
-    rel::RawDb db(path);
+    kit::RawDb db(path);
     QStringList rows = db.column(QStringLiteral("PRAGMA integrity_check"));
     for (const store::schema::Table& table : store::schema::tables()) {
         QStringList quoted;

@@ -1,6 +1,7 @@
 // Two copies of the program on one store file. Their writes interleave without corrupting the file
 // or each other's cards, and a save of a card that the other copy deleted is refused.
 #include "ReliabilityKit.h"
+#include "WindowDriver.h"
 #include "WriterProcess.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
@@ -131,7 +132,7 @@ private slots:
             rel::WriterProcess start(QStringLiteral(IMPORT_DRIVER));
             QVERIFY(start.start({QStringLiteral("start"), store, QStringLiteral(MDB_READER)}) &&
                     start.finish());
-            fixtureCards = rel::RawDb(store).column(QStringLiteral("SELECT Nae FROM card")).size();
+            fixtureCards = kit::RawDb(store).column(QStringLiteral("SELECT Nae FROM card")).size();
             QVERIFY(fixtureCards > 500);
         }
         constexpr int Rounds = 4;
@@ -159,7 +160,7 @@ private slots:
                 for (const QByteArray& line : lines)
                     QVERIFY2(!line.startsWith("notice 1"), QByteArray::fromHex(line.mid(9)).constData());
             }
-            rel::RawDb db(store);
+            kit::RawDb db(store);
             QCOMPARE(db.column(QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
             const QStringList cards = db.column(QStringLiteral("SELECT Nae FROM card"));
             QCOMPARE(cards.size(), fixtureCards + Copies);
@@ -303,12 +304,10 @@ private slots:
         app::Form1 form(dir.path());
         const QString path = dir.filePath(QStringLiteral("Sav.qlk"));
         for (const QString& name : {QStringLiteral("Ann"), QStringLiteral("Bob")}) {
-            form.Command1_Click();
-            form.writeSheet(rel::makeSheet(name, 0));
-            form.Command2_Click();
+            kit::addCard(form, rel::makeSheet(name, 0));
         }
         QListView* list = form.widgets().list1;
-        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        kit::pickLine(list, 0);
         QCOMPARE(app::fieldText(form.widgets().text[0]), QStringLiteral("Ann"));
         const card::Sheet edited = rel::makeSheet(QStringLiteral("Ann"), 1);
         form.writeSheet(edited);

@@ -1,9 +1,10 @@
 // The window offscreen, its store file misbehaving under it. Whatever fails, the user is told why,
 // the typed sheet stays as typed, the list and buttons stay, and the file keeps every byte.
 // Run as an unprivileged user, since root ignores file modes.
-#include "../gui/Form1Seam.h"
-#include "../gui/Module2Seam.h"
+#include "Form1Seam.h"
+#include "Module2Seam.h"
 #include "ReliabilityKit.h"
+#include "WindowDriver.h"
 #include "WriterProcess.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
@@ -50,28 +51,10 @@ private:
     QString path() const { return m_dir->filePath(QStringLiteral("Sav.qlk")); }
     QString awayPath() const { return m_dir->filePath(QStringLiteral("moved.qlk")); }
     Form1& form() { return *m_form; }
-    QStringList listTexts() const
-    {
-        QStringList out;
-        auto* model = m_form->widgets().list1->model();
-        for (int r = 0; r < model->rowCount(); ++r)
-            out << model->index(r, 0).data().toString();
-        return out;
-    }
-    void pick(int row)
-    {
-        // As a click does: the current line and the one selected.
-        QListView* list = form().widgets().list1;
-        list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
-                                                QItemSelectionModel::ClearAndSelect);
-    }
+    QStringList listTexts() const { return kit::listLines(*m_form); }
+    void pick(int row) { kit::pickLine(form(), row); }
+    void addThroughWindow(const card::Sheet& sheet) { kit::addCard(form(), sheet); }
     bool enabled(int button) const { return m_form->widgets().command[button]->isEnabled(); }
-    void addThroughWindow(const card::Sheet& sheet)
-    {
-        form().Command1_Click();
-        form().writeSheet(sheet);
-        form().Command2_Click();
-    }
     void apply(Fault fault)
     {
         switch (fault) {

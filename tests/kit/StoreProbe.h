@@ -3,6 +3,7 @@
 // Looking at a store file from outside, as another program would: statements on a connection of
 // their own, every row of the three tables, and the raw bytes of the file; and the sheets read from
 // it, compared field by field.
+#include "RawDb.h"
 #include "card/CardRecord.h"
 
 #include <QDir>
@@ -19,25 +20,16 @@ namespace probe {
 // one of them fails; the rows of the last one are rendered into `rows`, NULL as "NULL".
 inline bool execute(const QString& path, const QStringList& statements, QList<QStringList>* rows = nullptr)
 {
-    bool ok = true;
-    const QString name = QStringLiteral("probe");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        for (const QString& statement : statements)
-            ok = ok && q.exec(statement);
-        while (ok && rows && q.next()) {
-            QStringList row;
-            for (int c = 0; c < q.record().count(); ++c)
-                row << (q.isNull(c) ? QStringLiteral("NULL") : q.value(c).toString());
-            rows->append(row);
+    kit::RawDb db(path);
+    bool ok = db.isOpen();
+    for (int i = 0; ok && i < statements.size(); ++i) {
+        if (rows && i + 1 == statements.size()) {
+            *rows += db.rows(statements[i]);
+            ok = db.lastError().isEmpty();
+        } else {
+            ok = db.exec(statements[i]);
         }
-        q.finish();
-        db.close();
     }
-    QSqlDatabase::removeDatabase(name);
     return ok;
 }
 
@@ -208,26 +200,20 @@ inline QString difference(const card::Sheet& actual, const card::Sheet& expected
 inline QByteArray makeOrphanJournal(const QString& folder, const QString& journalPath)
 {
     const QString stranger = QDir(folder).filePath(QStringLiteral("stranger.db"));
-    const QString name = QStringLiteral("stranger");
     QByteArray journal;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(stranger);
-        QSqlQuery q(db);
+        kit::RawDb db(stranger);
         // A cache of two pages makes the update spill into the file: the journal is then hot.
-        if (db.open() && q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
-            q.exec(QStringLiteral("CREATE TABLE t (x BLOB)")) &&
-            q.exec(
+        if (db.isOpen() && db.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
+            db.exec(QStringLiteral("CREATE TABLE t (x BLOB)")) &&
+            db.exec(
                 QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
                                " INSERT INTO t SELECT randomblob(2000) FROM n")) &&
-            q.exec(QStringLiteral("PRAGMA cache_size=2")) && q.exec(QStringLiteral("BEGIN")) &&
-            q.exec(QStringLiteral("UPDATE t SET x = randomblob(2000)")))
+            db.exec(QStringLiteral("PRAGMA cache_size=2")) && db.exec(QStringLiteral("BEGIN")) &&
+            db.exec(QStringLiteral("UPDATE t SET x = randomblob(2000)")))
             journal = readAll(stranger + QStringLiteral("-journal"));
-        q.exec(QStringLiteral("ROLLBACK"));
-        q.finish();
-        db.close();
+        db.exec(QStringLiteral("ROLLBACK"));
     }
-    QSqlDatabase::removeDatabase(name);
     QFile::remove(stranger);
     QFile::remove(stranger + QStringLiteral("-journal"));
     return !journal.isEmpty() && writeAll(journalPath, journal) ? journal : QByteArray();

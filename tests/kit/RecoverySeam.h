@@ -2,8 +2,8 @@
 
 // Test-only: the restore as it was once done, beside SQLite rather than through it. The negative
 // control of the restore tests; the program never builds this.
-#include "store/recovery/Recovery.h"
 #include "store/StoreFile.h"
+#include "store/recovery/Recovery.h"
 
 #include <QFileInfo>
 
