@@ -18,6 +18,7 @@
 // nearest pixel at 15 twips per pixel.
 
 #include "app/SheetBuilder.h"
+#include "app/list/CardListView.h"
 #include "app/window/LanguageAndFace.h"
 #include "card/layout/Layout.h"
 
@@ -82,6 +83,9 @@ public:
         for (const QString& text : lines)
             m_model.appendRow(new QStandardItem(text));
         m_w.list1->setModel(&m_model);
+        // An empty store's list says how to add the first card, as the window's does.
+        if (auto* view = dynamic_cast<app::CardListView*>(m_w.list1))
+            view->setEmptyHint([] { return app::CardListView::firstCardHint(); });
         m_client.setAttribute(Qt::WA_DontShowOnScreen);
         m_client.show();
         QApplication::processEvents();

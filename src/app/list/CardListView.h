@@ -23,6 +23,11 @@ public:
     void setEmptyHint(std::function<QString()> hint) { m_emptyHint = std::move(hint); }
     // The hint painted now, or nothing.
     QString emptyHint() const;
+    // What an empty store says: how to add the first card.
+    static QString firstCardHint()
+    {
+        return QStringLiteral("还没有角色卡：按“准备新增”，填写名字，再按“新增”。");
+    }
 
     void setModel(QAbstractItemModel* model) override;
     QRect visualRect(const QModelIndex& index) const override;

@@ -51,7 +51,7 @@ PlayActions::PlayActions(Form1& form) : QObject(&form), m_form(form)
             const auto* lines = qobject_cast<const CardListModel*>(m_form.widgets().list1->model());
             if (m_form.isListFilling() || m_form.searchLine()->isOpen() || (lines && lines->isFiltered()))
                 return QString();
-            return QStringLiteral("还没有角色卡：按“准备新增”，填写名字，再按“新增”。");
+            return CardListView::firstCardHint();
         });
         connect(form.searchLine(), &ListSearchLine::searchChanged, view->viewport(),
                 qOverload<>(&QWidget::update));
