@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/StoreInspect.h"
+#include "store/StoreFileKind.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

@@ -1,7 +1,7 @@
 #include "store/StoreFile.h"
 
 #include "store/Schema.h"
-#include "store/StoreInspect.h"
+#include "store/StoreFileKind.h"
 
 #include <QAtomicInt>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "store/StoreLocation.h"
 
 #include "store/StoreFile.h"
-#include "store/StoreInspect.h"
+#include "store/StoreFileKind.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "store/StoreInspect.h"
+#include "store/StoreFileKind.h"
 
 #include <QByteArray>
 #include <QFile>
