@@ -210,7 +210,8 @@ bool PlayActions::renameTo(const QString& from, const QString& to)
         MessageBox::warn(&m_form, Form1::messageTitle(), outcome.error);
         return false;
     }
-    card::ListEntry entry{to};
+    card::ListEntry entry;
+    entry.nam = to;
     QString error;
     store::ListScan scan;
     scan.names = {to};
