@@ -190,11 +190,12 @@ std::vector<Edit> mapEdits(const QByteArray& pdf, qsizetype hit)
 // Where a byte at offset of the original file stands after the edits.
 qsizetype moved(const std::vector<Edit>& edits, qsizetype offset)
 {
+    qsizetype shift = 0;
     for (const Edit& e : edits) {
         if (e.to <= offset)
-            offset += e.bytes.size() - (e.to - e.from);
+            shift += e.bytes.size() - (e.to - e.from);
     }
-    return offset;
+    return offset + shift;
 }
 
 // Moves the offsets of the classic cross-reference table at xref in out; false when out holds no such

@@ -7,17 +7,17 @@
 
 namespace {
 
-// A PDF laid out as Qt writes it: a catalog, the map as a plain stream of a direct length (%1 in
-// dictionary), one more object after it, a classic cross-reference table.
+// A PDF laid out as Qt writes it: a catalog, two faces each with the map as a plain stream of a direct
+// length (%1 in dictionary), a classic cross-reference table.
 QByteArray pdfWithMap(const QByteArray& mapBody, const char* dictionary = "<< /Length %1 >>")
 {
     const QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                             "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n" +
                             mapBody + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
-    const QList<QByteArray> objects = {"<< /Type /Catalog >>",
-                                       QByteArray(dictionary).replace("%1", QByteArray::number(cmap.size())) +
-                                           "\nstream\n" + cmap + "\nendstream",
-                                       "<< /Type /Font /ToUnicode 2 0 R >>"};
+    const QByteArray stream = QByteArray(dictionary).replace("%1", QByteArray::number(cmap.size())) +
+                              "\nstream\n" + cmap + "\nendstream";
+    const QList<QByteArray> objects = {"<< /Type /Catalog >>", stream, "<< /Type /Font /ToUnicode 2 0 R >>",
+                                       stream, "<< /Type /Font /ToUnicode 4 0 R >>"};
     QByteArray pdf = "%PDF-1.4\n";
     QList<qsizetype> offsets;
     for (int k = 0; k < objects.size(); ++k) {
@@ -25,20 +25,20 @@ QByteArray pdfWithMap(const QByteArray& mapBody, const char* dictionary = "<< /L
         pdf += QByteArray::number(k + 1) + " 0 obj\n" + objects[k] + "\nendobj\n";
     }
     const qsizetype xref = pdf.size();
-    pdf += "xref\n0 4\n0000000000 65535 f \n";
+    pdf += "xref\n0 6\n0000000000 65535 f \n";
     for (qsizetype offset : offsets)
         pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    return pdf + "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf + "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
 }
 
-// What the map says each glyph code stands for, read from its bfchar entries after the code space.
+// What the map says each glyph code stands for, read from its bfchar entries.
 QMap<int, QString> mapOf(const QByteArray& pdf)
 {
     QMap<int, QString> map;
     static const QRegularExpression entry(QStringLiteral("^<([0-9A-F]{4})> <([0-9A-F]{4})>$"),
                                           QRegularExpression::MultilineOption);
     for (const QRegularExpressionMatch& m :
-         entry.globalMatch(QString::fromLatin1(pdf.mid(pdf.indexOf("endcodespacerange")))))
+         entry.globalMatch(QString::fromLatin1(QByteArray(pdf).replace("<0000> <FFFF>", ""))))
         map[m.captured(1).toInt(nullptr, 16)] = QChar(char16_t(m.captured(2).toUInt(nullptr, 16)));
     return map;
 }
@@ -62,14 +62,18 @@ private slots:
 
     void theMapsNameTheDrawnCharactersAndEveryOffsetStillFindsItsObject()
     {
-        // Both kinds of range Qt writes (a list, and codes standing for consecutive characters), and
-        // single codes.
-        const QByteArray in = pdfWithMap("2 beginbfrange\n<0001> <0003> [<2F63> <547D> <0061>]\n"
-                                         "<0004> <0005> <2F00>\nendbfrange\n"
-                                         "1 beginbfchar\n<0006> <2ED3>\nendbfchar\n");
+        // Both kinds of range Qt writes (a list, and codes standing for consecutive characters: here
+        // ⼀ to ⼿, which makes the map much longer), and single codes.
+        const QByteArray in = pdfWithMap("1 beginbfchar\n<0001> <2ED3>\nendbfchar\n"
+                                         "2 beginbfrange\n<0002> <0004> [<2F63> <547D> <0061>]\n"
+                                         "<0010> <004F> <2F00>\nendbfrange\n");
         const QByteArray out = card::withDrawnCharacters(in);
-        const QMap<int, QString> expected{{1, "生"}, {2, "命"}, {3, "a"}, {4, "一"}, {5, "丨"}, {6, "长"}};
-        QCOMPARE(mapOf(out), expected);
+        const QMap<int, QString> map = mapOf(out);
+        QCOMPARE(map.size(), 4 + 64);
+        const QMap<int, QString> expected{{1, "长"},    {2, "生"},    {3, "命"},   {4, "a"},
+                                          {0x10, "一"}, {0x11, "丨"}, {0x4F, "手"}};
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QCOMPARE(map[it.key()], it.value());
 
         const qsizetype stream = out.indexOf("stream\n") + 7;
         const qsizetype length = out.indexOf("endstream") - 1 - stream;
@@ -78,7 +82,7 @@ private slots:
             out.mid(out.lastIndexOf("startxref") + 9).trimmed().split('\n')[0].toLongLong();
         QCOMPARE(out.mid(xref, 5), QByteArray("xref\n"));
         const QList<QByteArray> rows = out.mid(xref).split('\n');
-        for (int k = 1; k <= 3; ++k) {
+        for (int k = 1; k <= 5; ++k) {
             const qsizetype offset = rows[2 + k].left(10).toLongLong();
             QCOMPARE(out.mid(offset, 8), QByteArray(QByteArray::number(k) + " 0 obj\n"));
         }
