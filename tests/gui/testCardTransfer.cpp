@@ -60,14 +60,16 @@ QList<QStringList> storedBytes(const QString& storePath)
     return rows;
 }
 
-// The text pdftotext finds on one page of a PDF.
-QString pdfText(const QString& pdf, int page)
+// The text pdftotext finds on one page of a PDF; what it says of a damaged file goes to errors.
+QString pdfText(const QString& pdf, int page, QString* errors = nullptr)
 {
     QProcess p;
     const QString n = QString::number(page);
     p.start(QStringLiteral("pdftotext"),
             {QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf, QStringLiteral("-")});
     p.waitForFinished(60000);
+    if (errors)
+        *errors += QString::fromUtf8(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -315,6 +317,11 @@ private slots:
             words << QStringLiteral("W%1").arg(w, 4, 10, QLatin1Char('0'));
         s.text[300] = words.join(QLatin1Char(' '));
         s.text[5] = QStringLiteral("Long%1End").arg(QString(200, QLatin1Char('y'))); // one line, too wide
+        // In the side panel, whose card sections are printed beside the first page only. The faces
+        // draw these characters with the glyphs of radicals (⽣ ⼒ ⾏ ⻓): the text layer names the
+        // characters typed.
+        const QString typed = QStringLiteral("长剑的力量与生命，行动点");
+        s.text[126] = typed + QString(150, QLatin1Char('z'));
         addCard(s);
         addCard(named(QStringLiteral("Bob")));
         pick(QStringLiteral("Bob"));
@@ -330,8 +337,11 @@ private slots:
                  "pdftotext (poppler-utils) is needed");
         const int pages = pdfPages(pdf);
         QVERIFY2(pages > 5, qPrintable(QString::number(pages)));
+        QString errors;
         for (int p = 0; p < 5; ++p) {
-            const QString text = pdfText(pdf, p + 1);
+            const QString text = pdfText(pdf, p + 1, &errors);
+            QCOMPARE(text.contains(typed.left(4)), p == 0);
+            QCOMPARE(text.contains(QStringLiteral("属性值")), p == 0);
             QVERIFY2(text.contains(QStringLiteral("Ann")), qPrintable(text.left(200)));
             QVERIFY2(text.contains(app::SheetPrint::pageTitles()[p].left(1)), qPrintable(text.left(200)));
             QVERIFY2(text.contains(s.text[onPage[p]]), qPrintable(QStringLiteral("page %1").arg(p + 1)));
@@ -339,11 +349,19 @@ private slots:
         }
         QString rest;
         for (int p = 6; p <= pages; ++p)
-            rest += pdfText(pdf, p);
+            rest += pdfText(pdf, p, &errors);
         rest.remove(QLatin1Char('\n'));
         for (const QString& word : words)
             QVERIFY2(rest.contains(word), qPrintable(word));
         QVERIFY(rest.contains(s.text[5]));
+        QCOMPARE(rest.count(s.text[126]), 1);
+        QVERIFY2(errors.isEmpty(), qPrintable(errors)); // a whole file: no table to repair
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        fonts.waitForFinished(60000);
+        const QString faces = QString::fromUtf8(fonts.readAllStandardOutput());
+        QVERIFY2(faces.contains(QStringLiteral("Sans")) && !faces.contains(QStringLiteral("Serif")),
+                 qPrintable(faces));
 
         QVERIFY(form().readSheet() == sheetBefore);
         QCOMPARE((QList<bool>{enabled(0), enabled(1), enabled(2), enabled(3)}), buttonsBefore);

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QListView>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QShortcut>
@@ -125,11 +124,7 @@ void CardTransfer::exportPdf(const QString& name)
         return;
     m_lastFolder = QFileInfo(path).absolutePath();
     const auto fill = [&sheet, &name](QIODevice& out) {
-        QPdfWriter pdf(&out);
-        pdf.setTitle(name);
-        pdf.setCreator(QStringLiteral("羽笔卷宗(Quillmark)"));
-        SheetPrint::setUpPage(pdf);
-        return SheetPrint::render(pdf, *sheet, QDate::currentDate()) > 0;
+        return SheetPrint::writePdf(out, *sheet, name, QDate::currentDate());
     };
     QString error;
     if (!files::writeNewFile(path, fill, &error)) {
