@@ -142,6 +142,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
     // Where the window opens, and whether its content scrolls on a small screen.
     m_fit = new WindowFit(this, client);
+    m_fit->keepAtTop(m_w.tabStrip);
     m_fit->place();
     setUpRecovery();
 }

@@ -32,6 +32,7 @@ class CardListModel;
 class ListFill;
 class ListSearchLine;
 class ListMenu;
+class EdgeClaims;
 class Shortcuts;
 class WindowFit;
 
@@ -185,6 +186,7 @@ private:
     QPoint m_lastCursor;  // where Timer1 last saw the mouse
     int m_stillTicks = 0; // ticks since the mouse last moved
     QTimer* m_timer1 = nullptr;
+    EdgeClaims* m_edgeClaims = nullptr; // what the window hidden at an edge claims of the screen
     QMenu* m_mumTray = nullptr;
     std::unique_ptr<tray::Module2> m_tray;
     // What the sheet holds: a stored card (by name) or a new sheet, as loaded or last stored.
