@@ -3,6 +3,7 @@
 #include "app/FieldWidgets.h"
 #include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
+#include "app/dialogs/WorkProgress.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
@@ -58,7 +59,12 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     // reads it. Then a large list's first names are read on a thread of their own while the window
     // is built.
     const store::StartUpNotice storeNotice = store::prepareStoreAtStartUp(
-        *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
+        *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")),
+        [](const std::function<void()>& step) {
+            // Before the window shows: the dialog stands alone. Stopping would leave no store.
+            WorkProgress::runAside(nullptr, QStringLiteral("导入旧版数据库"),
+                                   QStringLiteral("正在把旧版数据库中的角色卡转入新的数据库，请稍候…"), step);
+        });
     std::unique_ptr<list::ListHeadRead> headAhead;
     if (!storeNotice.isError && m_cards.canScanAlone())
         headAhead =

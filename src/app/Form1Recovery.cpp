@@ -5,6 +5,7 @@
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
 #include "app/dialogs/RecoveryDialog.h"
+#include "app/dialogs/WorkProgress.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListMenu.h"
 #include "store/recovery/Recovery.h"
@@ -303,7 +304,11 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
     }
     case store::RecoveryEntry::Kind::Backup:
     case store::RecoveryEntry::Kind::BeforeRestore: {
-        const store::BackupOutcome outcome = m_recovery->restoreBackup(entry.backup.path);
+        // The restore cannot stop halfway: its dialog has no "取消".
+        store::BackupOutcome outcome;
+        WorkProgress::runAside(this, QStringLiteral("恢复备份"),
+                               QStringLiteral("正在用备份替换数据库，请稍候…"),
+                               [&] { outcome = m_recovery->restoreBackup(entry.backup.path); });
         if (!outcome.ok) {
             showFailure(outcome.error);
             return;
