@@ -408,7 +408,7 @@ private slots:
                                {QStringLiteral("INSERT INTO lstt VALUES ('Dee', '1', '', '', '')")}));
         answerFileDialog(path(QStringLiteral("out")));
         menuItem({}, QStringLiteral("导出全部角色卡…"));
-        QVERIFY2(lastText().contains(QStringLiteral("已导出 3 张")) &&
+        QVERIFY2(lastText().contains(QStringLiteral("已导出：3 张")) &&
                      lastText().contains(QStringLiteral("“Dee”")),
                  qPrintable(lastText()));
         QStringList written = QDir(path(QStringLiteral("out"))).entryList(QDir::Files);

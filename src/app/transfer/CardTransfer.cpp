@@ -110,7 +110,7 @@ void CardTransfer::exportCard(const QString& name)
         MessageBox::warn(m_window, m_title, error);
         return;
     }
-    notice(QStringLiteral("已导出“%1”到 %2").arg(name, QDir::toNativeSeparators(path)));
+    notice(QStringLiteral("已导出：%1（%2）").arg(name, QDir::toNativeSeparators(path)));
 }
 
 void CardTransfer::exportPdf(const QString& name)
@@ -136,7 +136,7 @@ void CardTransfer::exportPdf(const QString& name)
         MessageBox::warn(m_window, m_title, error);
         return;
     }
-    notice(QStringLiteral("已导出“%1”的PDF到 %2").arg(name, QDir::toNativeSeparators(path)));
+    notice(QStringLiteral("已导出 PDF：%1（%2）").arg(name, QDir::toNativeSeparators(path)));
 }
 
 void CardTransfer::printCard(const QString& name)
@@ -157,7 +157,7 @@ void CardTransfer::printCard(const QString& name)
         MessageBox::warn(m_window, m_title, QStringLiteral("无法打印，请检查打印机。"));
         return;
     }
-    notice(QStringLiteral("已送出“%1”的打印").arg(name));
+    notice(QStringLiteral("已送去打印：%1").arg(name));
 }
 
 void CardTransfer::copyAsNew(const QString& name)
@@ -194,7 +194,7 @@ int CardTransfer::importFiles(const QStringList& paths)
         if (stop)
             break;
     }
-    notice(QStringLiteral("已导入 %1 张角色卡").arg(added));
+    notice(QStringLiteral("已导入：%1 张角色卡").arg(added));
     return added;
 }
 
@@ -233,7 +233,7 @@ bool CardTransfer::importOne(const QString& fileName, card::Sheet sheet, bool* s
              taken = m_cards.load(card::numberedName(name, n)))
             ++n;
         const auto answer = MessageBox::question(
-            m_window, m_title,
+            m_window, MessageBox::questionTitle(),
             QStringLiteral("已有名为“%1”的角色卡。\n要以“%2”为名导入“%3”中的这张卡吗？\n选“否”则跳过这张卡。")
                 .arg(name, card::numberedName(name, n), fileName));
         if (answer != MessageBox::Yes)
@@ -287,7 +287,7 @@ void CardTransfer::exportAll()
         }
     }
     const QString done =
-        QStringLiteral("已导出 %1 张角色卡到 %2").arg(written).arg(QDir::toNativeSeparators(folder));
+        QStringLiteral("已导出：%1 张角色卡（%2）").arg(written).arg(QDir::toNativeSeparators(folder));
     if (missed.isEmpty()) {
         notice(done);
         return;
