@@ -4,6 +4,7 @@
 #include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/WorkProgress.h"
+#include "app/dialogs/Notice.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
@@ -41,11 +42,12 @@ namespace {
 constexpr int TwipsPerPixel = 15;
 constexpr int ClientWidthTwips = 15975;
 constexpr int ClientHeightTwips = 11040;
+constexpr int NoticeGap = 4;
 } // namespace
 
 QString Form1::messageTitle()
 {
-    return QStringLiteral("qlmk-Orz");
+    return MessageBox::informTitle();
 }
 
 Form1::Form1(const QString& programDir, QWidget* parent)
@@ -81,6 +83,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_values.text[card::ReferenceField] = card::referenceText();
     buildPage(0); // the page shown at start; the others when their tab is first chosen
     resize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
+    // Notices stand over the footer line, which the narrowed window shows too, left of "<".
+    Notice::setPlace(m_w.labelAbout, m_w.labelLR->x() - m_w.labelAbout->x() - NoticeGap);
 
     m_listModel = new CardListModel(this);
     m_w.list1->setModel(m_listModel);

@@ -186,7 +186,7 @@ bool Form1::editsSettledForClose()
     choices.append({MessageBox::Discard, QStringLiteral("不保留并关闭")});
     const QString text =
         QStringLiteral("未能记下未保存的修改：%1\n\n现在关闭，这些修改将会丢失。").arg(m_draftError);
-    switch (MessageBox::choose(this, QStringLiteral("Qlmk"), text, choices)) {
+    switch (MessageBox::choose(this, MessageBox::questionTitle(), text, choices)) {
     case MessageBox::Save:
         return canSave && saveSheet();
     case MessageBox::Discard:
@@ -248,7 +248,10 @@ void Form1::reportBackupFailure(const QString& notice)
     m_backupReported = true;
     // Said together with the notice of the operation itself, which it would otherwise replace.
     const QLabel* shown = Notice::current();
-    Notice::show(m_w.list1, shown ? shown->text() + QLatin1Char('\n') + notice : notice, ReportShownMs);
+    QString text = shown ? shown->text() : QString();
+    if (!text.isEmpty() && !text.endsWith(QStringLiteral("。")))
+        text += QStringLiteral("。");
+    Notice::show(m_w.list1, text + notice, ReportShownMs);
 }
 
 void Form1::openRecovery()
@@ -298,7 +301,7 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
             showFailure(outcome.error);
         } else {
             RefreshList();
-            Notice::show(m_w.list1, QStringLiteral("已恢复角色卡“%1”。").arg(entry.deleted.name));
+            Notice::show(m_w.list1, QStringLiteral("已恢复：%1").arg(entry.deleted.name));
         }
         return;
     }

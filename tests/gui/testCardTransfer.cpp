@@ -432,7 +432,7 @@ private slots:
                                {QStringLiteral("INSERT INTO lstt VALUES ('Dee', '1', '', '', '')")}));
         answerFileDialog(path(QStringLiteral("out")));
         menuItem({}, QStringLiteral("导出全部角色卡…"));
-        QVERIFY2(lastText().contains(QStringLiteral("已导出 3 张")) &&
+        QVERIFY2(lastText().contains(QStringLiteral("已导出：3 张")) &&
                      lastText().contains(QStringLiteral("“Dee”")),
                  qPrintable(lastText()));
         QStringList written = QDir(path(QStringLiteral("out"))).entryList(QDir::Files);
@@ -471,7 +471,7 @@ private slots:
             QVERIFY2(file.endsWith(QStringLiteral(".json")), qPrintable(file)); // no temporary left
             QVERIFY(card::readCardFile(out + QLatin1Char('/') + file).ok);
         }
-        QVERIFY2(lastText().contains(QStringLiteral("已导出 %1 张").arg(files.size())) &&
+        QVERIFY2(lastText().contains(QStringLiteral("已导出：%1 张").arg(files.size())) &&
                      lastText().contains(QStringLiteral("导出已取消")) &&
                      lastText().contains(QStringLiteral("其余 %1 张没有导出").arg(8 - files.size())),
                  qPrintable(lastText()));

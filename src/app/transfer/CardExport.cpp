@@ -51,7 +51,7 @@ ExportAllResult exportAllCards(store::CardStore& cards, const QList<card::ListEn
 QString exportAllSummary(const ExportAllResult& result, const QString& folder, bool* plain)
 {
     QString text =
-        QStringLiteral("已导出 %1 张角色卡到 %2").arg(result.written).arg(QDir::toNativeSeparators(folder));
+        QStringLiteral("已导出：%1 张角色卡（%2）").arg(result.written).arg(QDir::toNativeSeparators(folder));
     *plain = result.missed.isEmpty() && result.notReached == 0;
     if (*plain)
         return text;

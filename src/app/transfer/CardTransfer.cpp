@@ -112,7 +112,7 @@ void CardTransfer::exportCard(const QString& name)
         MessageBox::warn(m_window, m_title, error);
         return;
     }
-    notice(QStringLiteral("已导出“%1”到 %2").arg(name, QDir::toNativeSeparators(path)));
+    notice(QStringLiteral("已导出：%1（%2）").arg(name, QDir::toNativeSeparators(path)));
 }
 
 void CardTransfer::exportPdf(const QString& name)
@@ -134,7 +134,7 @@ void CardTransfer::exportPdf(const QString& name)
         MessageBox::warn(m_window, m_title, error);
         return;
     }
-    notice(QStringLiteral("已导出“%1”的PDF到 %2").arg(name, QDir::toNativeSeparators(path)));
+    notice(QStringLiteral("已导出 PDF：%1（%2）").arg(name, QDir::toNativeSeparators(path)));
 }
 
 void CardTransfer::printCard(const QString& name)
@@ -155,7 +155,7 @@ void CardTransfer::printCard(const QString& name)
         MessageBox::warn(m_window, m_title, QStringLiteral("无法打印，请检查打印机。"));
         return;
     }
-    notice(QStringLiteral("已送出“%1”的打印").arg(name));
+    notice(QStringLiteral("已送去打印：%1").arg(name));
 }
 
 void CardTransfer::copyAsNew(const QString& name)
@@ -195,7 +195,7 @@ int CardTransfer::importFiles(const QStringList& paths)
         }
     }
     if (report.plain())
-        notice(QStringLiteral("已导入 %1 张角色卡").arg(report.added()));
+        notice(QStringLiteral("已导入：%1 张角色卡").arg(report.added()));
     else
         MessageBox::inform(m_window, m_title, card::importSummary(report));
     return report.added();
@@ -240,7 +240,7 @@ card::TakenChoice CardTransfer::askTaken(const QString& fileName, const QString&
                                          const QString& freeName)
 {
     const MessageBox::Button answer =
-        MessageBox::choose(m_window, m_title,
+        MessageBox::choose(m_window, MessageBox::questionTitle(),
                            QStringLiteral("已有名为“%1”的角色卡。“%2”中的这张卡要怎样导入？\n"
                                           "选“替换”时，原有的那张放进已删除的角色卡，可用“恢复…”找回。")
                                .arg(name, fileName),
