@@ -3,6 +3,7 @@
 #include "store/Schema.h"
 #include "store/SqliteHandle.h"
 #include "store/recovery/Recovery.h"
+#include "store/recovery/RecoveryStore.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -102,7 +103,7 @@ Outcome CardStore::add(const card::Sheet& sheet)
         return {OpStatus::EmptyName, {}};
     QString notice;
     if (m_recovery && m_db.isUsable())
-        m_recovery->backupBeforeChange(&notice);
+        m_recovery->backups().beforeChange(&notice);
 
     DbSession session(m_db);
     if (!session.ok())
@@ -155,7 +156,7 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
         return {OpStatus::NameChanged, {}};
     QString notice;
     if (m_recovery && m_db.isUsable())
-        m_recovery->backupBeforeChange(&notice);
+        m_recovery->backups().beforeChange(&notice);
 
     DbSession session(m_db);
     if (!session.ok())
@@ -211,18 +212,18 @@ Outcome CardStore::remove(const QString& name)
 {
     QString notice;
     if (m_recovery && m_db.isUsable())
-        m_recovery->backupBeforeChange(&notice);
+        m_recovery->backups().beforeChange(&notice);
     DbSession session(m_db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
     QString error;
     // The recovery store joins the transaction: the card is kept there if and only if it is deleted.
-    if (m_recovery && !m_recovery->attach(m_db, &error))
+    if (m_recovery && !attachRecovery(m_db, m_recovery->recoveryFile(), &error))
         return {OpStatus::Failed,
                 QStringLiteral("无法保留被删除的角色卡（%1），本次删除未进行。").arg(error)};
     Outcome outcome = removeRows(name);
     if (m_recovery)
-        m_recovery->detach(m_db);
+        detachRecovery(m_db);
     outcome.notice = notice;
     return outcome;
 }
@@ -232,7 +233,7 @@ Outcome CardStore::removeRows(const QString& name)
     QString error;
     if (!begin(&error))
         return {OpStatus::Failed, error};
-    if (m_recovery && !m_recovery->keepDeleted(m_db, name, &error))
+    if (m_recovery && !m_recovery->deleted().keep(m_db, name, &error))
         return fail(error);
     const QString statements[] = {schema::deleteStatement(schema::cardTable()),
                                   schema::deleteStatement(schema::listTable())};

@@ -1,7 +1,9 @@
 // Deleted cards: the copy the delete writes into the recovery store, and the way back.
+#include "store/recovery/DeletedCards.h"
+
 #include "store/Module1.h"
 #include "store/Schema.h"
-#include "store/recovery/Recovery.h"
+#include "store/recovery/Backups.h"
 #include "store/recovery/RecoveryStore.h"
 
 #include <QSqlError>
@@ -37,7 +39,13 @@ QString text(const QVariant& value)
 
 } // namespace
 
-bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
+DeletedCards::DeletedCards(QString recoveryFile, RecoveryClock clock, Backups& backups)
+    : m_recoveryFile(std::move(recoveryFile)), m_clock(std::move(clock)), m_backups(backups),
+      m_connection(QStringLiteral("quillmark-deleted-%1").arg(quintptr(this), 0, 16))
+{
+}
+
+bool DeletedCards::keep(Module1& db, const QString& name, QString* error)
 {
     QSqlQuery q(db.DbConnection());
     // Both rows of the name, or whichever of them is there; nothing where neither is.
@@ -49,7 +57,7 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
                        " WHERE c.rowid IS NOT NULL OR l.rowid IS NOT NULL")
             .arg(cardColumns(), listColumns(), cardColumns(QStringLiteral("c.")),
                  listColumns(QStringLiteral("l.")));
-    const QDateTime now = this->now();
+    const QDateTime now = clockNow(m_clock);
     bool ok = q.prepare(copy);
     if (ok) {
         q.addBindValue(now.toMSecsSinceEpoch());
@@ -57,7 +65,7 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
         ok = q.exec();
     }
     if (ok && q.prepare(QStringLiteral("DELETE FROM recovery.deleted WHERE deletedAt < ?"))) {
-        q.addBindValue(now.addDays(-DeletedKeptDays).toMSecsSinceEpoch());
+        q.addBindValue(now.addDays(-KeptDays).toMSecsSinceEpoch());
         ok = q.exec();
     }
     if (!ok)
@@ -65,10 +73,10 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
     return ok;
 }
 
-QList<DeletedCard> Recovery::deletedCards(QString* error)
+QList<DeletedCard> DeletedCards::list(QString* error)
 {
     QList<DeletedCard> result;
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, false);
+    const std::unique_ptr<RecoverySession> session = openRecovery(m_recoveryFile, m_connection, false);
     if (!session->exists())
         return result;
     QSqlQuery q(session->db());
@@ -99,16 +107,16 @@ QList<DeletedCard> Recovery::deletedCards(QString* error)
     return result;
 }
 
-Outcome Recovery::restoreDeleted(Module1& db, qint64 id)
+Outcome DeletedCards::restore(Module1& db, qint64 id)
 {
     QString notice;
     if (db.isUsable())
-        backupBeforeChange(&notice);
+        m_backups.beforeChange(&notice);
     DbSession session(db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
     QString error;
-    if (!attach(db, &error))
+    if (!attachRecovery(db, m_recoveryFile, &error))
         return {OpStatus::Failed, error};
     Outcome outcome{OpStatus::Failed, {}};
     QSqlQuery q(db.DbConnection());
@@ -154,7 +162,7 @@ Outcome Recovery::restoreDeleted(Module1& db, qint64 id)
     q.finish();
     if (outcome.status != OpStatus::Done)
         db.rollback();
-    detach(db);
+    detachRecovery(db);
     outcome.error = error;
     outcome.notice = notice;
     return outcome;

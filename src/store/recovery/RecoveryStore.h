@@ -10,6 +10,8 @@
 
 namespace store {
 
+class Module1;
+
 // The tables of the recovery store, each made only where it is missing. `schema` names the store where
 // it is attached to another connection ("recovery"); empty, the connection's own.
 QStringList recoverySchema(const QString& schema = {});
@@ -51,5 +53,11 @@ private:
 // is, under a name of its own ("<file>.damaged-<time>"). With `create`, a missing store is then built
 // (whole, in a temporary file renamed into place); without, it stays missing.
 std::unique_ptr<RecoverySession> openRecovery(const QString& path, const QString& connection, bool create);
+
+// Attaches the recovery store at `recoveryFile` to the store's open connection as "recovery", creating
+// it first where it is missing, so that one transaction changes both. Must come before the
+// transaction begins.
+bool attachRecovery(Module1& db, const QString& recoveryFile, QString* error);
+void detachRecovery(Module1& db);
 
 } // namespace store
