@@ -76,34 +76,29 @@ bool DeletedCards::keep(Module1& db, const QString& name, QString* error)
 QList<DeletedCard> DeletedCards::list(QString* error)
 {
     QList<DeletedCard> result;
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_recoveryFile, m_connection, false);
-    if (!session->exists())
-        return result;
-    QSqlQuery q(session->db());
-    q.setForwardOnly(true);
-    if (!session->ok() || !q.exec(QStringLiteral("SELECT id, deletedAt, hasCard, hasList, %1, %2 FROM deleted"
-                                                 " ORDER BY deletedAt DESC, id DESC")
-                                      .arg(cardColumns(), listColumns()))) {
-        *error = session->ok() ? q.lastError().text() : session->error();
-        return result;
-    }
-    while (q.next()) {
-        DeletedCard card;
-        card.id = q.value(0).toLongLong();
-        card.deletedAt = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
-        card.hasCard = q.value(2).toInt() != 0;
-        card.hasList = q.value(3).toInt() != 0;
-        card.record.nae = text(q.value(4));
-        card.record.info = text(q.value(5));
-        card.record.chk = text(q.value(6));
-        for (int c = 0; c < card::NoteColumnCount; ++c)
-            card.record.notes[c] = text(q.value(7 + c));
-        const int list = 7 + card::NoteColumnCount;
-        card.entry = {text(q.value(list)), text(q.value(list + 1)), text(q.value(list + 2)),
-                      text(q.value(list + 3)), text(q.value(list + 4))};
-        card.name = card.hasCard ? card.record.nae : card.entry.nam;
-        result.append(card);
-    }
+    const QString query = QStringLiteral("SELECT id, deletedAt, hasCard, hasList, %1, %2 FROM deleted"
+                                         " ORDER BY deletedAt DESC, id DESC")
+                              .arg(cardColumns(), listColumns());
+    readRecovery(
+        m_recoveryFile, m_connection, query,
+        [&result](const QSqlQuery& q) {
+            DeletedCard card;
+            card.id = q.value(0).toLongLong();
+            card.deletedAt = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
+            card.hasCard = q.value(2).toInt() != 0;
+            card.hasList = q.value(3).toInt() != 0;
+            card.record.nae = text(q.value(4));
+            card.record.info = text(q.value(5));
+            card.record.chk = text(q.value(6));
+            for (int c = 0; c < card::NoteColumnCount; ++c)
+                card.record.notes[c] = text(q.value(7 + c));
+            const int list = 7 + card::NoteColumnCount;
+            card.entry = {text(q.value(list)), text(q.value(list + 1)), text(q.value(list + 2)),
+                          text(q.value(list + 3)), text(q.value(list + 4))};
+            card.name = card.hasCard ? card.record.nae : card.entry.nam;
+            result.append(card);
+        },
+        error);
     return result;
 }
 

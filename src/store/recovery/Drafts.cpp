@@ -48,29 +48,24 @@ QList<Draft> readSheetRows(const QString& recoveryFile, const QString& connectio
                            QString* error, bool* complete = nullptr)
 {
     QList<Draft> result;
-    const std::unique_ptr<RecoverySession> session = openRecovery(recoveryFile, connection, false);
-    if (!session->exists())
-        return result;
-    QSqlQuery q(session->db());
-    q.setForwardOnly(true);
-    if (!session->ok() || !q.exec(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY savedAt DESC%4")
-                                      .arg(QLatin1String(table.hasId ? "id" : "0"), SheetColumns, table.name,
-                                           QLatin1String(table.hasId ? ", id DESC" : "")))) {
-        *error = session->ok() ? q.lastError().text() : session->error();
-        return result;
-    }
-    while (q.next()) {
-        Draft draft;
-        draft.id = q.value(0).toLongLong();
-        draft.name = q.value(1).toString();
-        draft.isNew = q.value(2).toInt() != 0;
-        draft.savedAt = QDateTime::fromMSecsSinceEpoch(q.value(3).toLongLong());
-        decodeFields(q.value(4).toString(), draft.sheet);
-        card::applyTicks(q.value(5).toString(), draft.sheet);
-        result.append(draft);
-    }
+    const QString query = QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY savedAt DESC%4")
+                              .arg(QLatin1String(table.hasId ? "id" : "0"), SheetColumns, table.name,
+                                   QLatin1String(table.hasId ? ", id DESC" : ""));
+    const bool read = readRecovery(
+        recoveryFile, connection, query,
+        [&result](const QSqlQuery& q) {
+            Draft draft;
+            draft.id = q.value(0).toLongLong();
+            draft.name = q.value(1).toString();
+            draft.isNew = q.value(2).toInt() != 0;
+            draft.savedAt = QDateTime::fromMSecsSinceEpoch(q.value(3).toLongLong());
+            decodeFields(q.value(4).toString(), draft.sheet);
+            card::applyTicks(q.value(5).toString(), draft.sheet);
+            result.append(draft);
+        },
+        error);
     if (complete)
-        *complete = true;
+        *complete = read;
     return result;
 }
 
@@ -182,15 +177,10 @@ QList<Draft> Drafts::list(QString* error)
 void Drafts::loadNames()
 {
     QSet<QString> names;
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_recoveryFile, m_connection, false);
-    if (session->ok()) {
-        QSqlQuery q(session->db());
-        q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("SELECT name FROM drafts WHERE isNew = 0"))) {
-            while (q.next())
-                names.insert(q.value(0).toString());
-        }
-    }
+    QString ignored;
+    readRecovery(
+        m_recoveryFile, m_connection, QStringLiteral("SELECT name FROM drafts WHERE isNew = 0"),
+        [&names](const QSqlQuery& q) { names.insert(q.value(0).toString()); }, &ignored);
     m_names = names;
 }
 

@@ -175,6 +175,23 @@ std::unique_ptr<RecoverySession> openRecovery(const QString& path, const QString
     return session;
 }
 
+bool readRecovery(const QString& path, const QString& connection, const QString& query,
+                  const std::function<void(const QSqlQuery&)>& row, QString* error)
+{
+    const std::unique_ptr<RecoverySession> session = openRecovery(path, connection, false);
+    if (!session->exists())
+        return false;
+    QSqlQuery q(session->db());
+    q.setForwardOnly(true);
+    if (!session->ok() || !q.exec(query)) {
+        *error = session->ok() ? q.lastError().text() : session->error();
+        return false;
+    }
+    while (q.next())
+        row(q);
+    return true;
+}
+
 bool attachRecovery(Module1& db, const QString& recoveryFile, QString* error)
 {
     QSqlQuery q(db.DbConnection());
