@@ -128,7 +128,7 @@ void Form1::List1_Click()
     setCardButtons(false, true);
     if (!result.ok)
         showFailure(result.error);
-    else if (result.found && !m_restoring && m_recovery->hasCardDraft(name))
+    else if (result.found && !m_restoring && m_recovery->drafts().hasCard(name))
         Notice::show(m_w.list1,
                      QStringLiteral("“%1”有未保存的修改，可在列表的右键菜单“恢复…”中找回。").arg(name));
 }

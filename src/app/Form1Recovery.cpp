@@ -114,8 +114,8 @@ void Form1::cardStored(const card::Sheet& sheet, const QString& name)
     m_draftTimer->stop();
     QString error;
     if (m_draftIsNew && m_draftId > 0)
-        m_recovery->dropDraft(m_draftId, &error);
-    m_recovery->dropCardDraft(name, &error);
+        m_recovery->drafts().drop(m_draftId, &error);
+    m_recovery->drafts().dropCard(name, &error);
     m_draftName = name;
     m_draftIsNew = false;
     m_draftId = 0;
@@ -133,7 +133,7 @@ bool Form1::keepBeforePlay(QString* error)
 {
     store::Draft before = draftOf(readSheet());
     before.id = 0;
-    return m_recovery->keepBeforePlay(before, error);
+    return m_recovery->drafts().keepBeforePlay(before, error);
 }
 
 store::Draft Form1::draftOf(const card::Sheet& sheet) const
@@ -155,7 +155,7 @@ bool Form1::flushDraft()
     const card::Sheet sheet = readSheet();
     if (store::differingFields(sheet, m_baseline) == 0 || (m_lastDraft && *m_lastDraft == sheet))
         return true;
-    const qint64 id = m_recovery->writeDraft(draftOf(sheet), &m_draftError);
+    const qint64 id = m_recovery->drafts().write(draftOf(sheet), &m_draftError);
     if (id == 0) {
         if (!m_draftFailureReported && isVisible()) {
             m_draftFailureReported = true;
@@ -209,7 +209,7 @@ void Form1::keepDraftAtSessionEnd()
     store::Draft draft = draftOf(sheet);
     draft.id = 0; // an id of the recovery store means nothing in the other one
     QString error;
-    if (store::Recovery(aside).writeDraft(draft, &error) > 0)
+    if (store::Recovery(aside).drafts().write(draft, &error) > 0)
         m_lastDraft = sheet;
 }
 
@@ -224,10 +224,10 @@ void Form1::takeBackSessionDrafts()
     if (!QFileInfo::exists(aside.recoveryFile()))
         return;
     QString error;
-    const QList<store::Draft> putAside = aside.drafts(&error);
+    const QList<store::Draft> putAside = aside.drafts().list(&error);
     if (putAside.isEmpty())
         return;
-    const QList<store::Draft> kept = m_recovery->drafts(&error);
+    const QList<store::Draft> kept = m_recovery->drafts().list(&error);
     for (const store::Draft& draft : putAside) {
         // A later draft of the same card, written since, is the one that counts.
         const bool superseded =
@@ -236,8 +236,8 @@ void Form1::takeBackSessionDrafts()
             });
         store::Draft moved = draft;
         moved.id = 0;
-        if (superseded || m_recovery->writeDraft(moved, &error) > 0)
-            aside.dropDraft(draft.id, &error);
+        if (superseded || m_recovery->drafts().write(moved, &error) > 0)
+            aside.drafts().drop(draft.id, &error);
     }
 }
 
@@ -291,7 +291,7 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
         return;
     }
     case store::RecoveryEntry::Kind::Deleted: {
-        const store::Outcome outcome = m_recovery->restoreDeleted(*m_db, entry.deleted.id);
+        const store::Outcome outcome = m_recovery->deleted().restore(*m_db, entry.deleted.id);
         reportBackupFailure(outcome.notice);
         if (outcome.status == store::OpStatus::Duplicate) {
             MessageBox::inform(
@@ -311,7 +311,7 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
         store::BackupOutcome outcome;
         WorkProgress::runAside(this, QStringLiteral("恢复备份"),
                                QStringLiteral("正在用备份替换数据库，请稍候…"),
-                               [&] { outcome = m_recovery->restoreBackup(entry.backup.path); });
+                               [&] { outcome = m_recovery->backups().restore(entry.backup.path); });
         if (!outcome.ok) {
             showFailure(outcome.error);
             return;

@@ -4,6 +4,7 @@
 #include "card/Sheet.h"
 #include "store/Module1.h"
 #include "store/recovery/Recovery.h"
+#include "store/recovery/RecoveryStore.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -105,12 +106,12 @@ Outcome renameCard(Module1& db, Recovery* recovery, const QString& from, const Q
         return {OpStatus::Failed, refusal};
     QString notice;
     if (recovery && db.isUsable())
-        recovery->backupBeforeChange(&notice);
+        recovery->backups().beforeChange(&notice);
     DbSession session(db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
     QString error;
-    if (recovery && !recovery->attach(db, &error))
+    if (recovery && !attachRecovery(db, recovery->recoveryFile(), &error))
         return {OpStatus::Failed, QStringLiteral("无法打开恢复文件（%1），角色卡未改名。").arg(error)};
     OpStatus status = OpStatus::Failed;
     if (db.beginWrite(&error)) {
@@ -121,10 +122,10 @@ Outcome renameCard(Module1& db, Recovery* recovery, const QString& from, const Q
             status = OpStatus::Failed;
     }
     if (recovery) {
-        recovery->detach(db);
+        detachRecovery(db);
         // What the recovery store knows of the drafts' names is read again.
         QString ignored;
-        recovery->drafts(&ignored);
+        recovery->drafts().list(&ignored);
     }
     Outcome outcome{status, status == OpStatus::Failed ? error : QString()};
     outcome.notice = notice;

@@ -3,6 +3,7 @@
 #include "store/CardStore.h"
 #include "store/Schema.h"
 #include "store/recovery/Recovery.h"
+#include "store/recovery/RecoveryStore.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,18 +20,18 @@ Outcome CardStore::replace(const card::Sheet& sheet)
         return {OpStatus::Failed, QStringLiteral("没有地方保留原有的角色卡，没有替换。")};
     QString notice;
     if (m_db.isUsable())
-        m_recovery->backupBeforeChange(&notice);
+        m_recovery->backups().beforeChange(&notice);
     DbSession session(m_db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
     QString error;
     // The recovery store joins the transaction: the old card is kept if and only if it is replaced.
-    if (!m_recovery->attach(m_db, &error))
+    if (!attachRecovery(m_db, m_recovery->recoveryFile(), &error))
         return {OpStatus::Failed, QStringLiteral("无法保留原有的角色卡（%1），没有替换。").arg(error)};
     const auto run = [&]() -> Outcome {
         if (!begin(&error))
             return {OpStatus::Failed, error};
-        if (!m_recovery->keepDeleted(m_db, record.nae, &error))
+        if (!m_recovery->deleted().keep(m_db, record.nae, &error))
             return fail(QStringLiteral("无法保留原有的角色卡（%1），没有替换。").arg(error));
         for (const QString& statement :
              {schema::deleteStatement(schema::cardTable()), schema::deleteStatement(schema::listTable())}) {
@@ -46,7 +47,7 @@ Outcome CardStore::replace(const card::Sheet& sheet)
         return commit();
     };
     Outcome outcome = run();
-    m_recovery->detach(m_db);
+    detachRecovery(m_db);
     outcome.notice = notice;
     return outcome;
 }

@@ -1,10 +1,11 @@
 #include "store/CardStore.h"
 
+#include "store/ListQuery.h"
 #include "store/Schema.h"
 #include "store/SqliteHandle.h"
 #include "store/recovery/Recovery.h"
+#include "store/recovery/RecoveryStore.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -121,7 +122,7 @@ Outcome CardStore::add(const card::Sheet& sheet)
         return {OpStatus::EmptyName, {}};
     QString notice;
     if (m_recovery && m_db.isUsable())
-        m_recovery->backupBeforeChange(&notice);
+        m_recovery->backups().beforeChange(&notice);
 
     DbSession session(m_db);
     if (!session.ok())
@@ -160,7 +161,7 @@ Outcome CardStore::save(const QString& selectedName, const card::Sheet& sheet)
         return {OpStatus::NameChanged, {}};
     QString notice;
     if (m_recovery && m_db.isUsable())
-        m_recovery->backupBeforeChange(&notice);
+        m_recovery->backups().beforeChange(&notice);
 
     DbSession session(m_db);
     if (!session.ok())
@@ -216,18 +217,18 @@ Outcome CardStore::remove(const QString& name)
 {
     QString notice;
     if (m_recovery && m_db.isUsable())
-        m_recovery->backupBeforeChange(&notice);
+        m_recovery->backups().beforeChange(&notice);
     DbSession session(m_db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
     QString error;
     // The recovery store joins the transaction: the card is kept there if and only if it is deleted.
-    if (m_recovery && !m_recovery->attach(m_db, &error))
+    if (m_recovery && !attachRecovery(m_db, m_recovery->recoveryFile(), &error))
         return {OpStatus::Failed,
                 QStringLiteral("无法保留被删除的角色卡（%1），本次删除未进行。").arg(error)};
     Outcome outcome = removeRows(name);
     if (m_recovery)
-        m_recovery->detach(m_db);
+        detachRecovery(m_db);
     outcome.notice = notice;
     return outcome;
 }
@@ -237,7 +238,7 @@ Outcome CardStore::removeRows(const QString& name)
     QString error;
     if (!begin(&error))
         return {OpStatus::Failed, error};
-    if (m_recovery && !m_recovery->keepDeleted(m_db, name, &error))
+    if (m_recovery && !m_recovery->deleted().keep(m_db, name, &error))
         return fail(error);
     const QString statements[] = {schema::deleteStatement(schema::cardTable()),
                                   schema::deleteStatement(schema::listTable())};
@@ -265,99 +266,6 @@ ListResult CardStore::list()
         result.entries.clear();
     return result;
 }
-
-namespace {
-
-QString listQuery(const ListScan& scan)
-{
-    const schema::Table& table = schema::listTable();
-    const QString key = schema::keyColumn(table);
-    QStringList columns = schema::columnNames(table);
-    if (scan.namesOnly)
-        columns.fill(QStringLiteral("NULL")).first() = key;
-    QString sql = QStringLiteral("SELECT %1 FROM %2")
-                      .arg(columns.join(QStringLiteral(", ")), QLatin1String(table.name));
-    QStringList conditions;
-    if (!scan.fromStart)
-        conditions << key + QStringLiteral(" > ?");
-    if (!scan.names.isEmpty())
-        conditions << QStringLiteral("%1 IN (%2)")
-                          .arg(key, QStringLiteral("?, ").repeated(scan.names.size() - 1) + QLatin1Char('?'));
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY %1 ASC").arg(key);
-    if (scan.limit >= 0 || scan.skip > 0)
-        sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(scan.limit).arg(scan.skip);
-    return sql;
-}
-
-// The values bound to the query's parameters, in order.
-QStringList listQueryValues(const ListScan& scan)
-{
-    QStringList values;
-    if (!scan.fromStart)
-        values << scan.after;
-    return values + scan.names;
-}
-
-// The connection's own SQLite handle.
-sqlite3* sqliteHandle(const QSqlDatabase& db)
-{
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-// Whether Qt's SQLite driver runs on the very library this program links. On Debian the driver uses
-// the system library, as the program does; a Qt that bundles its own copy of SQLite would hand over
-// a handle of another library, which this program's calls must never touch. The two source ids
-// (release and check-in) tell. Asked once per process: the libraries do not change while it runs.
-bool sameSqliteLibrary(const QSqlDatabase& db)
-{
-    static int known = -1; // only the user-interface thread uses the store
-    if (known < 0) {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (!q.exec(QStringLiteral("SELECT sqlite_source_id()")) || !q.next())
-            return false;
-        known = q.value(0).toString() == QLatin1String(sqlite3_sourceid()) ? 1 : 0;
-    }
-    return known == 1;
-}
-
-QString columnText(sqlite3_stmt* statement, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
-}
-
-// Runs a list query on a connection of the library and hands every row over; SQLite's result code.
-int stepRows(sqlite3* handle, const QByteArray& sql, const QStringList& values,
-             const std::function<void(const card::ListEntry&)>& visit)
-{
-    // A scan walks the list's index once from one end towards the other and never reads a page it
-    // has passed again: a small page cache serves it as well as the default one, and a long list no
-    // longer fills the default's two megabytes.
-    sqlite3_exec(handle, "PRAGMA cache_size=-256", nullptr, nullptr, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(handle, sql.constData(), -1, &statement, nullptr);
-    for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
-        const QByteArray value = values[i].toUtf8();
-        rc = sqlite3_bind_text(statement, i + 1, value.constData(), static_cast<int>(value.size()),
-                               SQLITE_TRANSIENT);
-    }
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            visit({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
-                   columnText(statement, 3), columnText(statement, 4)});
-        }
-    }
-    sqlite3_finalize(statement);
-    return rc;
-}
-
-} // namespace
 
 bool CardConnection::onOwnSqliteLibrary(const QSqlDatabase& db)
 {
@@ -402,7 +310,7 @@ bool CardStore::scanWithLibrary(const QByteArray& sql, const QStringList& values
                                 const std::function<void(const card::ListEntry&)>& visit, QString* error)
 {
     sqlite3* handle = sqliteHandle(m_db.DbConnection());
-    const int rc = stepRows(handle, sql, values, visit);
+    const int rc = stepListRows(handle, sql, values, visit);
     if (rc != SQLITE_DONE && rc != SQLITE_OK) {
         *error = m_db.describeFailure(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
                                                 QSqlError::StatementError,
@@ -422,8 +330,9 @@ bool CardStore::scanAlone(const QString& storePath, const ListScan& scan,
                           const std::function<void(const card::ListEntry&)>& visit, QString* error)
 {
     SqliteHandle handle(storePath, SQLITE_OPEN_READONLY);
-    const int rc = handle.ok() ? stepRows(handle.db(), listQuery(scan).toUtf8(), listQueryValues(scan), visit)
-                               : SQLITE_CANTOPEN;
+    const int rc = handle.ok()
+                       ? stepListRows(handle.db(), listQuery(scan).toUtf8(), listQueryValues(scan), visit)
+                       : SQLITE_CANTOPEN;
     if (rc != SQLITE_DONE && rc != SQLITE_OK) {
         *error = handle.error();
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "card/CardRecord.h"
+#include "store/ListQuery.h"
 #include "store/Module1.h"
 #include "store/Outcome.h"
 
@@ -29,17 +30,6 @@ struct ListResult
     bool ok = false;
     QList<card::ListEntry> entries; // in name order
     QString error;
-};
-
-// Which rows of lstt a list scan reads. Rows always come in the store's own order of Nam.
-struct ListScan
-{
-    bool fromStart = true; // false: only the rows after the name `after`
-    QString after;
-    int limit = -1;         // at most this many rows; -1 for all
-    int skip = 0;           // rows passed over before the first one given
-    QStringList names;      // only the rows of these names; empty for no such restriction
-    bool namesOnly = false; // read Nam alone, the other values stay empty
 };
 
 // The steps a card write takes on the store's connection, and which SQLite library that connection

@@ -1,7 +1,7 @@
 #include "store/Leftovers.h"
 
-#include "store/recovery/BackupFiles.h"
-#include "store/recovery/Recovery.h"
+#include "store/StoreFile.h"
+#include "store/recovery/RecoveryPlace.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,7 +15,6 @@ namespace {
 
 constexpr qint64 AgeOfTheDeadSecs = 3600;
 
-const QString Placeholder = QStringLiteral("XXXXXX");
 // Stands for any time stamp in the bases of the kept copies.
 const QString AnyStamp = QStringLiteral("STAMP");
 
@@ -23,14 +22,15 @@ const QString AnyStamp = QStringLiteral("STAMP");
 // time stamp.
 QRegularExpression namesOf(const QString& fileTemplate)
 {
+    const QString placeholder = QLatin1String(UniquePlaceholder);
     const QString name = QFileInfo(fileTemplate).fileName();
-    const qsizetype at = name.lastIndexOf(Placeholder);
+    const qsizetype at = name.lastIndexOf(placeholder);
     QString head = QRegularExpression::escape(name.left(at));
     const qsizetype stamp = head.lastIndexOf(AnyStamp);
     if (stamp >= 0)
         head.replace(stamp, AnyStamp.size(), stampPattern());
     return QRegularExpression(QStringLiteral("^%1[A-Za-z0-9]{6}%2(-journal)?$")
-                                  .arg(head, QRegularExpression::escape(name.mid(at + Placeholder.size()))));
+                                  .arg(head, QRegularExpression::escape(name.mid(at + placeholder.size()))));
 }
 
 int removeOld(const QString& fileTemplate, const QDateTime& before)
@@ -48,37 +48,6 @@ int removeOld(const QString& fileTemplate, const QDateTime& before)
 }
 
 } // namespace
-
-QString newStoreTemplate(const QString& storePath)
-{
-    return storePath + QStringLiteral(".new-") + Placeholder;
-}
-
-QString recoveryStoreTemplate(const QString& recoveryFile)
-{
-    return recoveryFile + QLatin1Char('.') + Placeholder + QStringLiteral(".tmp");
-}
-
-QString backupTemplate(const QString& storePath, const QString& backupsDir)
-{
-    return QDir(backupsDir)
-        .filePath(QFileInfo(storePath).fileName() + QLatin1Char('.') + Placeholder + QStringLiteral(".tmp"));
-}
-
-QString keptCopyTemplate(const QString& base)
-{
-    return base + QLatin1Char('-') + Placeholder + QStringLiteral(".tmp");
-}
-
-QString backupBase(const QString& storePath, const QString& backupsDir, const QString& stamp)
-{
-    return QDir(backupsDir).filePath(QFileInfo(storePath).fileName() + QLatin1Char('.') + stamp);
-}
-
-QString damagedStoreBase(const QString& storePath, const QString& stamp)
-{
-    return storePath + QStringLiteral(".damaged-") + stamp;
-}
 
 int removeLeftoverTemporaries(const QString& storePath)
 {

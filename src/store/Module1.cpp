@@ -1,6 +1,5 @@
 #include "store/Module1.h"
 
-#include "store/Leftovers.h"
 #include "store/Schema.h"
 #include "store/SqliteCodes.h"
 #include "store/StoreFile.h"

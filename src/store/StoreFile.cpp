@@ -102,6 +102,11 @@ bool syncFolder(const QString& folder)
 #endif
 }
 
+QString newStoreTemplate(const QString& storePath)
+{
+    return storePath + QStringLiteral(".new-") + QLatin1String(UniquePlaceholder);
+}
+
 QString createUniqueFile(const QString& pattern, QString* error)
 {
     QTemporaryFile file(pattern);

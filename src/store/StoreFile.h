@@ -28,6 +28,11 @@ bool syncFile(QFileDevice& file);
 // Flushes the folder's entries (new names, renames) to the disk; does nothing on Windows.
 bool syncFolder(const QString& folder);
 
+// The letters of a temporary file's name template that createUniqueFile and QTemporaryFile fill in.
+inline const char* const UniquePlaceholder = "XXXXXX";
+// A new store being built beside the store: "<store>.new-XXXXXX".
+QString newStoreTemplate(const QString& storePath);
+
 // Creates an empty file whose name is `pattern` with its "XXXXXX" replaced so that no other file has
 // that name, readable by all, writable by its owner. Returns the name, or an empty string (and the
 // reason) when the folder refuses.

@@ -84,32 +84,32 @@ private slots:
         QString error;
         store::Draft draft{0, QStringLiteral("Ann"), false, m_now,
                            namedSheet(QStringLiteral("Ann"), QStringLiteral("4"))};
-        QVERIFY(m_recovery->writeDraft(draft, &error) > 0);
+        QVERIFY(m_recovery->drafts().write(draft, &error) > 0);
         draft.sheet.text[6] = QStringLiteral("5");
-        QVERIFY(m_recovery->writeDraft(draft, &error) > 0);
+        QVERIFY(m_recovery->drafts().write(draft, &error) > 0);
         // One new sheet written over and over stays one draft; seven others leave the latest five.
         store::Draft fresh{0, QString(), true, m_now, namedSheet(QString(), QStringLiteral("1"))};
-        fresh.id = m_recovery->writeDraft(fresh, &error);
+        fresh.id = m_recovery->drafts().write(fresh, &error);
         fresh.sheet.text[6] = QStringLiteral("2");
-        QCOMPARE(m_recovery->writeDraft(fresh, &error), fresh.id);
+        QCOMPARE(m_recovery->drafts().write(fresh, &error), fresh.id);
         for (int i = 0; i < 7; ++i) {
             m_now = m_now.addSecs(1);
-            QVERIFY(m_recovery->writeDraft(
+            QVERIFY(m_recovery->drafts().write(
                         {0, QString(), true, m_now, namedSheet(QString(), QString::number(10 + i))}, &error) >
                     0);
         }
-        const QList<store::Draft> drafts = m_recovery->drafts(&error);
+        const QList<store::Draft> drafts = m_recovery->drafts().list(&error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(drafts.size(), 1 + store::Recovery::NewDraftsKept);
+        QCOMPARE(drafts.size(), 1 + store::Drafts::NewKept);
         QCOMPARE(drafts.first().sheet.text[6], QStringLiteral("16")); // newest first
         const auto ann =
             std::find_if(drafts.begin(), drafts.end(), [](const store::Draft& d) { return !d.isNew; });
         QVERIFY(ann != drafts.end());
         QVERIFY(ann->sheet == draft.sheet); // every field and box, exactly
-        QVERIFY(m_recovery->hasCardDraft(QStringLiteral("Ann")));
-        QVERIFY(m_recovery->dropCardDraft(QStringLiteral("Ann"), &error));
-        QVERIFY(!m_recovery->hasCardDraft(QStringLiteral("Ann")));
-        QCOMPARE(m_recovery->drafts(&error).size(), store::Recovery::NewDraftsKept);
+        QVERIFY(m_recovery->drafts().hasCard(QStringLiteral("Ann")));
+        QVERIFY(m_recovery->drafts().dropCard(QStringLiteral("Ann"), &error));
+        QVERIFY(!m_recovery->drafts().hasCard(QStringLiteral("Ann")));
+        QCOMPARE(m_recovery->drafts().list(&error).size(), store::Drafts::NewKept);
     }
 
     void deletedCardComesBackByteForByte()
@@ -123,13 +123,13 @@ private slots:
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
         QVERIFY(probe::dump(m_path).card.isEmpty());
         QString error;
-        const QList<store::DeletedCard> deleted = m_recovery->deletedCards(&error);
+        const QList<store::DeletedCard> deleted = m_recovery->deleted().list(&error);
         QCOMPARE(deleted.size(), 1);
         QCOMPARE(deleted.first().name, QStringLiteral("Ann"));
         QCOMPARE(deleted.first().deletedAt, m_now);
-        QVERIFY(m_recovery->restoreDeleted(*m_db, deleted.first().id).ok());
+        QVERIFY(m_recovery->deleted().restore(*m_db, deleted.first().id).ok());
         QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
-        QVERIFY(m_recovery->deletedCards(&error).isEmpty());
+        QVERIFY(m_recovery->deleted().list(&error).isEmpty());
     }
 
     void failedDeleteKeepsNoCopyAndTakenNameChangesNothing()
@@ -139,17 +139,17 @@ private slots:
         QCOMPARE(m_cards->remove(QStringLiteral("Ann")).status, OpStatus::Failed);
         store::CardStoreSeam::failBetweenRows(*m_cards, false);
         QString error;
-        QVERIFY(m_recovery->deletedCards(&error).isEmpty());
+        QVERIFY(m_recovery->deleted().list(&error).isEmpty());
         QCOMPARE(probe::dump(m_path).card.size(), 1);
 
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("9"))).ok());
         const probe::Dump taken = probe::dump(m_path);
-        const QList<store::DeletedCard> deleted = m_recovery->deletedCards(&error);
+        const QList<store::DeletedCard> deleted = m_recovery->deleted().list(&error);
         QCOMPARE(deleted.size(), 1);
-        QCOMPARE(m_recovery->restoreDeleted(*m_db, deleted.first().id).status, OpStatus::Duplicate);
+        QCOMPARE(m_recovery->deleted().restore(*m_db, deleted.first().id).status, OpStatus::Duplicate);
         QCOMPARE(probe::difference(probe::dump(m_path), taken), QString());
-        QCOMPARE(m_recovery->deletedCards(&error).size(), 1);
+        QCOMPARE(m_recovery->deleted().list(&error).size(), 1);
     }
 
     void aReplacedCardIsKeptAmongTheDeletedOrNothingChanges()
@@ -162,7 +162,7 @@ private slots:
                  OpStatus::Failed);
         store::CardStoreSeam::failBetweenRows(*m_cards, false);
         QString error;
-        QVERIFY(m_recovery->deletedCards(&error).isEmpty());
+        QVERIFY(m_recovery->deleted().list(&error).isEmpty());
         QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
         // Where the old card cannot be kept, it is not replaced.
         QVERIFY(
@@ -180,10 +180,10 @@ private slots:
         card::Sheet stored;
         card::applyCardRecord(m_cards->load(QStringLiteral("Ann")).record, stored);
         QCOMPARE(stored.text[6], QStringLiteral("9"));
-        const QList<store::DeletedCard> deleted = m_recovery->deletedCards(&error);
+        const QList<store::DeletedCard> deleted = m_recovery->deleted().list(&error);
         QCOMPARE(deleted.size(), 1);
         QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
-        QVERIFY(m_recovery->restoreDeleted(*m_db, deleted.first().id).ok());
+        QVERIFY(m_recovery->deleted().restore(*m_db, deleted.first().id).ok());
         QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
     }
 
@@ -193,12 +193,12 @@ private slots:
         QVERIFY(m_cards->add(ann).ok());
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Bob"), QStringLiteral("4"))).ok());
         QString error;
-        QVERIFY(m_recovery->writeDraft({0, QStringLiteral("Ann"), false, m_now,
-                                        namedSheet(QStringLiteral("Ann"), QStringLiteral("7"))},
-                                       &error) > 0);
-        QVERIFY(m_recovery->keepBeforePlay({0, QStringLiteral("Ann"), false, m_now, ann}, &error));
+        QVERIFY(m_recovery->drafts().write({0, QStringLiteral("Ann"), false, m_now,
+                                            namedSheet(QStringLiteral("Ann"), QStringLiteral("7"))},
+                                           &error) > 0);
+        QVERIFY(m_recovery->drafts().keepBeforePlay({0, QStringLiteral("Ann"), false, m_now, ann}, &error));
         // Left from an earlier card of the new name: it gives way.
-        QVERIFY(m_recovery->keepBeforePlay(
+        QVERIFY(m_recovery->drafts().keepBeforePlay(
             {0, QStringLiteral("Cat"), false, m_now, namedSheet(QStringLiteral("Cat"), QStringLiteral("1"))},
             &error));
         const probe::Dump before = probe::dump(m_path);
@@ -226,12 +226,12 @@ private slots:
         card::applyCardRecord(loaded.record, stored);
         QVERIFY(loaded.found && stored == renamed);
         QVERIFY(!m_cards->load(QStringLiteral("Ann")).found);
-        const QList<store::Draft> drafts = m_recovery->drafts(&error);
+        const QList<store::Draft> drafts = m_recovery->drafts().list(&error);
         QCOMPARE(drafts.size(), 1);
         QCOMPARE(drafts.first().name, QStringLiteral("Cat"));
         QCOMPARE(drafts.first().sheet.text[0], QStringLiteral("Cat"));
         QCOMPARE(drafts.first().sheet.text[6], QStringLiteral("7"));
-        const QList<store::Draft> kept = m_recovery->beforePlay(&error);
+        const QList<store::Draft> kept = m_recovery->drafts().beforePlay(&error);
         QCOMPARE(kept.size(), 1);
         QVERIFY(kept.first().name == QStringLiteral("Cat") && kept.first().sheet == renamed);
     }
@@ -241,53 +241,53 @@ private slots:
         for (const QString& name : {QStringLiteral("Old"), QStringLiteral("New")})
             QVERIFY(m_cards->add(namedSheet(name, QStringLiteral("1"))).ok());
         QVERIFY(m_cards->remove(QStringLiteral("Old")).ok());
-        m_now = m_now.addDays(store::Recovery::DeletedKeptDays);
+        m_now = m_now.addDays(store::DeletedCards::KeptDays);
         QVERIFY(m_cards->remove(QStringLiteral("New")).ok());
         QString error;
-        QCOMPARE(m_recovery->deletedCards(&error).size(), 2); // thirty days exactly: still kept
+        QCOMPARE(m_recovery->deleted().list(&error).size(), 2); // thirty days exactly: still kept
         m_now = m_now.addSecs(1);
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("X"), QStringLiteral("1"))).ok());
         QVERIFY(m_cards->remove(QStringLiteral("X")).ok());
-        QCOMPARE(m_recovery->deletedCards(&error).size(), 2);
-        QCOMPARE(m_recovery->deletedCards(&error).last().name, QStringLiteral("New"));
+        QCOMPARE(m_recovery->deleted().list(&error).size(), 2);
+        QCOMPARE(m_recovery->deleted().list(&error).last().name, QStringLiteral("New"));
     }
 
     void backupBeforeTheFirstChangeOfEachDayCheckedAndPruned()
     {
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("1"))).ok());
-        QCOMPARE(m_recovery->backups().size(), 1);
+        QCOMPARE(m_recovery->backups().daily().size(), 1);
         // The backup holds the store as it was before the change: no card yet.
-        QCOMPARE(store::checkStoreFile(m_recovery->backups().first().path).cards, 0);
+        QCOMPARE(store::checkStoreFile(m_recovery->backups().daily().first().path).cards, 0);
         QVERIFY(m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QStringLiteral("2")))
                     .ok());
-        QCOMPARE(m_recovery->backups().size(), 1);
-        for (int day = 1; day <= store::Recovery::BackupsKept + 2; ++day) {
+        QCOMPARE(m_recovery->backups().daily().size(), 1);
+        for (int day = 1; day <= store::Backups::DailyKept + 2; ++day) {
             m_now = m_now.addDays(1);
             QVERIFY(
                 m_cards->save(QStringLiteral("Ann"), namedSheet(QStringLiteral("Ann"), QString::number(day)))
                     .ok());
         }
-        const QList<store::BackupFile> backups = m_recovery->backups();
-        QCOMPARE(backups.size(), store::Recovery::BackupsKept);
+        const QList<store::BackupFile> backups = m_recovery->backups().daily();
+        QCOMPARE(backups.size(), store::Backups::DailyKept);
         QCOMPARE(backups.first().madeAt, m_now);
         const store::FileCheck newest = store::checkStoreFile(backups.first().path, true, true);
         QVERIFY2(newest.ok, qPrintable(newest.error));
         QCOMPARE(newest.names, QStringList{QStringLiteral("Ann")});
-        QCOMPARE(QDir(m_recovery->backupsDir()).entryList(QDir::Files).size(), store::Recovery::BackupsKept);
+        QCOMPARE(QDir(m_recovery->backupsDir()).entryList(QDir::Files).size(), store::Backups::DailyKept);
     }
 
     void restoreReplacesTheStoreAndKeepsItApart()
     {
         QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("1"))).ok());
-        const QString empty = m_recovery->backups().first().path;
+        const QString empty = m_recovery->backups().daily().first().path;
         m_now = m_now.addSecs(60);
         const probe::Dump withAnn = probe::dump(m_path);
-        const store::BackupOutcome restored = m_recovery->restoreBackup(empty);
+        const store::BackupOutcome restored = m_recovery->backups().restore(empty);
         QVERIFY2(restored.ok, qPrintable(restored.error));
         QVERIFY(probe::dump(m_path).card.isEmpty());
         // The store it replaced is a copy of its own kind, not one of the daily backups.
-        QCOMPARE(m_recovery->backups().size(), 1);
-        const QList<store::BackupFile> kept = m_recovery->beforeRestoreCopies();
+        QCOMPARE(m_recovery->backups().daily().size(), 1);
+        const QList<store::BackupFile> kept = m_recovery->backups().beforeRestoreCopies();
         QCOMPARE(kept.size(), 1);
         QCOMPARE(kept.first().madeAt, m_now);
         COMPARE_STORE(kept.first().path, withAnn);
@@ -303,44 +303,44 @@ private slots:
         damaged.seek(100);
         damaged.write(QByteArray(4096, 'x'));
         damaged.close();
-        QVERIFY(!m_recovery->restoreBackup(kept.first().path).ok);
+        QVERIFY(!m_recovery->backups().restore(kept.first().path).ok);
         QVERIFY(probe::dump(m_path).card.isEmpty());
-        QCOMPARE(m_recovery->beforeRestoreCopies().size(), 1);
+        QCOMPARE(m_recovery->backups().beforeRestoreCopies().size(), 1);
     }
 
     void restoringTheOldestOfTenBackupsLeavesEveryBackupInPlace()
     {
         // A change on each of ten days: ten daily backups, the oldest made before the first card.
-        for (int day = 0; day < store::Recovery::BackupsKept; ++day) {
+        for (int day = 0; day < store::Backups::DailyKept; ++day) {
             QVERIFY(m_cards->add(namedSheet(QStringLiteral("Day %1").arg(day), QStringLiteral("1"))).ok());
             m_now = m_now.addDays(1);
         }
-        const QStringList daily = paths(m_recovery->backups());
-        QCOMPARE(daily.size(), store::Recovery::BackupsKept);
+        const QStringList daily = paths(m_recovery->backups().daily());
+        QCOMPARE(daily.size(), store::Backups::DailyKept);
         const probe::Dump oldest = probe::dump(daily.last());
         QVERIFY(oldest.ok && oldest.card.isEmpty());
         const probe::Dump before = probe::dump(m_path);
-        const store::BackupOutcome restored = m_recovery->restoreBackup(daily.last());
+        const store::BackupOutcome restored = m_recovery->backups().restore(daily.last());
         QVERIFY2(restored.ok, qPrintable(restored.error));
         COMPARE_STORE(m_path, oldest);
-        QCOMPARE(paths(m_recovery->backups()), daily);
-        COMPARE_STORE(m_recovery->beforeRestoreCopies().value(0).path, before);
+        QCOMPARE(paths(m_recovery->backups().daily()), daily);
+        COMPARE_STORE(m_recovery->backups().beforeRestoreCopies().value(0).path, before);
         // Of the copies restores keep, the three newest stay...
-        for (int i = 0; i < store::Recovery::BeforeRestoreKept; ++i) {
+        for (int i = 0; i < store::Backups::BeforeRestoreKept; ++i) {
             m_now = m_now.addSecs(1);
-            QVERIFY(m_recovery->restoreBackup(daily.at(i)).ok);
+            QVERIFY(m_recovery->backups().restore(daily.at(i)).ok);
         }
-        const QList<store::BackupFile> kept = m_recovery->beforeRestoreCopies();
-        QCOMPARE(kept.size(), store::Recovery::BeforeRestoreKept);
+        const QList<store::BackupFile> kept = m_recovery->backups().beforeRestoreCopies();
+        QCOMPARE(kept.size(), store::Backups::BeforeRestoreKept);
         QCOMPARE(kept.first().madeAt, m_now);
         // ...and the one chosen is never pruned by the restore that reads it.
         const probe::Dump chosen = probe::dump(kept.last().path);
         m_now = m_now.addSecs(1);
-        const store::BackupOutcome again = m_recovery->restoreBackup(kept.last().path);
+        const store::BackupOutcome again = m_recovery->backups().restore(kept.last().path);
         QVERIFY2(again.ok, qPrintable(again.error));
         COMPARE_STORE(m_path, chosen);
-        QVERIFY(paths(m_recovery->beforeRestoreCopies()).contains(kept.last().path));
-        QCOMPARE(paths(m_recovery->backups()), daily);
+        QVERIFY(paths(m_recovery->backups().beforeRestoreCopies()).contains(kept.last().path));
+        QCOMPARE(paths(m_recovery->backups().daily()), daily);
     }
 
     void damagedStoreIsKeptAsItWasAndReplaced_data()
@@ -358,7 +358,7 @@ private slots:
             sheet.text[299] = QString(3000, QChar(u'书'));
             QVERIFY(m_cards->add(sheet).ok());
         }
-        const QString backup = m_recovery->backups().first().path;
+        const QString backup = m_recovery->backups().daily().first().path;
         const int root =
             probe::rows(m_path, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'card'"))
                 .value(0)
@@ -377,7 +377,7 @@ private slots:
         QVERIFY(readable || !journal.isEmpty());
         QVERIFY(!store::checkStoreFile(m_path).ok);
 
-        const store::BackupOutcome restored = m_recovery->restoreBackup(backup);
+        const store::BackupOutcome restored = m_recovery->backups().restore(backup);
         QVERIFY2(restored.ok, qPrintable(restored.error));
         COMPARE_STORE(m_path, probe::dump(backup));
         QVERIFY(store::checkStoreFile(m_path).ok);
@@ -394,7 +394,7 @@ private slots:
             QCOMPARE(probe::readAll(m_dir->filePath(kept.last())), journal);
             QVERIFY(restored.notice.contains(QDir::toNativeSeparators(m_dir->filePath(kept.last()))));
         }
-        QCOMPARE(paths(m_recovery->backups()), QStringList{backup});
+        QCOMPARE(paths(m_recovery->backups().daily()), QStringList{backup});
     }
 
     void failingBackupFolderDoesNotFailASave()
@@ -432,18 +432,18 @@ private slots:
         else
             QVERIFY(probe::writeAll(m_recovery->recoveryFile(), bytes));
         QString error;
-        QVERIFY(m_recovery->drafts(&error).isEmpty());
+        QVERIFY(m_recovery->drafts().list(&error).isEmpty());
         QVERIFY2(error.isEmpty(), qPrintable(error));
         for (const QString& name : {QStringLiteral("Ann"), QStringLiteral("Bob")})
             QVERIFY(m_cards->add(namedSheet(name, QStringLiteral("1"))).ok());
         const store::Outcome removed = m_cards->remove(QStringLiteral("Ann"));
         QVERIFY2(removed.ok(), qPrintable(removed.error));
-        QVERIFY(m_recovery->writeDraft({0, QStringLiteral("Bob"), false, m_now,
-                                        namedSheet(QStringLiteral("Bob"), QStringLiteral("2"))},
-                                       &error) > 0);
+        QVERIFY(m_recovery->drafts().write({0, QStringLiteral("Bob"), false, m_now,
+                                            namedSheet(QStringLiteral("Bob"), QStringLiteral("2"))},
+                                           &error) > 0);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(m_recovery->deletedCards(&error).value(0).name, QStringLiteral("Ann"));
-        QCOMPARE(m_recovery->drafts(&error).value(0).name, QStringLiteral("Bob"));
+        QCOMPARE(m_recovery->deleted().list(&error).value(0).name, QStringLiteral("Ann"));
+        QCOMPARE(m_recovery->drafts().list(&error).value(0).name, QStringLiteral("Bob"));
         const QStringList aside =
             QDir(m_dir->path()).entryList({QStringLiteral("Sav.qlk.recovery.damaged-*")}, QDir::Files);
         QCOMPARE(aside.size(), setAside ? 1 : 0);

@@ -263,7 +263,7 @@ private slots:
         QCOMPARE(form().readSheet().text[3], QString()); // renamed, never overwritten
         // The card bob.json replaced is among the deleted cards, as it was.
         QString error;
-        const QList<store::DeletedCard> deleted = app::Form1Seam::recovery(form()).deletedCards(&error);
+        const QList<store::DeletedCard> deleted = app::Form1Seam::recovery(form()).deleted().list(&error);
         QCOMPARE(deleted.size(), 1);
         card::Sheet kept;
         card::applyCardRecord(deleted.first().record, kept);

@@ -1,7 +1,7 @@
 // Table play in the window: the rests and the hit-point dialog on the sheet as it stands, the stored
 // card as text, renaming, the roster and the hint of an empty list, driven through List1's menu.
-#include "StoreProbe.h"
 #include "Form1Seam.h"
+#include "StoreProbe.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
@@ -152,7 +152,7 @@ private slots:
         QVERIFY(app::Form1Seam::draftTimer(form())->isActive());
         QCOMPARE(stored(QStringLiteral("Ann")).text[card::CurrentHitPointsField], QStringLiteral("20"));
         QVERIFY(form().flushDraft());
-        QVERIFY(app::Form1Seam::recovery(form()).hasCardDraft(QStringLiteral("Ann")));
+        QVERIFY(app::Form1Seam::recovery(form()).drafts().hasCard(QStringLiteral("Ann")));
         form().Command3_Click();
         QCOMPARE(stored(QStringLiteral("Ann")).text[card::CurrentHitPointsField], QStringLiteral("30"));
         QCOMPARE(stored(QStringLiteral("Ann")).text[card::CurrentSurgesField], QStringLiteral("8"));
@@ -274,8 +274,8 @@ private slots:
         QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT Nam, lv FROM lstt ORDER BY Nam")),
                  (QList<QStringList>{{"Bob", "3"}, {"Cat", "3"}}));
         // The draft of the unsaved edit went with the card.
-        QVERIFY(app::Form1Seam::recovery(form()).hasCardDraft(QStringLiteral("Cat")));
-        QVERIFY(!app::Form1Seam::recovery(form()).hasCardDraft(QStringLiteral("Ann")));
+        QVERIFY(app::Form1Seam::recovery(form()).drafts().hasCard(QStringLiteral("Cat")));
+        QVERIFY(!app::Form1Seam::recovery(form()).drafts().hasCard(QStringLiteral("Ann")));
         // Still loaded and picked, the edit still on the sheet, saving and deleting as they were.
         QCOMPARE(selectedName(), QStringLiteral("Cat"));
         QCOMPARE(form().readSheet().text[card::NameField], QStringLiteral("Cat"));

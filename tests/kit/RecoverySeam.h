@@ -25,7 +25,7 @@ struct RecoverySeam
             outcome.error = QStringLiteral("数据库正被其他程序写入，请稍后再试。");
             return outcome;
         }
-        const BackupOutcome current = recovery.makeBackup();
+        const BackupOutcome current = recovery.backups().make();
         if (!current.ok) {
             outcome.error = current.error;
             return outcome;

@@ -237,7 +237,7 @@ int restoreLoop(const QStringList& args)
         say("B " + QByteArray::number(seq));
         const QString& backup = args.at(3 + seq % 2);
         const store::BackupOutcome outcome = byRename ? store::RecoverySeam::restoreByRename(recovery, backup)
-                                                      : recovery.restoreBackup(backup);
+                                                      : recovery.backups().restore(backup);
         say((outcome.ok ? "C " : "F ") + QByteArray::number(seq) +
             (outcome.ok ? QByteArray() : " " + outcome.error.toUtf8()));
     }

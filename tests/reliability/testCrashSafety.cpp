@@ -333,7 +333,7 @@ private slots:
 
         store::Recovery recovery(dir.filePath(QStringLiteral("Sav.qlk")));
         QString error;
-        const QList<store::Draft> drafts = recovery.drafts(&error);
+        const QList<store::Draft> drafts = recovery.drafts().list(&error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(drafts.size(), 1);
         QVERIFY(drafts.first().isNew);

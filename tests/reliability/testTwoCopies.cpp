@@ -44,7 +44,7 @@ struct RestoreCase
                 return false;
         }
         store::Recovery recovery(path);
-        backup = recovery.makeBackup().path;
+        backup = recovery.backups().make().path;
         for (int k = 0; k < 6; ++k) {
             if (!cards.save(rel::makeName(21, k), rel::makeSheet(rel::makeName(21, k), 1)).ok())
                 return false;
@@ -236,10 +236,10 @@ private slots:
         rel::WriterProcess holder;
         QVERIFY(holder.start({QStringLiteral("hold"), fixture.path, QStringLiteral("spill")}));
         QVERIFY(holder.waitForLine("holding"));
-        QCOMPARE(recovery.restoreBackup(fixture.backup).error, BusyText);
+        QCOMPARE(recovery.backups().restore(fixture.backup).error, BusyText);
         holder.killHard();
         QVERIFY(QFileInfo::exists(fixture.path + QStringLiteral("-journal")));
-        const store::BackupOutcome restored = recovery.restoreBackup(fixture.backup);
+        const store::BackupOutcome restored = recovery.backups().restore(fixture.backup);
         QVERIFY2(restored.ok, qPrintable(restored.error));
         QVERIFY(!QFileInfo::exists(fixture.path + QStringLiteral("-journal")));
         QCOMPARE(store::Module1(fixture.path).prepare().status, store::Module1::PrepareStatus::Ready);
@@ -259,7 +259,7 @@ private slots:
             other.start({QStringLiteral("late"), fixture.path, QString::fromLatin1(name.toUtf8().toHex())}));
         QVERIFY(other.waitForLine("open"));
         store::Recovery recovery(fixture.path);
-        const store::BackupOutcome restored = recovery.restoreBackup(fixture.backup);
+        const store::BackupOutcome restored = recovery.backups().restore(fixture.backup);
         QVERIFY2(restored.ok, qPrintable(restored.error));
         other.send("add");
         other.finish();
@@ -272,7 +272,8 @@ private slots:
         rel::Model before{{rel::makeName(22, 0), 0}};
         for (auto it = fixture.backedUp.cbegin(); it != fixture.backedUp.cend(); ++it)
             before.insert(it.key(), 1);
-        const rel::StoreCheck kept = rel::checkStore(recovery.beforeRestoreCopies().value(0).path, before);
+        const rel::StoreCheck kept =
+            rel::checkStore(recovery.backups().beforeRestoreCopies().value(0).path, before);
         QVERIFY2(kept.ok(), qPrintable(kept.problems.join(QLatin1Char('\n'))));
     }
 

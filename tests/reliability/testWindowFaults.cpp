@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(MessageBox::history().size(), 1);
         QVERIFY(!form().isVisible() && !tray::Module2Seam::hasIcon(*app::Form1Seam::trayModule(form())));
         QString error;
-        const QList<store::Draft> drafts = app::Form1Seam::recovery(form()).drafts(&error);
+        const QList<store::Draft> drafts = app::Form1Seam::recovery(form()).drafts().list(&error);
         QCOMPARE(drafts.size(), 1);
         QVERIFY(drafts.first().isNew && drafts.first().sheet == typed);
     }
@@ -302,7 +302,7 @@ private slots:
         QVERIFY(QDir().rmdir(QDir(m_dir->path()).filePath(QStringLiteral("Sav.qlk.recovery"))));
         m_form = std::make_unique<Form1>(m_dir->path());
         QString error;
-        const QList<store::Draft> drafts = app::Form1Seam::recovery(form()).drafts(&error);
+        const QList<store::Draft> drafts = app::Form1Seam::recovery(form()).drafts().list(&error);
         QCOMPARE(drafts.size(), 1);
         QCOMPARE(drafts.first().name, QStringLiteral("Bob"));
         QVERIFY(!drafts.first().isNew && drafts.first().sheet == edited);

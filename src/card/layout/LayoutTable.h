@@ -1,6 +1,6 @@
 #pragma once
 
-#include "card/layout/Layout.h"
+#include "card/layout/LayoutItem.h"
 
 #include <QStringView>
 

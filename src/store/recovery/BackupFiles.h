@@ -1,29 +1,31 @@
 #pragma once
 
-// The files of a store's backups: how they are named and found, and the copy of a whole database
-// they are made by. Shared by the daily backups and the restore.
-#include "store/recovery/Recovery.h"
-
+// The files of a store's backups: how they are found and checked, and the copy of a whole database
+// they are made by. Shared by the daily backups, the restore and the recovery list.
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace store {
 
-// The suffixes of the daily backups and of the copies a restore keeps of the store it replaced.
-inline const char* const DailySuffix = ".backup";
-inline const char* const BeforeRestoreSuffix = ".before-restore";
+// A copy of the whole store in the backups folder.
+struct BackupFile
+{
+    QString path;
+    QDateTime madeAt;
+};
 
-// The local time in file names, to the second: 20240501-093000.
-QString fileStamp(const QDateTime& time);
-// A regular expression that matches the stamps fileStamp gives.
-QString stampPattern();
-
-// "<base><suffix>", or "<base>-2<suffix>" and on while that name is taken by a file or a link.
-QString freeName(const QString& base, const QString& suffix);
-
-// The copies in `folder` named "<store file name>.<stamp>[-n]<suffix>", newest first.
-QList<BackupFile> stampedCopies(const QString& folder, const QString& storePath, const char* suffix);
+// Plain checks on a store or backup file, read through a connection of their own.
+struct FileCheck
+{
+    bool ok = false;
+    qint64 cards = -1;
+    QStringList names; // every card name, in name order
+    QString error;
+};
+// full runs integrity_check as well; without it only the cards are counted (and named).
+FileCheck checkStoreFile(const QString& path, bool full = true, bool withNames = false);
 
 // Copies the whole database from one file into another (an empty or new one) through SQLite's online
 // backup, committed with its full syncs, and checks the copy.

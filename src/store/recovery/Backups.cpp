@@ -1,11 +1,9 @@
 // Whole-store backups: made through SQLite's online backup into a temporary file of the backups
-// folder, checked, renamed into place, and only then are the oldest pruned.
-#include "store/Leftovers.h"
-#include "store/Module1.h"
-#include "store/SqliteHandle.h"
+// folder, checked, renamed into place, and only then are the oldest pruned; and put back by a restore.
+#include "store/recovery/Backups.h"
+
 #include "store/StoreFile.h"
-#include "store/recovery/BackupFiles.h"
-#include "store/recovery/Recovery.h"
+#include "store/recovery/Restore.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,96 +11,18 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 namespace store {
 
 namespace {
 
-const char* const StampFormat = "yyyyMMdd-HHmmss";
-
 QString backupPrefix(const QString& storePath)
 {
     return QFileInfo(storePath).fileName() + QLatin1Char('.');
 }
 
-// The first column of the first row of a statement, as text; null where there is no row.
-QString scalar(sqlite3* db, const char* sql, bool* ok)
-{
-    sqlite3_stmt* statement = nullptr;
-    QString value;
-    *ok = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK;
-    if (*ok) {
-        const int rc = sqlite3_step(statement);
-        *ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
-        if (rc == SQLITE_ROW)
-            value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    }
-    sqlite3_finalize(statement);
-    return value;
-}
-
-FileCheck check(sqlite3* db, bool full, bool withNames)
-{
-    FileCheck result;
-    bool ok = true;
-    const QString integrity = full ? scalar(db, "PRAGMA integrity_check", &ok) : QStringLiteral("ok");
-    if (!ok || integrity != QLatin1String("ok")) {
-        result.error = ok ? integrity : QString::fromUtf8(sqlite3_errmsg(db));
-        return result;
-    }
-    const QString cards = scalar(db, "SELECT COUNT(*) FROM card", &ok);
-    if (!ok) {
-        result.error = QString::fromUtf8(sqlite3_errmsg(db));
-        return result;
-    }
-    result.cards = cards.toLongLong();
-    if (withNames) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT Nae FROM card ORDER BY Nae", -1, &statement, nullptr) ==
-            SQLITE_OK) {
-            while (sqlite3_step(statement) == SQLITE_ROW)
-                result.names << QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
-    }
-    result.ok = true;
-    return result;
-}
-
-} // namespace
-
-FileCheck checkStoreFile(const QString& path, bool full, bool withNames)
-{
-    if (!QFileInfo(path).isFile())
-        return {false, -1, {}, QStringLiteral("文件不存在")};
-    SqliteHandle handle(path, SQLITE_OPEN_READONLY);
-    if (!handle.ok())
-        return {false, -1, {}, handle.error()};
-    return check(handle.db(), full, withNames);
-}
-
-QString fileStamp(const QDateTime& time)
-{
-    return time.toString(QLatin1String(StampFormat));
-}
-
-QString stampPattern()
-{
-    return QStringLiteral("\\d{8}-\\d{6}");
-}
-
-QString freeName(const QString& base, const QString& suffix)
-{
-    QString name = base + suffix;
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = base + QStringLiteral("-%1").arg(n) + suffix;
-    return name;
-}
-
+// The copies in `folder` named "<store file name>.<stamp>[-n]<suffix>", newest first.
 QList<BackupFile> stampedCopies(const QString& folder, const QString& storePath, const char* suffix)
 {
     // Sav.qlk.20240501-093000.backup; a second one within the same second gets "-2" and so on.
@@ -116,7 +36,7 @@ QList<BackupFile> stampedCopies(const QString& folder, const QString& storePath,
         const QRegularExpressionMatch match = pattern.match(name.mid(prefix.size()));
         if (!match.hasMatch())
             continue;
-        const QDateTime madeAt = QDateTime::fromString(match.captured(1), QLatin1String(StampFormat));
+        const QDateTime madeAt = stampTime(match.captured(1));
         if (madeAt.isValid())
             found.append({{madeAt, match.captured(2).toInt()}, {dir.filePath(name), madeAt}});
     }
@@ -127,63 +47,32 @@ QList<BackupFile> stampedCopies(const QString& folder, const QString& storePath,
     return result;
 }
 
-FileCheck copyDatabase(const QString& from, const QString& to)
+} // namespace
+
+Backups::Backups(QString storePath, QString folder, RecoveryClock clock)
+    : m_storePath(std::move(storePath)), m_folder(std::move(folder)), m_clock(std::move(clock))
 {
-    FileCheck result;
-    SqliteHandle source(from, SQLITE_OPEN_READONLY);
-    if (!source.ok()) {
-        result.error = source.error();
-        return result;
-    }
-    {
-        SqliteHandle target(to, SQLITE_OPEN_READWRITE);
-        if (!target.ok()) {
-            result.error = target.error();
-            return result;
-        }
-        sqlite3_exec(target.db(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-        sqlite3_backup* backup = sqlite3_backup_init(target.db(), "main", source.db(), "main");
-        if (!backup) {
-            result.error = target.error();
-            return result;
-        }
-        int rc = SQLITE_OK;
-        // A writer holding the store makes the step busy: wait for it a little, as other operations do.
-        for (int tries = 0; tries < 30; ++tries) {
-            rc = sqlite3_backup_step(backup, -1);
-            if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
-                break;
-            sqlite3_sleep(50);
-        }
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE) {
-            result.error = QString::fromUtf8(sqlite3_errstr(rc));
-            return result;
-        }
-    }
-    return checkStoreFile(to);
 }
 
-QList<BackupFile> Recovery::backups() const
+QList<BackupFile> Backups::daily() const
 {
-    return stampedCopies(m_place.backupsDir, m_storePath, DailySuffix);
+    return stampedCopies(m_folder, m_storePath, DailySuffix);
 }
 
-QList<BackupFile> Recovery::beforeRestoreCopies() const
+QList<BackupFile> Backups::beforeRestoreCopies() const
 {
-    return stampedCopies(m_place.backupsDir, m_storePath, BeforeRestoreSuffix);
+    return stampedCopies(m_folder, m_storePath, BeforeRestoreSuffix);
 }
 
-BackupOutcome Recovery::makeBackup()
+BackupOutcome Backups::make()
 {
     BackupOutcome outcome;
-    const QDateTime now = this->now();
-    if (!QDir().mkpath(m_place.backupsDir)) {
-        outcome.error =
-            QStringLiteral("无法建立备份文件夹“%1”").arg(QDir::toNativeSeparators(m_place.backupsDir));
+    const QDateTime now = clockNow(m_clock);
+    if (!QDir().mkpath(m_folder)) {
+        outcome.error = QStringLiteral("无法建立备份文件夹“%1”").arg(QDir::toNativeSeparators(m_folder));
         return outcome;
     }
-    QTemporaryFile temp(backupTemplate(m_storePath, m_place.backupsDir));
+    QTemporaryFile temp(backupTemplate(m_storePath, m_folder));
     temp.setAutoRemove(false);
     if (!temp.open()) {
         outcome.error = QStringLiteral("无法在备份文件夹中写入（%1）").arg(temp.errorString());
@@ -198,14 +87,14 @@ BackupOutcome Recovery::makeBackup()
         return outcome;
     }
     const QString name =
-        freeName(backupBase(m_storePath, m_place.backupsDir, fileStamp(now)), QLatin1String(DailySuffix));
+        freeName(backupBase(m_storePath, m_folder, fileStamp(now)), QLatin1String(DailySuffix));
     if (!renameNoReplace(tempPath, name)) {
         QFile::remove(tempPath);
         outcome.error = QStringLiteral("无法命名备份文件");
         return outcome;
     }
-    m_backupDay = now.date();
-    pruneBackups();
+    m_day = now.date();
+    prune();
     outcome.ok = true;
     outcome.made = true;
     outcome.path = name;
@@ -213,28 +102,55 @@ BackupOutcome Recovery::makeBackup()
     return outcome;
 }
 
-void Recovery::pruneBackups()
+void Backups::prune()
 {
-    const QList<BackupFile> all = backups();
-    for (qsizetype i = BackupsKept; i < all.size(); ++i)
+    const QList<BackupFile> all = daily();
+    for (qsizetype i = DailyKept; i < all.size(); ++i)
         QFile::remove(all.at(i).path);
 }
 
-void Recovery::backupBeforeChange(QString* failure)
+void Backups::beforeChange(QString* failure)
 {
-    const QDate today = now().date();
-    if (m_backupDay == today)
+    const QDate today = clockNow(m_clock).date();
+    if (m_day == today)
         return;
-    const QList<BackupFile> made = backups();
+    const QList<BackupFile> made = daily();
     if (!made.isEmpty() && made.first().madeAt.date() == today) {
-        m_backupDay = today;
+        m_day = today;
         return;
     }
     if (!QFileInfo(m_storePath).isFile())
         return; // nothing to keep: the change itself will say what is wrong
-    const BackupOutcome outcome = makeBackup();
+    const BackupOutcome outcome = make();
     if (!outcome.ok && failure)
         *failure = QStringLiteral("今天的自动备份没有完成：%1。角色卡的修改照常保存。").arg(outcome.error);
+}
+
+BackupOutcome Backups::restore(const QString& backupPath)
+{
+    BackupOutcome outcome;
+    const FileCheck chosen = checkStoreFile(backupPath);
+    if (!chosen.ok) {
+        outcome.error = QStringLiteral("所选备份无法使用（%1），数据库未作改动。").arg(chosen.error);
+        return outcome;
+    }
+    const RestoreResult restored =
+        restoreStore(m_storePath, m_folder, backupPath, fileStamp(clockNow(m_clock)));
+    if (!restored.done) {
+        outcome.error = restored.text;
+        return outcome;
+    }
+    // Only the newest few copies kept by restores stay, and never the one this restore read.
+    const QList<BackupFile> copies = beforeRestoreCopies();
+    for (qsizetype i = BeforeRestoreKept; i < copies.size(); ++i) {
+        if (QFileInfo(copies.at(i).path) != QFileInfo(backupPath))
+            QFile::remove(copies.at(i).path);
+    }
+    outcome.ok = true;
+    outcome.path = m_storePath;
+    outcome.cards = chosen.cards;
+    outcome.notice = restored.text;
+    return outcome;
 }
 
 } // namespace store

@@ -1,7 +1,9 @@
 // Deleted cards: the copy the delete writes into the recovery store, and the way back.
+#include "store/recovery/DeletedCards.h"
+
 #include "store/Module1.h"
 #include "store/Schema.h"
-#include "store/recovery/Recovery.h"
+#include "store/recovery/Backups.h"
 #include "store/recovery/RecoveryStore.h"
 
 #include <QSqlError>
@@ -37,7 +39,13 @@ QString text(const QVariant& value)
 
 } // namespace
 
-bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
+DeletedCards::DeletedCards(QString recoveryFile, RecoveryClock clock, Backups& backups)
+    : m_recoveryFile(std::move(recoveryFile)), m_clock(std::move(clock)), m_backups(backups),
+      m_connection(QStringLiteral("quillmark-deleted-%1").arg(quintptr(this), 0, 16))
+{
+}
+
+bool DeletedCards::keep(Module1& db, const QString& name, QString* error)
 {
     QSqlQuery q(db.DbConnection());
     // Both rows of the name, or whichever of them is there; nothing where neither is.
@@ -49,7 +57,7 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
                        " WHERE c.rowid IS NOT NULL OR l.rowid IS NOT NULL")
             .arg(cardColumns(), listColumns(), cardColumns(QStringLiteral("c.")),
                  listColumns(QStringLiteral("l.")));
-    const QDateTime now = this->now();
+    const QDateTime now = clockNow(m_clock);
     bool ok = q.prepare(copy);
     if (ok) {
         q.addBindValue(now.toMSecsSinceEpoch());
@@ -57,7 +65,7 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
         ok = q.exec();
     }
     if (ok && q.prepare(QStringLiteral("DELETE FROM recovery.deleted WHERE deletedAt < ?"))) {
-        q.addBindValue(now.addDays(-DeletedKeptDays).toMSecsSinceEpoch());
+        q.addBindValue(now.addDays(-KeptDays).toMSecsSinceEpoch());
         ok = q.exec();
     }
     if (!ok)
@@ -65,50 +73,45 @@ bool Recovery::keepDeleted(Module1& db, const QString& name, QString* error)
     return ok;
 }
 
-QList<DeletedCard> Recovery::deletedCards(QString* error)
+QList<DeletedCard> DeletedCards::list(QString* error)
 {
     QList<DeletedCard> result;
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, false);
-    if (!session->exists())
-        return result;
-    QSqlQuery q(session->db());
-    q.setForwardOnly(true);
-    if (!session->ok() || !q.exec(QStringLiteral("SELECT id, deletedAt, hasCard, hasList, %1, %2 FROM deleted"
-                                                 " ORDER BY deletedAt DESC, id DESC")
-                                      .arg(cardColumns(), listColumns()))) {
-        *error = session->ok() ? q.lastError().text() : session->error();
-        return result;
-    }
-    while (q.next()) {
-        DeletedCard card;
-        card.id = q.value(0).toLongLong();
-        card.deletedAt = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
-        card.hasCard = q.value(2).toInt() != 0;
-        card.hasList = q.value(3).toInt() != 0;
-        card.record.nae = text(q.value(4));
-        card.record.info = text(q.value(5));
-        card.record.chk = text(q.value(6));
-        for (int c = 0; c < card::NoteColumnCount; ++c)
-            card.record.notes[c] = text(q.value(7 + c));
-        const int list = 7 + card::NoteColumnCount;
-        card.entry = {text(q.value(list)), text(q.value(list + 1)), text(q.value(list + 2)),
-                      text(q.value(list + 3)), text(q.value(list + 4))};
-        card.name = card.hasCard ? card.record.nae : card.entry.nam;
-        result.append(card);
-    }
+    const QString query = QStringLiteral("SELECT id, deletedAt, hasCard, hasList, %1, %2 FROM deleted"
+                                         " ORDER BY deletedAt DESC, id DESC")
+                              .arg(cardColumns(), listColumns());
+    readRecovery(
+        m_recoveryFile, m_connection, query,
+        [&result](const QSqlQuery& q) {
+            DeletedCard card;
+            card.id = q.value(0).toLongLong();
+            card.deletedAt = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
+            card.hasCard = q.value(2).toInt() != 0;
+            card.hasList = q.value(3).toInt() != 0;
+            card.record.nae = text(q.value(4));
+            card.record.info = text(q.value(5));
+            card.record.chk = text(q.value(6));
+            for (int c = 0; c < card::NoteColumnCount; ++c)
+                card.record.notes[c] = text(q.value(7 + c));
+            const int list = 7 + card::NoteColumnCount;
+            card.entry = {text(q.value(list)), text(q.value(list + 1)), text(q.value(list + 2)),
+                          text(q.value(list + 3)), text(q.value(list + 4))};
+            card.name = card.hasCard ? card.record.nae : card.entry.nam;
+            result.append(card);
+        },
+        error);
     return result;
 }
 
-Outcome Recovery::restoreDeleted(Module1& db, qint64 id)
+Outcome DeletedCards::restore(Module1& db, qint64 id)
 {
     QString notice;
     if (db.isUsable())
-        backupBeforeChange(&notice);
+        m_backups.beforeChange(&notice);
     DbSession session(db);
     if (!session.ok())
         return {OpStatus::Failed, session.error()};
     QString error;
-    if (!attach(db, &error))
+    if (!attachRecovery(db, m_recoveryFile, &error))
         return {OpStatus::Failed, error};
     Outcome outcome{OpStatus::Failed, {}};
     QSqlQuery q(db.DbConnection());
@@ -154,7 +157,7 @@ Outcome Recovery::restoreDeleted(Module1& db, qint64 id)
     q.finish();
     if (outcome.status != OpStatus::Done)
         db.rollback();
-    detach(db);
+    detachRecovery(db);
     outcome.error = error;
     outcome.notice = notice;
     return outcome;

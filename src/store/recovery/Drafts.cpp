@@ -1,32 +1,97 @@
-// Drafts: the whole sheet as it stood when its edits were not stored, kept in the recovery store.
-#include "store/recovery/Recovery.h"
+// Drafts: the whole sheet as it stood when its edits were not stored, and as it stood before a rest or
+// a hit-point step changed it, kept in the recovery store.
+#include "store/recovery/Drafts.h"
+
+#include "card/CardRecord.h"
 #include "store/recovery/RecoveryStore.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace store {
 
-QString encodeFields(const card::Sheet& sheet)
+namespace {
+
+// A table of the recovery store that keeps whole sheets, one a row: the drafts have an id of their own;
+// the sheets before play are one a card, by name.
+struct SheetTable
 {
-    QJsonArray fields;
-    for (const QString& text : sheet.text)
-        fields.append(text);
-    return QString::fromUtf8(QJsonDocument(fields).toJson(QJsonDocument::Compact));
+    QLatin1String name;
+    bool hasId;
+};
+constexpr SheetTable DraftsTable{QLatin1String("drafts"), true};
+constexpr SheetTable BeforePlayTable{QLatin1String("beforeplay"), false};
+
+const QLatin1String SheetColumns("name, isNew, savedAt, fields, ticks");
+
+// Writes the whole sheet as a row of the table, in place of the row with the same key. A draft of a
+// new sheet keeps its id where it has one; every other row is given one.
+bool writeSheetRow(QSqlQuery& q, const SheetTable& table, const Draft& draft, const QDateTime& now)
+{
+    const QLatin1String id(table.hasId ? "id, " : "");
+    if (!q.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (%2%3) VALUES (%4?, ?, ?, ?, ?)")
+                       .arg(table.name, id, SheetColumns, QLatin1String(table.hasId ? "?, " : ""))))
+        return false;
+    if (table.hasId)
+        q.addBindValue(draft.isNew && draft.id > 0 ? QVariant(draft.id)
+                                                   : QVariant(QMetaType(QMetaType::LongLong)));
+    q.addBindValue(draft.name.isNull() ? QStringLiteral("") : draft.name);
+    q.addBindValue(draft.isNew ? 1 : 0);
+    q.addBindValue((draft.savedAt.isValid() ? draft.savedAt : now).toMSecsSinceEpoch());
+    q.addBindValue(encodeFields(draft.sheet));
+    q.addBindValue(card::encodeTicks(draft.sheet));
+    return q.exec();
 }
 
-void decodeFields(const QString& json, card::Sheet& sheet)
+// Every row of the table, newest first; *complete where they were read from a recovery store there is.
+QList<Draft> readSheetRows(const QString& recoveryFile, const QString& connection, const SheetTable& table,
+                           QString* error, bool* complete = nullptr)
 {
-    const QJsonArray fields = QJsonDocument::fromJson(json.toUtf8()).array();
-    for (int i = 0; i < card::FieldCount && i < fields.size(); ++i)
-        sheet.text[i] = fields.at(i).toString();
+    QList<Draft> result;
+    const QString query = QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY savedAt DESC%4")
+                              .arg(QLatin1String(table.hasId ? "id" : "0"), SheetColumns, table.name,
+                                   QLatin1String(table.hasId ? ", id DESC" : ""));
+    const bool read = readRecovery(
+        recoveryFile, connection, query,
+        [&result](const QSqlQuery& q) {
+            Draft draft;
+            draft.id = q.value(0).toLongLong();
+            draft.name = q.value(1).toString();
+            draft.isNew = q.value(2).toInt() != 0;
+            draft.savedAt = QDateTime::fromMSecsSinceEpoch(q.value(3).toLongLong());
+            decodeFields(q.value(4).toString(), draft.sheet);
+            card::applyTicks(q.value(5).toString(), draft.sheet);
+            result.append(draft);
+        },
+        error);
+    if (complete)
+        *complete = read;
+    return result;
 }
 
-qint64 Recovery::writeDraft(const Draft& draft, QString* error)
+} // namespace
+
+int differingFields(const card::Sheet& a, const card::Sheet& b)
 {
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, true);
+    int count = 0;
+    for (int i = 0; i < card::FieldCount; ++i)
+        count += i != card::ReferenceField && a.text[i] != b.text[i];
+    for (int i = 0; i < card::CheckFCount; ++i)
+        count += a.checkF[i] != b.checkF[i];
+    for (int i = 0; i < card::CheckWNCount; ++i)
+        count += a.checkWN[i] != b.checkWN[i];
+    return count;
+}
+
+Drafts::Drafts(QString recoveryFile, RecoveryClock clock)
+    : m_recoveryFile(std::move(recoveryFile)), m_clock(std::move(clock)),
+      m_connection(QStringLiteral("quillmark-drafts-%1").arg(quintptr(this), 0, 16))
+{
+}
+
+qint64 Drafts::write(const Draft& draft, QString* error)
+{
+    const std::unique_ptr<RecoverySession> session = openRecovery(m_recoveryFile, m_connection, true);
     if (!session->ok()) {
         *error = session->error();
         return 0;
@@ -46,50 +111,41 @@ qint64 Recovery::writeDraft(const Draft& draft, QString* error)
         if (!q.exec())
             return failed();
     }
-    q.prepare(QStringLiteral(
-        "INSERT INTO drafts (id, name, isNew, savedAt, fields, ticks) VALUES (?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(draft.isNew && draft.id > 0 ? QVariant(draft.id)
-                                               : QVariant(QMetaType(QMetaType::LongLong)));
-    q.addBindValue(draft.name.isNull() ? QStringLiteral("") : draft.name);
-    q.addBindValue(draft.isNew ? 1 : 0);
-    q.addBindValue((draft.savedAt.isValid() ? draft.savedAt : now()).toMSecsSinceEpoch());
-    q.addBindValue(encodeFields(draft.sheet));
-    q.addBindValue(card::encodeTicks(draft.sheet));
-    if (!q.exec())
+    if (!writeSheetRow(q, DraftsTable, draft, clockNow(m_clock)))
         return failed();
     const qint64 id = q.lastInsertId().toLongLong();
     if (draft.isNew) {
         q.prepare(QStringLiteral(
             "DELETE FROM drafts WHERE isNew = 1 AND id NOT IN"
             " (SELECT id FROM drafts WHERE isNew = 1 ORDER BY savedAt DESC, id DESC LIMIT ?)"));
-        q.addBindValue(NewDraftsKept);
+        q.addBindValue(NewKept);
         if (!q.exec())
             return failed();
     }
     if (!q.exec(QStringLiteral("COMMIT")))
         return failed();
-    if (!draft.isNew && m_draftNames)
-        m_draftNames->insert(draft.name);
+    if (!draft.isNew && m_names)
+        m_names->insert(draft.name);
     return id;
 }
 
-bool Recovery::dropCardDraft(const QString& name, QString* error)
+bool Drafts::dropCard(const QString& name, QString* error)
 {
     // Nothing to drop when this program wrote no draft of the card and found none when it looked:
     // a save then costs no second write.
-    if (m_draftNames && !m_draftNames->remove(name))
+    if (m_names && !m_names->remove(name))
         return true;
     return execWrite(QStringLiteral("DELETE FROM drafts WHERE name = ? AND isNew = 0"), {name}, error);
 }
 
-bool Recovery::dropDraft(qint64 id, QString* error)
+bool Drafts::drop(qint64 id, QString* error)
 {
     return execWrite(QStringLiteral("DELETE FROM drafts WHERE id = ?"), {id}, error);
 }
 
-bool Recovery::execWrite(const QString& statement, const QVariantList& values, QString* error)
+bool Drafts::execWrite(const QString& statement, const QVariantList& values, QString* error)
 {
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, false);
+    const std::unique_ptr<RecoverySession> session = openRecovery(m_recoveryFile, m_connection, false);
     if (!session->exists())
         return true; // no recovery store yet: nothing in it to change
     QSqlQuery q(session->db());
@@ -103,57 +159,55 @@ bool Recovery::execWrite(const QString& statement, const QVariantList& values, Q
     return false;
 }
 
-QList<Draft> Recovery::drafts(QString* error)
+QList<Draft> Drafts::list(QString* error)
 {
-    QList<Draft> result;
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, false);
-    if (!session->exists())
+    bool complete = false;
+    const QList<Draft> result = readSheetRows(m_recoveryFile, m_connection, DraftsTable, error, &complete);
+    if (!complete)
         return result;
-    QSqlQuery q(session->db());
-    q.setForwardOnly(true);
-    if (!session->ok() ||
-        !q.exec(QStringLiteral(
-            "SELECT id, name, isNew, savedAt, fields, ticks FROM drafts ORDER BY savedAt DESC, id DESC"))) {
-        *error = session->ok() ? q.lastError().text() : session->error();
-        return result;
-    }
     QSet<QString> names;
-    while (q.next()) {
-        Draft draft;
-        draft.id = q.value(0).toLongLong();
-        draft.name = q.value(1).toString();
-        draft.isNew = q.value(2).toInt() != 0;
-        draft.savedAt = QDateTime::fromMSecsSinceEpoch(q.value(3).toLongLong());
-        decodeFields(q.value(4).toString(), draft.sheet);
-        card::applyTicks(q.value(5).toString(), draft.sheet);
+    for (const Draft& draft : result) {
         if (!draft.isNew)
             names.insert(draft.name);
-        result.append(draft);
     }
-    m_draftNames = names;
+    m_names = names;
     return result;
 }
 
-void Recovery::loadDraftNames()
+void Drafts::loadNames()
 {
     QSet<QString> names;
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, false);
-    if (session->ok()) {
-        QSqlQuery q(session->db());
-        q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("SELECT name FROM drafts WHERE isNew = 0"))) {
-            while (q.next())
-                names.insert(q.value(0).toString());
-        }
-    }
-    m_draftNames = names;
+    QString ignored;
+    readRecovery(
+        m_recoveryFile, m_connection, QStringLiteral("SELECT name FROM drafts WHERE isNew = 0"),
+        [&names](const QSqlQuery& q) { names.insert(q.value(0).toString()); }, &ignored);
+    m_names = names;
 }
 
-bool Recovery::hasCardDraft(const QString& name)
+bool Drafts::hasCard(const QString& name)
 {
-    if (!m_draftNames)
-        loadDraftNames();
-    return m_draftNames->contains(name);
+    if (!m_names)
+        loadNames();
+    return m_names->contains(name);
+}
+
+bool Drafts::keepBeforePlay(const Draft& before, QString* error)
+{
+    const std::unique_ptr<RecoverySession> session = openRecovery(m_recoveryFile, m_connection, true);
+    if (!session->ok()) {
+        *error = session->error();
+        return false;
+    }
+    QSqlQuery q(session->db());
+    if (writeSheetRow(q, BeforePlayTable, before, clockNow(m_clock)))
+        return true;
+    *error = q.lastError().text();
+    return false;
+}
+
+QList<Draft> Drafts::beforePlay(QString* error)
+{
+    return readSheetRows(m_recoveryFile, m_connection, BeforePlayTable, error);
 }
 
 } // namespace store

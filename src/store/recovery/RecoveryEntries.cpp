@@ -78,35 +78,29 @@ RecoveryList recoveryEntries(Recovery& recovery, CardStore& cards)
 {
     RecoveryList list;
     QString error;
-    for (const Draft& draft : recovery.drafts(&error)) {
-        RecoveryEntry entry;
-        entry.kind = RecoveryEntry::Kind::Draft;
-        entry.name = draft.isNew ? QStringLiteral("新角色") : draft.name;
-        entry.time = draft.savedAt;
-        entry.draft = draft;
-        if (!draft.isNew) {
-            const LoadResult stored = cards.load(draft.name);
-            if (stored.found)
-                entry.stored = sheetOf(stored.record);
+    // A draft and a sheet before play are both told against the card as it is stored now.
+    const auto addSheets = [&list, &cards](const QList<Draft>& sheets, RecoveryEntry::Kind kind) {
+        for (const Draft& draft : sheets) {
+            RecoveryEntry entry;
+            entry.kind = kind;
+            entry.name = draft.isNew && (kind == RecoveryEntry::Kind::Draft || draft.name.isEmpty())
+                             ? QStringLiteral("新角色")
+                             : draft.name;
+            entry.time = draft.savedAt;
+            entry.draft = draft;
+            if (!draft.isNew) {
+                const LoadResult stored = cards.load(draft.name);
+                if (stored.found)
+                    entry.stored = sheetOf(stored.record);
+            }
+            entry.detail =
+                QStringLiteral("%1 处与已存的不同").arg(differingFields(draft.sheet, entry.stored));
+            list.entries.append(entry);
         }
-        entry.detail = QStringLiteral("%1 处与已存的不同").arg(differingFields(draft.sheet, entry.stored));
-        list.entries.append(entry);
-    }
-    for (const Draft& before : recovery.beforePlay(&error)) {
-        RecoveryEntry entry;
-        entry.kind = RecoveryEntry::Kind::BeforePlay;
-        entry.name = before.isNew && before.name.isEmpty() ? QStringLiteral("新角色") : before.name;
-        entry.time = before.savedAt;
-        entry.draft = before;
-        if (!before.isNew) {
-            const LoadResult stored = cards.load(before.name);
-            if (stored.found)
-                entry.stored = sheetOf(stored.record);
-        }
-        entry.detail = QStringLiteral("%1 处与已存的不同").arg(differingFields(before.sheet, entry.stored));
-        list.entries.append(entry);
-    }
-    for (const DeletedCard& deleted : recovery.deletedCards(&error)) {
+    };
+    addSheets(recovery.drafts().list(&error), RecoveryEntry::Kind::Draft);
+    addSheets(recovery.drafts().beforePlay(&error), RecoveryEntry::Kind::BeforePlay);
+    for (const DeletedCard& deleted : recovery.deleted().list(&error)) {
         RecoveryEntry entry;
         entry.kind = RecoveryEntry::Kind::Deleted;
         entry.name = deleted.name;
@@ -129,8 +123,8 @@ RecoveryList recoveryEntries(Recovery& recovery, CardStore& cards)
             list.entries.append(entry);
         }
     };
-    addCopies(recovery.backups(), RecoveryEntry::Kind::Backup);
-    addCopies(recovery.beforeRestoreCopies(), RecoveryEntry::Kind::BeforeRestore);
+    addCopies(recovery.backups().daily(), RecoveryEntry::Kind::Backup);
+    addCopies(recovery.backups().beforeRestoreCopies(), RecoveryEntry::Kind::BeforeRestore);
     // Newest first; the copies kept by restores come apart, after everything else.
     std::stable_sort(list.entries.begin(), list.entries.end(),
                      [](const RecoveryEntry& a, const RecoveryEntry& b) {

@@ -2,20 +2,20 @@
 // repaired, and how the delete's transaction takes it in.
 #include "store/recovery/RecoveryStore.h"
 
-#include "store/Leftovers.h"
 #include "store/Module1.h"
 #include "store/Schema.h"
 #include "store/SqliteCodes.h"
 #include "store/StoreFile.h"
 #include "store/StoreLocation.h"
-#include "store/recovery/Recovery.h"
+#include "store/recovery/RecoveryPlace.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace store {
@@ -106,30 +106,19 @@ QStringList recoverySchema(const QString& schema)
             .arg(prefix)};
 }
 
-RecoveryPlace recoveryPlace(const QString& storePath)
+QString encodeFields(const card::Sheet& sheet)
 {
-    const QFileInfo store(storePath);
-    QString folder = store.absolutePath();
-    if (!folderWritable(folder)) {
-        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        if (!data.isEmpty() && QDir().mkpath(data))
-            folder = data;
-    }
-    const QDir dir(folder);
-    return {dir.filePath(store.fileName() + QStringLiteral(".recovery")),
-            dir.filePath(store.fileName() + QStringLiteral(".backups"))};
+    QJsonArray fields;
+    for (const QString& text : sheet.text)
+        fields.append(text);
+    return QString::fromUtf8(QJsonDocument(fields).toJson(QJsonDocument::Compact));
 }
 
-int differingFields(const card::Sheet& a, const card::Sheet& b)
+void decodeFields(const QString& json, card::Sheet& sheet)
 {
-    int count = 0;
-    for (int i = 0; i < card::FieldCount; ++i)
-        count += i != card::ReferenceField && a.text[i] != b.text[i];
-    for (int i = 0; i < card::CheckFCount; ++i)
-        count += a.checkF[i] != b.checkF[i];
-    for (int i = 0; i < card::CheckWNCount; ++i)
-        count += a.checkWN[i] != b.checkWN[i];
-    return count;
+    const QJsonArray fields = QJsonDocument::fromJson(json.toUtf8()).array();
+    for (int i = 0; i < card::FieldCount && i < fields.size(); ++i)
+        sheet.text[i] = fields.at(i).toString();
 }
 
 RecoverySession::RecoverySession(const QString& path, const QString& connection) : m_connection(connection)
@@ -186,38 +175,41 @@ std::unique_ptr<RecoverySession> openRecovery(const QString& path, const QString
     return session;
 }
 
-Recovery::Recovery(QString storePath, Clock clock)
-    : m_storePath(std::move(storePath)), m_place(recoveryPlace(m_storePath)), m_clock(std::move(clock)),
-      m_connection(QStringLiteral("quillmark-recovery-%1").arg(quintptr(this), 0, 16))
+bool readRecovery(const QString& path, const QString& connection, const QString& query,
+                  const std::function<void(const QSqlQuery&)>& row, QString* error)
 {
+    const std::unique_ptr<RecoverySession> session = openRecovery(path, connection, false);
+    if (!session->exists())
+        return false;
+    QSqlQuery q(session->db());
+    q.setForwardOnly(true);
+    if (!session->ok() || !q.exec(query)) {
+        *error = session->ok() ? q.lastError().text() : session->error();
+        return false;
+    }
+    while (q.next())
+        row(q);
+    return true;
 }
 
-QDateTime Recovery::now() const
-{
-    return m_clock ? m_clock() : QDateTime::currentDateTime();
-}
-
-bool Recovery::ensureStore(QString* error)
-{
-    const std::unique_ptr<RecoverySession> session = openRecovery(m_place.recoveryFile, m_connection, true);
-    if (!session->ok())
-        *error = session->error();
-    return session->ok();
-}
-
-bool Recovery::attach(Module1& db, QString* error)
+bool attachRecovery(Module1& db, const QString& recoveryFile, QString* error)
 {
     QSqlQuery q(db.DbConnection());
+    // The store's connection is this program's own: the recovery store's is named after it.
+    const QString connection = db.DbConnection().connectionName() + QStringLiteral("-recovery");
     bool attached = false;
     // mode=rw: a store removed since it was checked is not made again, empty, by the attach; it is
     // built anew, once.
     for (int attempt = 0; attempt < 2 && !attached; ++attempt) {
-        if (!ensureStore(error))
+        const std::unique_ptr<RecoverySession> session = openRecovery(recoveryFile, connection, true);
+        if (!session->ok()) {
+            *error = session->error();
             return false;
+        }
         attached = q.prepare(QStringLiteral("ATTACH DATABASE ? AS recovery"));
-        q.addBindValue(existingFileUri(m_place.recoveryFile));
+        q.addBindValue(existingFileUri(recoveryFile));
         attached = attached && q.exec();
-        if (!attached && QFileInfo::exists(m_place.recoveryFile))
+        if (!attached && QFileInfo::exists(recoveryFile))
             break;
     }
     if (attached && ensureTables(q, QStringLiteral("recovery"))) {
@@ -226,13 +218,13 @@ bool Recovery::attach(Module1& db, QString* error)
         return true;
     }
     *error = QStringLiteral("无法打开恢复文件“%1”：%2")
-                 .arg(QDir::toNativeSeparators(m_place.recoveryFile), q.lastError().text());
+                 .arg(QDir::toNativeSeparators(recoveryFile), q.lastError().text());
     if (attached)
-        detach(db);
+        detachRecovery(db);
     return false;
 }
 
-void Recovery::detach(Module1& db)
+void detachRecovery(Module1& db)
 {
     QSqlQuery(db.DbConnection()).exec(QStringLiteral("DETACH DATABASE recovery"));
 }

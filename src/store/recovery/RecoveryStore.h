@@ -3,12 +3,16 @@
 #include "card/Sheet.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace store {
+
+class Module1;
 
 // The tables of the recovery store, each made only where it is missing. `schema` names the store where
 // it is attached to another connection ("recovery"); empty, the connection's own.
@@ -51,5 +55,17 @@ private:
 // is, under a name of its own ("<file>.damaged-<time>"). With `create`, a missing store is then built
 // (whole, in a temporary file renamed into place); without, it stays missing.
 std::unique_ptr<RecoverySession> openRecovery(const QString& path, const QString& connection, bool create);
+
+// Runs one query on the recovery store at `path`, where there is one, and hands each row over. True
+// where every row was read; false where the store is missing (error left as it is) or could not be
+// read (*error says why).
+bool readRecovery(const QString& path, const QString& connection, const QString& query,
+                  const std::function<void(const QSqlQuery&)>& row, QString* error);
+
+// Attaches the recovery store at `recoveryFile` to the store's open connection as "recovery", creating
+// it first where it is missing, so that one transaction changes both. Must come before the
+// transaction begins.
+bool attachRecovery(Module1& db, const QString& recoveryFile, QString* error);
+void detachRecovery(Module1& db);
 
 } // namespace store

@@ -5,11 +5,13 @@
 // from the daily backups), a damaged one beside the store. A file SQLite cannot read at all is kept
 // under a new name beside the store, with its journal, and a new store made from the backup takes
 // its name.
-#include "store/Leftovers.h"
-#include "store/Module1.h"
+#include "store/recovery/Restore.h"
+
 #include "store/SqliteHandle.h"
 #include "store/StoreFile.h"
+#include "store/StoreFileKind.h"
 #include "store/recovery/BackupFiles.h"
+#include "store/recovery/RecoveryPlace.h"
 
 #include <QDir>
 #include <QFile>
@@ -286,44 +288,26 @@ Attempt replaceUnreadable(const QString& storePath, const QString& backupPath, c
 
 } // namespace
 
-BackupOutcome Recovery::restoreBackup(const QString& backupPath)
+RestoreResult restoreStore(const QString& storePath, const QString& backupsDir, const QString& backupPath,
+                           const QString& stamp)
 {
-    BackupOutcome outcome;
-    const FileCheck chosen = checkStoreFile(backupPath);
-    if (!chosen.ok) {
-        outcome.error = QStringLiteral("所选备份无法使用（%1），数据库未作改动。").arg(chosen.error);
-        return outcome;
-    }
-    const QString stamp = fileStamp(now());
-    const QString keptBase = backupBase(m_storePath, m_place.backupsDir, stamp);
-    const QString damagedBase = damagedStoreBase(m_storePath, stamp);
-    const StoreFileCheck file = inspectStoreFile(m_storePath);
+    const QString keptBase = backupBase(storePath, backupsDir, stamp);
+    const QString damagedBase = damagedStoreBase(storePath, stamp);
+    const StoreFileCheck file = inspectStoreFile(storePath);
     Attempt attempt{Attempt::Unreadable, file.reason};
     if (file.kind == StoreFileKind::SQLite) {
-        attempt = QDir().mkpath(m_place.backupsDir)
-                      ? restoreThroughSqlite(m_storePath, backupPath, keptBase, damagedBase)
-                      : Attempt{Attempt::Failed, QStringLiteral("无法建立备份文件夹%1，数据库未作改动。")
-                                                     .arg(quotedPath(m_place.backupsDir))};
+        attempt =
+            QDir().mkpath(backupsDir)
+                ? restoreThroughSqlite(storePath, backupPath, keptBase, damagedBase)
+                : Attempt{
+                      Attempt::Failed,
+                      QStringLiteral("无法建立备份文件夹%1，数据库未作改动。").arg(quotedPath(backupsDir))};
     }
     if (attempt.result == Attempt::Unreadable)
-        attempt = replaceUnreadable(m_storePath, backupPath, damagedBase,
+        attempt = replaceUnreadable(storePath, backupPath, damagedBase,
                                     file.kind == StoreFileKind::Jet ? QStringLiteral("旧版 Access 格式")
                                                                     : attempt.text);
-    if (attempt.result != Attempt::Done) {
-        outcome.error = attempt.text;
-        return outcome;
-    }
-    // Only the newest few copies kept by restores stay, and never the one this restore read.
-    const QList<BackupFile> copies = beforeRestoreCopies();
-    for (qsizetype i = BeforeRestoreKept; i < copies.size(); ++i) {
-        if (QFileInfo(copies.at(i).path) != QFileInfo(backupPath))
-            QFile::remove(copies.at(i).path);
-    }
-    outcome.ok = true;
-    outcome.path = m_storePath;
-    outcome.cards = chosen.cards;
-    outcome.notice = attempt.text;
-    return outcome;
+    return {attempt.result == Attempt::Done, attempt.text};
 }
 
 } // namespace store
