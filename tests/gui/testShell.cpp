@@ -1,6 +1,7 @@
 // The window's shell offscreen: tab pages, side panel, tray icon and menu, and the edge auto-hide tick.
 #include "Form1Seam.h"
 #include "Module2Seam.h"
+#include "WindowTest.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -9,7 +10,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using app::Form1;
@@ -52,21 +52,12 @@ private:
 
 } // namespace
 
-class TestShell : public QObject
+class TestShell : public kit::WindowTest
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-
 private slots:
-    void initTestCase() { MessageBox::setAutoAnswer(true); }
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        MessageBox::clearHistory();
-    }
+    void init() { openFolder(); }
 
     void exactlyOnePageAfterEveryTabChange();
     void sidePanelNarrowsAndWidens();
