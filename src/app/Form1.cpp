@@ -9,7 +9,6 @@
 #include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
 #include "app/list/ListSearchLine.h"
-#include "app/play/PlayActions.h"
 #include "app/transfer/CardTransfer.h"
 #include "app/window/WindowFit.h"
 #include "lang/LanguagePacks.h"
@@ -147,8 +146,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
         Command1_Click(); // "准备新增": the state of a new card, the focus in the name
         writeSheet(sheet);
     });
-    // Rests, hit points, the card as text, print preview, renaming and the roster, from the same menu.
-    new PlayActions(*this);
+    setUpPlay();
 
     // Where the window opens, and whether its content scrolls on a small screen.
     m_fit = new WindowFit(this, client);

@@ -157,6 +157,8 @@ private:
     bool saveSheet();
     void showFailure(const QString& error);
     void setUpRecovery();
+    // Table play from List1's menu.
+    void setUpPlay();
     void sheetReplaced(const QString& name, bool isNew);
     void cardStored(const card::Sheet& sheet, const QString& name);
     store::Draft draftOf(const card::Sheet& sheet) const;

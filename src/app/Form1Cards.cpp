@@ -4,6 +4,7 @@
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
 #include "app/list/CardListModel.h"
+#include "app/play/PlayActions.h"
 #include "store/CardRename.h"
 #include "store/recovery/Recovery.h"
 
@@ -136,6 +137,19 @@ void Form1::List1_Click()
 store::Outcome Form1::renameStoredCard(const QString& from, const QString& to)
 {
     return store::renameCard(*m_db, m_recovery.get(), from, to);
+}
+
+// Rests, hit points, the card as text, print preview, renaming and the roster, from List1's menu.
+void Form1::setUpPlay()
+{
+    auto* play = new PlayActions(
+        {this, messageTitle(), m_cards, m_listMenu, m_w.list1, m_searchLine, m_listFill, m_w.command2(),
+         m_w.command3(), [this] { return readSheet(); },
+         [this](QString* error) { return keepBeforePlay(error); }, [this] { return flushDraft(); },
+         [this](const QString& from, const QString& to) { return renameStoredCard(from, to); }});
+    connect(play, &PlayActions::sheetEdited, this, &Form1::editSheet);
+    connect(play, &PlayActions::cardRenamed, this, &Form1::cardRenamed);
+    connect(play, &PlayActions::cardPicked, this, &Form1::pickListCard);
 }
 
 } // namespace app

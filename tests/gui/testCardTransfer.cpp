@@ -3,6 +3,7 @@
 #include "Form1Seam.h"
 #include "StoreProbe.h"
 #include "WindowDriver.h"
+#include "WindowTest.h"
 #include "app/Form1.h"
 #include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
@@ -22,7 +23,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -87,20 +87,14 @@ int pdfPages(const QString& pdf)
 
 } // namespace
 
-class TestCardTransfer : public QObject
+class TestCardTransfer : public kit::WindowTest
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir* m_dir = nullptr;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& form() { return *m_form; }
     app::CardTransfer& transfer() { return *form().findChild<app::CardTransfer*>(); }
     QShortcut* key(app::Shortcuts::Action action) { return form().findChild<app::Shortcuts*>()->key(action); }
-    QString storePath() const { return m_dir->filePath(QStringLiteral("one/Sav.qlk")); }
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    bool enabled(int button) { return form().widgets().command[button]->isEnabled(); }
     QString lastText() const { return kit::lastBoxText(); }
 
     // Through the sheet snapshot, so pages that are not built yet take the text too.
@@ -110,26 +104,14 @@ private:
         sheet.text[field] = text;
         form().writeSheet(sheet);
     }
-    void addCard(const card::Sheet& sheet) { kit::addCard(form(), sheet); }
     static card::Sheet named(const QString& name) { return kit::namedSheet(name); }
-    int rowOf(const QString& name) { return kit::rowOf(form(), name); }
-    void pick(const QString& name) { QVERIFY(kit::pickCard(form(), name)); }
     // Opens the context menu on the line of that card (or below the lines) and fires an item.
     void menuItem(const QString& cardName, const QString& item)
     {
-        QListView* list = form().widgets().list1;
-        const QPoint at = cardName.isEmpty()
-                              ? QPoint(5, list->viewport()->height() - 2)
-                              : list->visualRect(list->model()->index(rowOf(cardName), 0)).center();
-        form().listMenu()->prepare(at);
-        for (QAction* action : form().listMenu()->menu()->actions()) {
-            if (action->text() == item) {
-                QVERIFY2(action->isEnabled(), qPrintable(item));
-                action->trigger();
-                return;
-            }
-        }
-        QFAIL(qPrintable(QStringLiteral("no menu item ") + item));
+        QAction* action = menuAction(cardName, item);
+        QVERIFY2(action, qPrintable(QStringLiteral("no menu item ") + item));
+        QVERIFY2(action->isEnabled(), qPrintable(item));
+        action->trigger();
     }
     QByteArray writeFile(const QString& name, const QByteArray& bytes)
     {
@@ -142,19 +124,10 @@ private:
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        QVERIFY(m_dir->isValid());
-        MessageBox::setAutoAnswer(true);
-        MessageBox::clearHistory();
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("one")) &&
-                QDir(m_dir->path()).mkdir(QStringLiteral("two")));
-        m_form = std::make_unique<Form1>(m_dir->filePath(QStringLiteral("one")));
+        openWindow(QStringLiteral("one"));
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("two")));
     }
-    void cleanup()
-    {
-        m_form.reset();
-        delete m_dir;
-    }
+    void cleanup() { closeWindow(); }
 
     void theMenuOffersEachItemWhereItApplies()
     {
@@ -299,7 +272,7 @@ private slots:
         QVERIFY(form().readSheet() == wanted);
         QCOMPARE(form().widgets().tabStrip->currentIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), form().widgets().text[0]);
-        QVERIFY(enabled(0) && enabled(1) && !enabled(2) && !enabled(3));
+        QVERIFY(enabled(form(), 0) && enabled(form(), 1) && !enabled(form(), 2) && !enabled(form(), 3));
         QCOMPARE(form().widgets().list1->selectionModel()->selectedIndexes().first().row(), rowOf("Bob"));
 
         setField(0, QStringLiteral("Ann"));
@@ -333,7 +306,8 @@ private slots:
         pick(QStringLiteral("Bob"));
         setField(3, QStringLiteral("unsaved"));
         const card::Sheet sheetBefore = form().readSheet();
-        const QList<bool> buttonsBefore = {enabled(0), enabled(1), enabled(2), enabled(3)};
+        const QList<bool> buttonsBefore = {enabled(form(), 0), enabled(form(), 1), enabled(form(), 2),
+                                           enabled(form(), 3)};
 
         answerFileDialog(path(QStringLiteral("ann.pdf")));
         menuItem(QStringLiteral("Ann"), QStringLiteral("导出为PDF…"));
@@ -370,7 +344,9 @@ private slots:
                  qPrintable(faces));
 
         QVERIFY(form().readSheet() == sheetBefore);
-        QCOMPARE((QList<bool>{enabled(0), enabled(1), enabled(2), enabled(3)}), buttonsBefore);
+        QCOMPARE(
+            (QList<bool>{enabled(form(), 0), enabled(form(), 1), enabled(form(), 2), enabled(form(), 3)}),
+            buttonsBefore);
         QCOMPARE(form().widgets().list1->selectionModel()->selectedIndexes().first().row(), rowOf("Bob"));
     }
 

@@ -1,7 +1,10 @@
 // Table play in the window: the rests and the hit-point dialog on the sheet as it stands, the stored
 // card as text, renaming, the roster and the hint of an empty list, driven through List1's menu.
 #include "Form1Seam.h"
+#include "RawDb.h"
 #include "StoreProbe.h"
+#include "WindowDriver.h"
+#include "WindowTest.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
@@ -29,7 +32,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -54,27 +56,12 @@ card::Sheet fighter(const QString& name, const QString& level = QStringLiteral("
 
 } // namespace
 
-class TestPlayActions : public QObject
+class TestPlayActions : public kit::WindowTest
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir* m_dir = nullptr;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& form() { return *m_form; }
     app::PlayActions& play() { return *form().findChild<app::PlayActions*>(); }
-    QString storePath() const { return m_dir->filePath(QStringLiteral("Sav.qlk")); }
-    QString lastMessage() const
-    {
-        return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text;
-    }
-    void addCard(const card::Sheet& sheet)
-    {
-        form().Command1_Click();
-        form().writeSheet(sheet);
-        form().Command2_Click();
-    }
     card::Sheet stored(const QString& name)
     {
         const store::LoadResult result = form().cards().load(name);
@@ -82,56 +69,15 @@ private:
         card::applyCardRecord(result.record, sheet);
         return sheet;
     }
-    int rowOf(const QString& name)
-    {
-        QAbstractItemModel* model = form().widgets().list1->model();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            if (model->index(r, 0).data(Qt::UserRole + 1).toString() == name)
-                return r;
-        }
-        return -1;
-    }
     QString selectedName()
     {
         const QModelIndexList selected = form().widgets().list1->selectionModel()->selectedIndexes();
         return selected.isEmpty() ? QString() : selected.first().data(Qt::UserRole + 1).toString();
     }
-    // As a click on the card's line: the current line and the selection.
-    void click(const QString& name)
-    {
-        QListView* list = form().widgets().list1;
-        list->selectionModel()->setCurrentIndex(list->model()->index(rowOf(name), 0),
-                                                QItemSelectionModel::ClearAndSelect);
-    }
-    // The menu opened over a card's line, or below the lines for an empty name.
-    QAction* menuAction(const QString& cardName, const QString& text)
-    {
-        QListView* list = form().widgets().list1;
-        const QPoint at = cardName.isEmpty()
-                              ? QPoint(5, list->viewport()->height() - 2)
-                              : list->visualRect(list->model()->index(rowOf(cardName), 0)).center();
-        form().listMenu()->prepare(at);
-        for (QAction* action : form().listMenu()->menu()->actions()) {
-            if (action->text() == text)
-                return action;
-        }
-        return nullptr;
-    }
 
 private slots:
-    void init()
-    {
-        m_dir = new QTemporaryDir;
-        QVERIFY(m_dir->isValid());
-        MessageBox::setAutoAnswer(true);
-        MessageBox::clearHistory();
-        m_form = std::make_unique<Form1>(m_dir->path());
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        delete m_dir;
-    }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void aLongRestChangesTheSheetAndOnlySavingStoresIt()
     {
@@ -139,7 +85,7 @@ private slots:
         QAction* rest = menuAction(QString(), QStringLiteral("长休"));
         QVERIFY(rest && !rest->isEnabled());
         addCard(fighter(QStringLiteral("Ann")));
-        click(QStringLiteral("Ann"));
+        pick(QStringLiteral("Ann"));
         rest = menuAction(QStringLiteral("Ann"), QStringLiteral("长休"));
         QVERIFY(rest->isEnabled());
         rest->trigger();
@@ -161,7 +107,7 @@ private slots:
     void theSheetBeforeARestIsKeptInRecoveryAndComesBack()
     {
         addCard(fighter(QStringLiteral("Ann")));
-        click(QStringLiteral("Ann"));
+        pick(QStringLiteral("Ann"));
         menuAction(QStringLiteral("Ann"), QStringLiteral("短休"))->trigger();
         menuAction(QStringLiteral("Ann"), QStringLiteral("长休"))->trigger();
         QCOMPARE(form().readSheet().text[card::CurrentHitPointsField], QStringLiteral("30"));
@@ -194,7 +140,7 @@ private slots:
     void theHitPointDialogAppliesDamageAndShowsARefusal()
     {
         addCard(fighter(QStringLiteral("Ann")));
-        click(QStringLiteral("Ann"));
+        pick(QStringLiteral("Ann"));
         menuAction(QStringLiteral("Ann"), QStringLiteral("生命值…"))->trigger();
         app::HitPointsDialog* dialog = play().hitPointsDialog();
         QVERIFY(dialog && dialog->isVisible());
@@ -218,7 +164,7 @@ private slots:
     void copyAsTextTakesTheStoredCard()
     {
         addCard(fighter(QStringLiteral("Ann")));
-        click(QStringLiteral("Ann"));
+        pick(QStringLiteral("Ann"));
         card::Sheet edited = form().readSheet();
         edited.text[card::CurrentHitPointsField] = QStringLiteral("1");
         form().writeSheet(edited);
@@ -251,24 +197,44 @@ private slots:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
+    void aCardGoneFromTheStoreIsSaidAndNothingIsTaken()
+    {
+        addCard(fighter(QStringLiteral("Ann")));
+        QAction* copy = menuAction(QStringLiteral("Ann"), QStringLiteral("复制为文字"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        {
+            kit::RawDb raw(storePath()); // another program deletes the card; its line is still shown
+            QVERIFY(raw.exec(QStringLiteral("DELETE FROM card WHERE Nae = 'Ann'")));
+        }
+        copy->trigger();
+        QCOMPARE(kit::lastBoxText(), QStringLiteral("找不到角色卡“Ann”，它可能已被删除。"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        MessageBox::clearHistory();
+        QVERIFY(!play().renameTo(QStringLiteral("Ann"), QStringLiteral("Bea")));
+        QCOMPARE(kit::lastBoxText(), QStringLiteral("找不到角色卡“Ann”，它可能已被删除。"));
+        QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT Nam FROM lstt")),
+                 (QList<QStringList>{{"Ann"}}));
+    }
+
     void renameRefusesTakenAndRefusedNamesAndKeepsTheCardLoaded()
     {
         addCard(fighter(QStringLiteral("Ann")));
         addCard(fighter(QStringLiteral("Bob")));
-        click(QStringLiteral("Ann"));
+        pick(QStringLiteral("Ann"));
         card::Sheet edited = form().readSheet();
         edited.text[card::CurrentHitPointsField] = QStringLiteral("4");
         form().editSheet(edited);
 
         QVERIFY(!play().renameTo(QStringLiteral("Ann"), QStringLiteral("Bob")));
-        QCOMPARE(lastMessage(), QStringLiteral("已有名为“Bob”的角色卡。"));
+        QCOMPARE(kit::lastBoxText(), QStringLiteral("已有名为“Bob”的角色卡。"));
         QVERIFY(!play().renameTo(QStringLiteral("Ann"), QStringLiteral("A@n")));
         QVERIFY(!play().renameTo(QStringLiteral("Ann"), QStringLiteral("A-n")));
         QVERIFY(!play().renameTo(QStringLiteral("Ann"), QString()));
         QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT Nae FROM card ORDER BY Nae")),
                  (QList<QStringList>{{"Ann"}, {"Bob"}}));
 
-        QVERIFY2(play().renameTo(QStringLiteral("Ann"), QStringLiteral("Cat")), qPrintable(lastMessage()));
+        QVERIFY2(play().renameTo(QStringLiteral("Ann"), QStringLiteral("Cat")),
+                 qPrintable(kit::lastBoxText()));
         QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT Nae FROM card ORDER BY Nae")),
                  (QList<QStringList>{{"Bob"}, {"Cat"}}));
         QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT Nam, lv FROM lstt ORDER BY Nam")),
@@ -302,7 +268,7 @@ private slots:
         QTest::keyClicks(line, QStringLiteral("B@o-b"));
         QCOMPARE(line->text(), QStringLiteral("Bob"));
         buttons->button(QDialogButtonBox::Ok)->click();
-        QCOMPARE(lastMessage(), QStringLiteral("已有名为“Bob”的角色卡。"));
+        QCOMPARE(kit::lastBoxText(), QStringLiteral("已有名为“Bob”的角色卡。"));
         QVERIFY(dialog->isVisible());
         line->setText(QStringLiteral("Dan"));
         buttons->button(QDialogButtonBox::Ok)->click();

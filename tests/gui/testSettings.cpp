@@ -1,5 +1,6 @@
 #include "Module1Seam.h"
 #include "RawDb.h"
+#include "StoreProbe.h"
 #include "lang/LanguagePacks.h"
 #include "store/Module1.h"
 #include "store/SettingsRow.h"
@@ -11,24 +12,6 @@
 namespace settings = store::settings;
 
 namespace {
-
-struct Row
-{
-    QString btips;
-    QVariant magw;
-    QVariant lng;
-};
-
-// The settings rows and changes to them, behind the program's back on a connection of its own.
-QList<Row> rowsOf(const QString& path)
-{
-    QList<Row> rows;
-    kit::RawDb raw(path);
-    for (const QVariantList& r :
-         raw.records(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid")))
-        rows.append({r[0].toString(), r[1], r[2]});
-    return rows;
-}
 
 bool execOn(const QString& path, const QString& sql, const QVariantList& values = {})
 {
@@ -126,7 +109,7 @@ void TestSettings::writesReachTheSettingsRow()
     QVERIFY2(settings::writeMagw(db, 1, &error), qPrintable(error));
     QVERIFY2(settings::writeLanguage(db, QStringLiteral("English (UK)'s"), &error), qPrintable(error));
     QVERIFY(!db.isOpen());
-    QList<Row> rows = rowsOf(m_path);
+    QList<probe::SettingsRow> rows = probe::settingsRows(m_path);
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].magw.toInt(), 1);
     QCOMPARE(rows[0].lng.toString(), QStringLiteral("English (UK)'s"));
@@ -137,7 +120,7 @@ void TestSettings::writesReachTheSettingsRow()
 
     QVERIFY(settings::writeMagw(db, 0, &error));
     QVERIFY(settings::resetLanguage(db, &error));
-    rows = rowsOf(m_path);
+    rows = probe::settingsRows(m_path);
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].magw.toInt(), 0);
     QCOMPARE(rows[0].lng.toString(), lang::builtInLanguage());
@@ -150,7 +133,7 @@ void TestSettings::emptyLanguageWritesNothing()
     QString error;
     QVERIFY(settings::writeLanguage(db, QString(), &error));
     QVERIFY(error.isEmpty());
-    QCOMPARE(rowsOf(m_path).at(0).lng.toString(), QStringLiteral("English"));
+    QCOMPARE(probe::settingsRows(m_path).at(0).lng.toString(), QStringLiteral("English"));
 }
 
 void TestSettings::readAndWritesUseTheRowXD()
@@ -175,7 +158,7 @@ void TestSettings::readAndWritesUseTheRowXD()
     QVERIFY(settings::writeMagw(db, 0));
     QCOMPARE(settings::readSettings(db).magw, std::optional<qint16>(0));
 
-    const QList<Row> rows = rowsOf(m_path);
+    const QList<probe::SettingsRow> rows = probe::settingsRows(m_path);
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows[0].btips, QStringLiteral("XD"));
     QCOMPARE(rows[0].magw.toInt(), 0);
@@ -196,7 +179,7 @@ void TestSettings::withoutTheRowNothingIsWrittenOrCreated()
     error.clear();
     QVERIFY(!settings::resetLanguage(db, &error));
     QVERIFY(!error.isEmpty());
-    const QList<Row> rows = rowsOf(m_path);
+    const QList<probe::SettingsRow> rows = probe::settingsRows(m_path);
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].btips, QStringLiteral("xd"));
     QCOMPARE(rows[0].magw.toInt(), 0);
@@ -241,7 +224,7 @@ void TestSettings::ensureInsertsTheRowOnce()
     QString error;
     QVERIFY2(settings::ensureSettingsRow(db, &error), qPrintable(error));
     QVERIFY(!db.isOpen());
-    QList<Row> rows = rowsOf(m_path);
+    QList<probe::SettingsRow> rows = probe::settingsRows(m_path);
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[1].btips, QStringLiteral("XD"));
     QCOMPARE(rows[1].magw.toInt(), 0);
@@ -250,7 +233,7 @@ void TestSettings::ensureInsertsTheRowOnce()
     // With the row in place nothing changes, not even its values.
     QVERIFY(execOn(m_path, QStringLiteral("UPDATE sets SET magw = 1, Lng = 'English' WHERE Btips = 'XD'")));
     QVERIFY(settings::ensureSettingsRow(db, &error));
-    rows = rowsOf(m_path);
+    rows = probe::settingsRows(m_path);
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[1].magw.toInt(), 1);
     QCOMPARE(rows[1].lng.toString(), QStringLiteral("English"));
@@ -264,7 +247,7 @@ void TestSettings::ensureLeavesUnusableAndMissingStoresAlone()
     QString error;
     QVERIFY(!settings::ensureSettingsRow(db, &error));
     QCOMPARE(error, QStringLiteral("kept as it is"));
-    QVERIFY(rowsOf(m_path).isEmpty());
+    QVERIFY(probe::settingsRows(m_path).isEmpty());
 
     const QString missing = m_temp.filePath(QStringLiteral("gone.qlk"));
     store::Module1 none(missing);

@@ -2,6 +2,7 @@
 #include "Form1Seam.h"
 #include "Module2Seam.h"
 #include "WindowDriver.h"
+#include "WindowTest.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
@@ -22,7 +23,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using app::Form1;
@@ -65,21 +65,12 @@ private:
 
 } // namespace
 
-class TestShell : public QObject
+class TestShell : public kit::WindowTest
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-
 private slots:
-    void initTestCase() { MessageBox::setAutoAnswer(true); }
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        MessageBox::clearHistory();
-    }
+    void init() { openFolder(); }
 
     void exactlyOnePageAfterEveryTabChange();
     void sidePanelNarrowsAndWidens();

@@ -1,6 +1,8 @@
 // The window's settings offscreen: the "磁性窗体" box and its guard, the language box, and what
 // start-up reads, adds and resets in the settings row.
 #include "RawDb.h"
+#include "StoreProbe.h"
+#include "WindowTest.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 
@@ -9,7 +11,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -19,27 +20,9 @@ namespace {
 
 const QString BuiltIn = QStringLiteral("简体中文(内置)");
 
-struct SetsRow
+probe::SettingsRow xdOf(const QString& path)
 {
-    QString btips;
-    QVariant magw;
-    QString lng;
-};
-
-// The settings rows, read behind the program's back on a connection of its own.
-QList<SetsRow> setsOf(const QString& path)
-{
-    QList<SetsRow> rows;
-    kit::RawDb raw(path);
-    for (const QVariantList& r :
-         raw.records(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid")))
-        rows.append({r[0].toString(), r[1], r[2].toString()});
-    return rows;
-}
-
-SetsRow xdOf(const QString& path)
-{
-    for (const SetsRow& row : setsOf(path)) {
+    for (const probe::SettingsRow& row : probe::settingsRows(path)) {
         if (row.btips == QLatin1String("XD"))
             return row;
     }
@@ -88,13 +71,11 @@ QStringList comboEntries(const QComboBox* combo)
 
 } // namespace
 
-class TestShellSettings : public QObject
+class TestShellSettings : public kit::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString storePath() const { return m_dir->filePath(QStringLiteral("Sav.qlk")); }
     // Creates the store with a first start and lets the test change it before the next one.
     void firstStart()
     {
@@ -110,13 +91,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { MessageBox::setAutoAnswer(true); }
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        MessageBox::clearHistory();
-    }
+    void init() { openFolder(); }
 
     void tickAndUntickWriteAndSwitchTheTimer();
     void failedTickWriteIsReportedAndTheTimerStillFollows();
@@ -171,7 +146,7 @@ void TestShellSettings::failedTickWriteIsReportedAndTheTimerStillFollows()
     QCOMPARE(MessageBox::history().first().title, Form1::messageTitle());
     QCOMPARE(MessageBox::history().first().icon, QMessageBox::Warning);
     QVERIFY(!MessageBox::history().first().text.isEmpty());
-    QVERIFY(setsOf(storePath()).isEmpty());
+    QVERIFY(probe::settingsRows(storePath()).isEmpty());
 }
 
 void TestShellSettings::startUpWithStoredOnTicksWithoutWriting()
@@ -235,13 +210,13 @@ void TestShellSettings::twoSettingsRows()
         // ... and written to it.
         f.widgets().checkSet->click();
         f.timer1()->stop();
-        const QList<SetsRow> rows = setsOf(storePath());
+        const QList<probe::SettingsRow> rows = probe::settingsRows(storePath());
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].btips, QStringLiteral("XD"));
         QCOMPARE(rows[0].magw.toInt(), 1);
-        QCOMPARE(rows[0].lng, BuiltIn);
+        QCOMPARE(rows[0].lng.toString(), BuiltIn);
         QCOMPARE(rows[1].magw.toInt(), 1);
-        QCOMPARE(rows[1].lng, QStringLiteral("简体"));
+        QCOMPARE(rows[1].lng.toString(), QStringLiteral("简体"));
     }
     // The tick lasts: the next start finds it, and unticking there lasts too.
     {
@@ -253,7 +228,7 @@ void TestShellSettings::twoSettingsRows()
     }
     Form1 f(m_dir->path());
     QVERIFY(!f.widgets().checkSet->isChecked());
-    QCOMPARE(setsOf(storePath()).at(1).magw.toInt(), 1);
+    QCOMPARE(probe::settingsRows(storePath()).at(1).magw.toInt(), 1);
 }
 
 void TestShellSettings::languageChoiceAndEmptyText()
@@ -266,11 +241,11 @@ void TestShellSettings::languageChoiceAndEmptyText()
 
     combo->setCurrentIndex(1);
     emit combo->activated(1);
-    QCOMPARE(xdOf(storePath()).lng, QStringLiteral("English"));
+    QCOMPARE(xdOf(storePath()).lng.toString(), QStringLiteral("English"));
 
     combo->setCurrentIndex(-1);
     f.Combo2_Click();
-    QCOMPARE(xdOf(storePath()).lng, QStringLiteral("English"));
+    QCOMPARE(xdOf(storePath()).lng.toString(), QStringLiteral("English"));
     QVERIFY(MessageBox::history().isEmpty());
 }
 
@@ -284,11 +259,11 @@ void TestShellSettings::startUpAddsAMissingSettingsRow()
         f.widgets().checkSet->click();
         f.timer1()->stop();
     }
-    const QList<SetsRow> rows = setsOf(storePath());
+    const QList<probe::SettingsRow> rows = probe::settingsRows(storePath());
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].btips, QStringLiteral("XD"));
     QCOMPARE(rows[0].magw.toInt(), 1);
-    QCOMPARE(rows[0].lng, BuiltIn);
+    QCOMPARE(rows[0].lng.toString(), BuiltIn);
     QVERIFY(MessageBox::history().isEmpty());
 }
 
@@ -326,7 +301,7 @@ void TestShellSettings::startUpLanguageCheck()
         QCOMPARE(f.widgets().combo2->count(), packs.size() + 1);
         QCOMPARE(f.widgets().combo2->currentIndex(), -1);
     }
-    QCOMPARE(xdOf(storePath()).lng, afterStart);
+    QCOMPARE(xdOf(storePath()).lng.toString(), afterStart);
     if (stored == afterStart) {
         QCOMPARE(fileHash(storePath()), before);
         QCOMPARE(writesTo(storePath()), 0);

@@ -124,6 +124,25 @@ inline QString difference(const Dump& actual, const Dump& expected)
     return d;
 }
 
+// One settings row, its values as stored (magw and Lng may hold NULL or a value of another type).
+struct SettingsRow
+{
+    QString btips;
+    QVariant magw;
+    QVariant lng;
+};
+
+// The settings rows in their order.
+inline QList<SettingsRow> settingsRows(const QString& path)
+{
+    QList<SettingsRow> rows;
+    kit::RawDb raw(path);
+    for (const QVariantList& r :
+         raw.records(QStringLiteral("SELECT Btips, magw, Lng FROM sets ORDER BY rowid")))
+        rows.append({r[0].toString(), r[1], r[2]});
+    return rows;
+}
+
 // The rows a card's record and list entry give in a dump.
 inline QString renderCard(const card::CardRecord& r)
 {

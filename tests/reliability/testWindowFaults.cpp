@@ -5,6 +5,7 @@
 #include "Module2Seam.h"
 #include "ReliabilityKit.h"
 #include "WindowDriver.h"
+#include "WindowTest.h"
 #include "WriterProcess.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <unistd.h>
@@ -39,37 +39,31 @@ bool needsModes(Fault f)
 
 } // namespace
 
-class TestWindowFaults : public QObject
+class TestWindowFaults : public kit::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Form1> m_form;
     std::unique_ptr<rel::WriterProcess> m_holder;
 
-    QString path() const { return m_dir->filePath(QStringLiteral("Sav.qlk")); }
     QString awayPath() const { return m_dir->filePath(QStringLiteral("moved.qlk")); }
-    Form1& form() { return *m_form; }
-    QStringList listTexts() const { return kit::listLines(*m_form); }
-    void pick(int row) { kit::pickLine(form(), row); }
-    void addThroughWindow(const card::Sheet& sheet) { kit::addCard(form(), sheet); }
-    bool enabled(int button) const { return m_form->widgets().command[button]->isEnabled(); }
+    void addThroughWindow(const card::Sheet& sheet) { addCard(sheet); }
     void apply(Fault fault)
     {
         switch (fault) {
         case Fault::ReadOnlyFile:
-            QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            QVERIFY(
+                QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
             break;
         case Fault::ReadOnlyFolder:
             QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
             break;
         case Fault::Deleted:
-            QVERIFY(QFile::rename(path(), awayPath()));
+            QVERIFY(QFile::rename(storePath(), awayPath()));
             break;
         case Fault::Locked:
             m_holder = std::make_unique<rel::WriterProcess>();
-            QVERIFY(m_holder->start({QStringLiteral("hold"), path(), QStringLiteral("immediate")}));
+            QVERIFY(m_holder->start({QStringLiteral("hold"), storePath(), QStringLiteral("immediate")}));
             QVERIFY(m_holder->waitForLine("holding"));
             break;
         }
@@ -82,9 +76,9 @@ private:
             m_holder.reset();
         }
         QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::WriteOwner);
         if (QFileInfo::exists(awayPath()))
-            QFile::rename(awayPath(), path());
+            QFile::rename(awayPath(), storePath());
     }
     // The recovery store made unusable from outside: a folder where its file belongs.
     void blockDrafts()
@@ -117,12 +111,8 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        MessageBox::setAutoAnswer(true);
-        MessageBox::clearHistory();
-        m_form = std::make_unique<Form1>(m_dir->path());
-        QVERIFY(QFileInfo::exists(path()));
+        openWindow();
+        QVERIFY(QFileInfo::exists(storePath()));
         addThroughWindow(rel::makeSheet(QStringLiteral("Ann"), 0));
         addThroughWindow(rel::makeSheet(QStringLiteral("Bob"), 0));
         QCOMPARE(listTexts().size(), 2);
@@ -131,8 +121,7 @@ private slots:
     void cleanup()
     {
         undo();
-        m_form.reset();
-        m_dir.reset();
+        closeWindow();
     }
 
     void failedWritesKeepTheTypedSheet_data()
@@ -159,12 +148,12 @@ private slots:
         const card::Sheet edited = rel::makeSheet(QStringLiteral("Ann"), 1);
         form().writeSheet(edited);
         apply(f);
-        const QByteArray before = rel::fileBytes(path());
+        const QByteArray before = rel::fileBytes(storePath());
         int shown = int(MessageBox::history().size());
         form().Command3_Click();
         toldWhy(cause, shown);
         QVERIFY(form().readSheet() == edited);
-        QVERIFY(enabled(2) && enabled(3));
+        QVERIFY(enabled(form(), 2) && enabled(form(), 3));
         QCOMPARE(listTexts(), list);
 
         // Delete of the selected card: refused, nothing cleared.
@@ -184,14 +173,14 @@ private slots:
         form().Command2_Click();
         toldWhy(cause, shown);
         QVERIFY(form().readSheet() == typed);
-        QVERIFY(enabled(1));
+        QVERIFY(enabled(form(), 1));
 
-        QCOMPARE(rel::fileBytes(path()), before);
+        QCOMPARE(rel::fileBytes(storePath()), before);
         if (f == Fault::Deleted)
-            QVERIFY(!QFileInfo::exists(path())); // refused, never recreated
+            QVERIFY(!QFileInfo::exists(storePath())); // refused, never recreated
         undo();
         const rel::StoreCheck check =
-            rel::checkStore(path(), {{QStringLiteral("Ann"), 0}, {QStringLiteral("Bob"), 0}});
+            rel::checkStore(storePath(), {{QStringLiteral("Ann"), 0}, {QStringLiteral("Bob"), 0}});
         QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
 
         // With the fault gone, the very same sheet goes in.
@@ -224,11 +213,11 @@ private slots:
         QCOMPARE(tray::Module2Seam::hasIcon(*app::Form1Seam::trayModule(form())), !closed);
         if (!closed) {
             QVERIFY(form().readSheet() == edited);
-            QVERIFY(enabled(2) && enabled(3));
+            QVERIFY(enabled(form(), 2) && enabled(form(), 3));
         }
         const rel::StoreCheck check =
-            rel::checkStore(path(), {{QStringLiteral("Ann"), answer == MessageBox::Save ? 1 : 0},
-                                     {QStringLiteral("Bob"), 0}});
+            rel::checkStore(storePath(), {{QStringLiteral("Ann"), answer == MessageBox::Save ? 1 : 0},
+                                          {QStringLiteral("Bob"), 0}});
         QVERIFY2(check.ok(), qPrintable(check.problems.join(QLatin1Char('\n'))));
     }
 
@@ -319,8 +308,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         m_form.reset();
         if (bytes.isEmpty())
-            bytes = rel::fileBytes(path()).chopped(777);
-        QVERIFY(rel::writeFile(path(), bytes));
+            bytes = rel::fileBytes(storePath()).chopped(777);
+        QVERIFY(rel::writeFile(storePath(), bytes));
         MessageBox::clearHistory();
         m_form = std::make_unique<Form1>(m_dir->path());
         QTRY_COMPARE(MessageBox::history().size(), 1);
@@ -333,7 +322,7 @@ private slots:
         QCOMPARE(MessageBox::history().size(), 2);
         QVERIFY(form().readSheet() == typed);
         m_form.reset();
-        QCOMPARE(rel::fileBytes(path()), bytes);
+        QCOMPARE(rel::fileBytes(storePath()), bytes);
     }
     void readOnlyStoreBesideGivesWayToTheDataFolderStore()
     {
@@ -360,7 +349,7 @@ private slots:
         }
         // Another account's store beside the program, which this user cannot write.
         apply(Fault::ReadOnlyFile);
-        const QByteArray beside = rel::fileBytes(path());
+        const QByteArray beside = rel::fileBytes(storePath());
         MessageBox::clearHistory();
         m_form = std::make_unique<Form1>(m_dir->path());
         QCOMPARE(app::Form1Seam::database(form()).filePath(), dataStore);
@@ -371,11 +360,11 @@ private slots:
         const MessageBox::Shown box = MessageBox::history().first();
         QCOMPARE(box.icon, QMessageBox::NoIcon);
         QVERIFY2(box.text.contains(QDir::toNativeSeparators(dataStore)), qPrintable(box.text));
-        QVERIFY2(box.text.contains(QDir::toNativeSeparators(path())), qPrintable(box.text));
+        QVERIFY2(box.text.contains(QDir::toNativeSeparators(storePath())), qPrintable(box.text));
         addThroughWindow(rel::makeSheet(QStringLiteral("Eve"), 0));
         QCOMPARE(listTexts().size(), 2);
         QCOMPARE(MessageBox::history().size(), 1);
-        QCOMPARE(rel::fileBytes(path()), beside);
+        QCOMPARE(rel::fileBytes(storePath()), beside);
     }
 };
 

@@ -1,21 +1,22 @@
 #include "app/play/PlayActions.h"
 
 #include "app/FieldWidgets.h"
-#include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
 #include "app/list/CardListModel.h"
 #include "app/list/CardListView.h"
+#include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
 #include "app/list/ListSearchLine.h"
 #include "app/play/HitPointsDialog.h"
 #include "app/play/RosterDialog.h"
 #include "app/transfer/SheetPrint.h"
-#include "card/CardRecord.h"
+#include "app/transfer/StoredCard.h"
 #include "play/CardText.h"
 #include "play/Rests.h"
-#include "store/CardRename.h"
+#include "store/CardStore.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -27,10 +28,10 @@
 
 namespace app {
 
-PlayActions::PlayActions(Form1& form) : QObject(&form), m_form(form)
+PlayActions::PlayActions(const Parts& parts) : QObject(parts.window), m_parts(parts)
 {
     setObjectName(QStringLiteral("PlayActions"));
-    ListMenu* menu = form.listMenu();
+    ListMenu* menu = parts.menu;
     menu->addSeparator();
     const auto inUse = [this] { return sheetInUse(); };
     menu->enableWhen(menu->addItem(QStringLiteral("短休"), false, [this](const QString&) { rest(false); }),
@@ -44,18 +45,21 @@ PlayActions::PlayActions(Form1& form) : QObject(&form), m_form(form)
     menu->addItem(QStringLiteral("重命名…"), true, [this](const QString& n) { askRename(n); });
     menu->addItem(QStringLiteral("角色卡总览…"), false, [this](const QString&) { openRoster(); });
 
-    // The first card: an empty store says how to add one, inside the list. An empty search result
-    // or a list still being read says nothing.
-    if (auto* view = dynamic_cast<CardListView*>(form.widgets().list1)) {
-        view->setEmptyHint([this] {
-            const auto* lines = qobject_cast<const CardListModel*>(m_form.widgets().list1->model());
-            if (m_form.isListFilling() || m_form.searchLine()->isOpen() || (lines && lines->isFiltered()))
-                return QString();
-            return CardListView::firstCardHint();
-        });
-        connect(form.searchLine(), &ListSearchLine::searchChanged, view->viewport(),
+    if (auto* view = dynamic_cast<CardListView*>(parts.list)) {
+        view->setEmptyHint([this] { return emptyHint(); });
+        connect(parts.searchLine, &ListSearchLine::searchChanged, view->viewport(),
                 qOverload<>(&QWidget::update));
     }
+}
+
+// The first card: an empty store says how to add one, inside the list. An empty search result or a
+// list still being read says nothing.
+QString PlayActions::emptyHint() const
+{
+    const auto* lines = qobject_cast<const CardListModel*>(m_parts.list->model());
+    if (m_parts.fill->isBusy() || m_parts.searchLine->isOpen() || (lines && lines->isFiltered()))
+        return QString();
+    return CardListView::firstCardHint();
 }
 
 HitPointsDialog* PlayActions::hitPointsDialog() const
@@ -75,12 +79,12 @@ QDialog* PlayActions::renameDialog() const
 
 bool PlayActions::sheetInUse() const
 {
-    return m_form.widgets().command2()->isEnabled() || m_form.widgets().command3()->isEnabled();
+    return m_parts.addButton->isEnabled() || m_parts.saveButton->isEnabled();
 }
 
 void PlayActions::notice(const QString& text)
 {
-    Notice::show(m_form.widgets().list1, text);
+    Notice::show(m_parts.list, text);
 }
 
 void PlayActions::apply(const play::Outcome& outcome)
@@ -96,8 +100,8 @@ void PlayActions::apply(const play::Outcome& outcome)
 QString PlayActions::change(const card::Sheet& sheet)
 {
     QString error;
-    const bool kept = m_form.keepBeforePlay(&error);
-    m_form.editSheet(sheet);
+    const bool kept = m_parts.keepBeforePlay(&error);
+    emit sheetEdited(sheet);
     return kept ? QString() : QStringLiteral("未能在“恢复”中留下改动前的样子：%1").arg(error);
 }
 
@@ -105,25 +109,13 @@ void PlayActions::rest(bool extended)
 {
     if (!sheetInUse())
         return;
-    const card::Sheet sheet = m_form.readSheet();
+    const card::Sheet sheet = m_parts.readSheet();
     apply(extended ? play::extendedRest(sheet) : play::shortRest(sheet));
 }
 
 std::optional<card::Sheet> PlayActions::storedCard(const QString& name)
 {
-    const store::LoadResult result = m_form.cards().load(name);
-    if (!result.ok) {
-        MessageBox::warn(&m_form, Form1::messageTitle(), result.error);
-        return std::nullopt;
-    }
-    if (!result.found) {
-        MessageBox::inform(&m_form, Form1::messageTitle(),
-                           QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(name));
-        return std::nullopt;
-    }
-    card::Sheet sheet;
-    card::applyCardRecord(result.record, sheet);
-    return sheet;
+    return readStoredCard(m_parts.window, m_parts.messageTitle, m_parts.cards, name);
 }
 
 void PlayActions::copyAsText(const QString& name)
@@ -143,7 +135,7 @@ void PlayActions::printPreview(const QString& name)
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(name);
     SheetPrint::setUpPage(printer);
-    QPrintPreviewDialog dialog(&printer, &m_form);
+    QPrintPreviewDialog dialog(&printer, m_parts.window);
     dialog.setObjectName(QStringLiteral("CardPrintPreview"));
     dialog.setWindowTitle(QStringLiteral("打印预览：%1").arg(name));
     dialog.setAccessibleName(dialog.windowTitle());
@@ -157,7 +149,7 @@ void PlayActions::askRename(const QString& name)
 {
     if (m_rename)
         m_rename->close();
-    auto* dialog = new QDialog(&m_form);
+    auto* dialog = new QDialog(m_parts.window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setObjectName(QStringLiteral("RenameDialog"));
     dialog->setWindowTitle(QStringLiteral("重命名角色卡"));
@@ -191,23 +183,23 @@ void PlayActions::askRename(const QString& name)
 bool PlayActions::renameTo(const QString& from, const QString& to)
 {
     // Unsaved edits of the card are in its draft first, which is renamed with it.
-    m_form.flushDraft();
-    const store::Outcome outcome = m_form.renameStoredCard(from, to);
+    m_parts.flushDraft();
+    const store::Outcome outcome = m_parts.renameStored(from, to);
     switch (outcome.status) {
     case store::OpStatus::Done:
         break;
     case store::OpStatus::EmptyName:
-        MessageBox::inform(&m_form, Form1::messageTitle(), QStringLiteral("请输入人物名称！"));
+        MessageBox::inform(m_parts.window, m_parts.messageTitle, QStringLiteral("请输入人物名称！"));
         return false;
     case store::OpStatus::Duplicate:
-        MessageBox::inform(&m_form, Form1::messageTitle(), QStringLiteral("已有名为“%1”的角色卡。").arg(to));
+        MessageBox::inform(m_parts.window, m_parts.messageTitle,
+                           QStringLiteral("已有名为“%1”的角色卡。").arg(to));
         return false;
     case store::OpStatus::CardMissing:
-        MessageBox::inform(&m_form, Form1::messageTitle(),
-                           QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(from));
+        MessageBox::inform(m_parts.window, m_parts.messageTitle, missingCardText(from));
         return false;
     default:
-        MessageBox::warn(&m_form, Form1::messageTitle(), outcome.error);
+        MessageBox::warn(m_parts.window, m_parts.messageTitle, outcome.error);
         return false;
     }
     card::ListEntry entry;
@@ -215,9 +207,9 @@ bool PlayActions::renameTo(const QString& from, const QString& to)
     QString error;
     store::ListScan scan;
     scan.names = {to};
-    m_form.cards().scanList(
+    m_parts.cards.scanList(
         scan, [&entry](const card::ListEntry& e) { entry = e; }, &error);
-    m_form.cardRenamed(from, entry);
+    emit cardRenamed(from, entry);
     notice(QStringLiteral("已改名：%1 → %2").arg(from, to));
     if (m_roster)
         m_roster->reload(&error);
@@ -229,9 +221,8 @@ void PlayActions::openHitPoints()
     if (!sheetInUse())
         return;
     if (!m_hitPoints) {
-        m_hitPoints =
-            new HitPointsDialog([this] { return m_form.readSheet(); },
-                                [this](const card::Sheet& sheet) { return change(sheet); }, &m_form);
+        m_hitPoints = new HitPointsDialog(
+            m_parts.readSheet, [this](const card::Sheet& sheet) { return change(sheet); }, m_parts.window);
         m_hitPoints->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_hitPoints->refresh();
@@ -241,12 +232,12 @@ void PlayActions::openHitPoints()
 void PlayActions::openRoster()
 {
     if (!m_roster) {
-        m_roster = new RosterDialog(m_form.cards(), &m_form);
-        connect(m_roster, &RosterDialog::picked, &m_form, &Form1::pickListCard);
+        m_roster = new RosterDialog(m_parts.cards, m_parts.window);
+        connect(m_roster, &RosterDialog::picked, this, &PlayActions::cardPicked);
     }
     QString error;
     if (!m_roster->reload(&error))
-        MessageBox::warn(&m_form, Form1::messageTitle(), error);
+        MessageBox::warn(m_parts.window, m_parts.messageTitle, error);
     m_roster->show();
     m_roster->raise();
     m_roster->activateWindow();

@@ -1,24 +1,35 @@
 #pragma once
 
+#include "card/CardRecord.h"
 #include "card/Sheet.h"
+#include "store/Outcome.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
-class QAction;
+class QAbstractButton;
 class QDialog;
+class QListView;
+class QWidget;
 
 namespace play {
 struct Outcome;
 }
 
+namespace store {
+class CardStore;
+}
+
 namespace app {
 
-class Form1;
 class HitPointsDialog;
+class ListFill;
+class ListMenu;
+class ListSearchLine;
 class RosterDialog;
 
 // Table play from the context menu of List1: the two rests and the hit-point dialog on the sheet as
@@ -29,7 +40,29 @@ class PlayActions : public QObject
 {
     Q_OBJECT
 public:
-    explicit PlayActions(Form1& form);
+    // What table play works with, all owned by the window.
+    struct Parts
+    {
+        QWidget* window;      // the owner of the dialogs and the message boxes
+        QString messageTitle; // the title of the message boxes
+        store::CardStore& cards;
+        ListMenu* menu;             // play adds its items to it
+        QListView* list;            // notices show over it; an empty store shows how to add a card in it
+        ListSearchLine* searchLine; // an open search hides the hint of an empty store
+        const ListFill* fill;       // nor is the hint shown while the list is still being read
+        QAbstractButton* addButton; // "新增" and "保存": while either is on, the sheet is in use
+        QAbstractButton* saveButton;
+        // The sheet as the window holds it.
+        std::function<card::Sheet()> readSheet;
+        // Keeps the sheet as it stands in "恢复", before a rest or a hit-point step changes it.
+        std::function<bool(QString* error)> keepBeforePlay;
+        // Writes the draft of unsaved edits, so that a rename takes them along.
+        std::function<bool()> flushDraft;
+        // Renames a stored card with its recovery entries, in one transaction of the store.
+        std::function<store::Outcome(const QString& from, const QString& to)> renameStored;
+    };
+
+    explicit PlayActions(const Parts& parts);
 
     void rest(bool extended);
     void copyAsText(const QString& name);
@@ -46,6 +79,15 @@ public:
     RosterDialog* rosterDialog() const;
     QDialog* renameDialog() const;
 
+signals:
+    // The sheet is to take these values as typing would: the draft of unsaved edits follows, nothing
+    // is stored.
+    void sheetEdited(const card::Sheet& sheet);
+    // A stored card was renamed: its line is now this one.
+    void cardRenamed(const QString& from, const card::ListEntry& entry);
+    // A card chosen in the roster, to be picked as a click on its line does.
+    void cardPicked(const QString& name);
+
 private:
     // Whether the sheet holds a card being edited or added: "保存" or "新增" is on.
     bool sheetInUse() const;
@@ -55,8 +97,9 @@ private:
     QString change(const card::Sheet& sheet);
     std::optional<card::Sheet> storedCard(const QString& name);
     void notice(const QString& text);
+    QString emptyHint() const;
 
-    Form1& m_form;
+    Parts m_parts;
     QPointer<HitPointsDialog> m_hitPoints;
     QPointer<RosterDialog> m_roster;
     QPointer<QDialog> m_rename;

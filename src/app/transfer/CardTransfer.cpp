@@ -8,6 +8,7 @@
 #include "app/list/ListMenu.h"
 #include "app/transfer/CardExport.h"
 #include "app/transfer/SheetPrint.h"
+#include "app/transfer/StoredCard.h"
 #include "card/CardFile.h"
 #include "store/CardStore.h"
 
@@ -80,18 +81,7 @@ void CardTransfer::notice(const QString& text)
 
 std::optional<card::Sheet> CardTransfer::storedCard(const QString& name)
 {
-    const store::LoadResult result = m_cards.load(name);
-    if (!result.ok) {
-        MessageBox::warn(m_window, m_title, result.error);
-        return std::nullopt;
-    }
-    if (!result.found) {
-        MessageBox::inform(m_window, m_title, QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(name));
-        return std::nullopt;
-    }
-    card::Sheet sheet;
-    card::applyCardRecord(result.record, sheet);
-    return sheet;
+    return readStoredCard(m_window, m_title, m_cards, name);
 }
 
 void CardTransfer::exportCard(const QString& name)
