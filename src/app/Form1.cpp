@@ -60,7 +60,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     const store::StartUpNotice storeNotice = store::prepareStoreAtStartUp(
         *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
     std::unique_ptr<list::ListHeadRead> headAhead;
-    if (!storeNotice.isError && m_cards.canScanAlone())
+    const bool scanAlone = !storeNotice.isError && m_cards.canScanAlone();
+    if (scanAlone)
         headAhead =
             std::make_unique<list::ListHeadRead>(m_db->filePath(), ListFill::SliceRows, ListFill::HeadLines);
 
@@ -88,11 +89,20 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_listMenu = new ListMenu(m_w.list1);
     m_listFill = new ListFill(m_cards, *m_listModel, this);
     m_listFill->readHeadAhead(std::move(headAhead));
+    m_listFill->keepHeadBeside(scanAlone);
     connect(m_listFill, &ListFill::failed, this, [this](const QString& error) {
         listRefreshed();
         showFailure(error);
     });
-    connect(m_listFill, &ListFill::replaced, this, &Form1::listRefreshed);
+    // Lines shown first that the full read puts elsewhere are replaced at once; the card picked among
+    // them stays picked where its line went.
+    connect(m_listFill, &ListFill::replacing, this, [this] { m_pickBeforeReplace = selectedListName(); });
+    connect(m_listFill, &ListFill::replaced, this, [this] {
+        const QString picked = std::exchange(m_pickBeforeReplace, QString());
+        if (!picked.isEmpty())
+            selectLine(picked);
+        listRefreshed();
+    });
     m_searchLine = new ListSearchLine(m_w.list1);
     connect(m_searchLine, &ListSearchLine::searchChanged, this, &Form1::searchList);
     connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -148,6 +158,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
 Form1::~Form1()
 {
+    m_listFill->keepHeadNow(); // the next start shows the first screenful of the list as it is now
     if (m_tray)
         m_tray->RemoveTrayIcon();
 }
