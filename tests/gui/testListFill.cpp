@@ -4,6 +4,7 @@
 #include "app/list/ListFill.h"
 #include "list/HeadCache.h"
 #include "list/ListLines.h"
+#include "list/ListSearch.h"
 #include "store/CardStore.h"
 
 #include "RawDb.h"
