@@ -94,15 +94,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
         listRefreshed();
         showFailure(error);
     });
-    // Lines shown first that the full read puts elsewhere are replaced at once; the card picked among
-    // them stays picked where its line went.
-    connect(m_listFill, &ListFill::replacing, this, [this] { m_pickBeforeReplace = selectedListName(); });
-    connect(m_listFill, &ListFill::replaced, this, [this] {
-        const QString picked = std::exchange(m_pickBeforeReplace, QString());
-        if (!picked.isEmpty())
-            selectLine(picked);
-        listRefreshed();
-    });
+    // Lines shown first that the full read puts elsewhere are replaced at once, nothing picked.
+    connect(m_listFill, &ListFill::replaced, this, &Form1::listRefreshed);
     m_searchLine = new ListSearchLine(m_w.list1);
     connect(m_searchLine, &ListSearchLine::searchChanged, this, &Form1::searchList);
     connect(m_w.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -178,9 +178,8 @@ private:
     WindowFit* m_fit = nullptr;
     ListFill* m_listFill = nullptr;
     ListSearchLine* m_searchLine = nullptr;
-    int m_selectedAtPress = -1;  // the list row that was selected when the mouse went down
-    QString m_hiddenPick;        // the card picked whose line the search hides
-    QString m_pickBeforeReplace; // the card picked while the lines shown first are replaced
+    int m_selectedAtPress = -1; // the list row that was selected when the mouse went down
+    QString m_hiddenPick;       // the card picked whose line the search hides
     bool m_selectingOnly = false;
     bool m_starting = true;
     QPoint m_lastCursor;  // where Timer1 last saw the mouse

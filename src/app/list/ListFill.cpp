@@ -225,8 +225,6 @@ void ListFill::complete()
     const bool keep = m_keepHead && shownBefore && (replace || !m_headKept);
     QList<CardListModel::Line> lines = std::move(m_table);
     stop();
-    if (replace && shownBefore)
-        emit replacing();
     if (replace)
         m_model.setLines(std::move(lines));
     else

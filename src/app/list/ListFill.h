@@ -51,8 +51,7 @@ signals:
     // A slice read from the event loop failed: the list is empty again.
     void failed(const QString& error);
     // The lines shown first were not the first of the store (it changed while it was read, or the
-    // names kept beside it were wrong): every line is about to be replaced, then was, nothing selected.
-    void replacing();
+    // names kept beside it were wrong): every line was replaced, nothing is selected.
     void replaced();
 
 private:
