@@ -5,11 +5,12 @@ namespace list {
 namespace {
 
 // Characters that no normalisation changes or joins to a neighbour and whose case folding is at most
-// that of an ASCII capital: ASCII, the CJK unified ideographs (with extension A) and the hexagram
-// signs between them. Most lines of a Chinese list consist of nothing else.
+// that of an ASCII capital: ASCII, the middle dot of transcribed names, the CJK unified ideographs
+// (with extension A) and the hexagram signs between them. Most lines of a Chinese list consist of
+// nothing else.
 bool isPlain(char16_t c)
 {
-    return c < 0x80 || (c >= 0x3400 && c <= 0x9FFF);
+    return c < 0x80 || c == 0xB7 || (c >= 0x3400 && c <= 0x9FFF);
 }
 
 char16_t folded(char16_t c)

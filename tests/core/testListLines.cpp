@@ -220,12 +220,15 @@ void TestListLines::searchFindsWhatTheNormalisedLineHolds()
                             QStringLiteral("Stra\u00dfe-Lv.---"),        // ß
                             QStringLiteral("\u212Aai-Lv.---"),           // Kelvin sign
                             QStringLiteral("㐀阿\u9fff-Lv.---"),
+                            QStringLiteral("阿尔·米 Ka-Lv.5---"),
+                            QStringLiteral("\u0387\u00b7-Lv.---"), // Greek ano teleia: a middle dot
                             QString()};
-    const QStringList typed{QStringLiteral("a"),    QStringLiteral("an"),       QStringLiteral("ANN"),
-                            QStringLiteral("nna-"), QStringLiteral("café"),     QStringLiteral("cafe"),
-                            QStringLiteral("e"),    QStringLiteral("ss"),       QStringLiteral("kai"),
-                            QStringLiteral("阿"),   QStringLiteral("lv.12"),    QStringLiteral("-lv.---"),
-                            QStringLiteral("１２"), QStringLiteral("守序善良x")};
+    const QStringList typed{QStringLiteral("a"),    QStringLiteral("an"),        QStringLiteral("ANN"),
+                            QStringLiteral("nna-"), QStringLiteral("café"),      QStringLiteral("cafe"),
+                            QStringLiteral("e"),    QStringLiteral("ss"),        QStringLiteral("kai"),
+                            QStringLiteral("阿"),   QStringLiteral("lv.12"),     QStringLiteral("-lv.---"),
+                            QStringLiteral("１２"), QStringLiteral("守序善良x"), QStringLiteral("·米 k"),
+                            QStringLiteral("··")};
     for (const QString& line : lines) {
         const QString normal = line.normalized(QString::NormalizationForm_KC).toCaseFolded();
         for (const QString& text : typed) {
