@@ -4,18 +4,21 @@ namespace list {
 
 namespace {
 
-// Characters that no normalisation changes or joins to a neighbour and whose case folding is at most
-// that of an ASCII capital: ASCII, the middle dot of transcribed names, the CJK unified ideographs
-// (with extension A) and the hexagram signs between them. Most lines of a Chinese list consist of
-// nothing else.
+// Characters that no normalisation changes or joins to a neighbour, and whose case folding is one
+// step within their own block: ASCII, the middle dot of transcribed names, the basic Greek and
+// Cyrillic letters, the CJK unified ideographs (with extension A) and the hexagram signs between
+// them. Most lines of a Chinese list consist of nothing else.
 bool isPlain(char16_t c)
 {
-    return c < 0x80 || c == 0xB7 || (c >= 0x3400 && c <= 0x9FFF);
+    return c < 0x80 || c == 0xB7 || (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) || (c >= 0x3B1 && c <= 0x3C9) ||
+           (c >= 0x410 && c <= 0x44F) || (c >= 0x3400 && c <= 0x9FFF);
 }
 
 char16_t folded(char16_t c)
 {
-    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+    if ((c >= u'A' && c <= u'Z') || (c >= 0x391 && c <= 0x3A9) || (c >= 0x410 && c <= 0x42F))
+        return char16_t(c + 0x20);
+    return c == 0x3C2 ? char16_t(0x3C3) : c; // final sigma
 }
 
 } // namespace

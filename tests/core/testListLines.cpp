@@ -222,13 +222,19 @@ void TestListLines::searchFindsWhatTheNormalisedLineHolds()
                             QStringLiteral("㐀阿\u9fff-Lv.---"),
                             QStringLiteral("阿尔·米 Ka-Lv.5---"),
                             QStringLiteral("\u0387\u00b7-Lv.---"), // Greek ano teleia: a middle dot
+                            QStringLiteral("ΟΔΥΣΣΕΑΣ Ὀδυσσεύς-Lv.-Ωρα-Ζεύς-"),
+                            QStringLiteral("ΣΟΦΟΣ σοφος σοφός-Lv.---"),
+                            QStringLiteral("ΣΟΦΟΣ σοφος ΩΡΑ-Lv.---"),
+                            QStringLiteral("Иван Грозный ЁЖ-Lv.-Русь--"),
                             QString()};
-    const QStringList typed{QStringLiteral("a"),    QStringLiteral("an"),        QStringLiteral("ANN"),
-                            QStringLiteral("nna-"), QStringLiteral("café"),      QStringLiteral("cafe"),
-                            QStringLiteral("e"),    QStringLiteral("ss"),        QStringLiteral("kai"),
-                            QStringLiteral("阿"),   QStringLiteral("lv.12"),     QStringLiteral("-lv.---"),
-                            QStringLiteral("１２"), QStringLiteral("守序善良x"), QStringLiteral("·米 k"),
-                            QStringLiteral("··")};
+    const QStringList typed{QStringLiteral("a"),       QStringLiteral("an"),        QStringLiteral("ANN"),
+                            QStringLiteral("nna-"),    QStringLiteral("café"),      QStringLiteral("cafe"),
+                            QStringLiteral("e"),       QStringLiteral("ss"),        QStringLiteral("kai"),
+                            QStringLiteral("阿"),      QStringLiteral("lv.12"),     QStringLiteral("-lv.---"),
+                            QStringLiteral("１２"),    QStringLiteral("守序善良x"), QStringLiteral("·米 k"),
+                            QStringLiteral("··"),      QStringLiteral("οδυσσ"),     QStringLiteral("σοφος"),
+                            QStringLiteral("ΣΟΦΟΣ Σ"), QStringLiteral("ωρα"),       QStringLiteral("грозн"),
+                            QStringLiteral("ёж"),      QStringLiteral("ИВАН")};
     for (const QString& line : lines) {
         const QString normal = line.normalized(QString::NormalizationForm_KC).toCaseFolded();
         for (const QString& text : typed) {
