@@ -67,7 +67,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
                                    QStringLiteral("正在把旧版数据库中的角色卡转入新的数据库，请稍候…"), step);
         });
     std::unique_ptr<list::ListHeadRead> headAhead;
-    if (!storeNotice.isError && m_cards.canScanAlone())
+    const bool scanAlone = !storeNotice.isError && m_cards.canScanAlone();
+    if (scanAlone)
         headAhead =
             std::make_unique<list::ListHeadRead>(m_db->filePath(), ListFill::SliceRows, ListFill::HeadLines);
 
@@ -97,10 +98,12 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_listMenu = new ListMenu(m_w.list1);
     m_listFill = new ListFill(m_cards, *m_listModel, this);
     m_listFill->readHeadAhead(std::move(headAhead));
+    m_listFill->keepHeadBeside(scanAlone);
     connect(m_listFill, &ListFill::failed, this, [this](const QString& error) {
         listRefreshed();
         showFailure(error);
     });
+    // Lines shown first that the full read puts elsewhere are replaced at once, nothing picked.
     connect(m_listFill, &ListFill::replaced, this, &Form1::listRefreshed);
     m_searchLine = new ListSearchLine(m_w.list1);
     connect(m_searchLine, &ListSearchLine::searchChanged, this, &Form1::searchList);
@@ -157,6 +160,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
 Form1::~Form1()
 {
+    m_listFill->keepHeadNow(); // the next start shows the first screenful of the list as it is now
     if (m_tray)
         m_tray->RemoveTrayIcon();
 }

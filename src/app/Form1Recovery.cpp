@@ -8,6 +8,7 @@
 #include "app/dialogs/WorkProgress.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListMenu.h"
+#include "list/HeadCache.h"
 #include "store/recovery/Recovery.h"
 #include "store/recovery/RecoveryEntries.h"
 
@@ -316,6 +317,7 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
             showFailure(outcome.error);
             return;
         }
+        list::dropHead(m_db->filePath()); // the names kept beside the store were the old store's
         const store::Module1::Prepared prepared = m_db->prepare();
         RefreshList();
         if (!prepared.error.isEmpty()) {

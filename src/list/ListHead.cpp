@@ -1,5 +1,7 @@
 #include "list/ListHead.h"
 
+#include "list/HeadCache.h"
+
 #include <algorithm>
 #include <system_error>
 #include <utility>
@@ -66,6 +68,12 @@ ListHeadRead::Result ListHeadRead::read(const QString& storePath, int largeFrom,
         return result;
     if (result.large) {
         const NameOrder order; // a collator of this thread's own
+        if (std::optional<QStringList> kept = cachedHead(storePath, count, order)) {
+            result.names = std::move(*kept);
+            result.kept = true;
+            result.ok = true;
+            return result;
+        }
         SmallestNames first(order, count);
         store::ListScan names;
         names.namesOnly = true;

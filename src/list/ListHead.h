@@ -34,8 +34,9 @@ private:
 };
 
 // A large store's first names in name order, read on a thread of their own through a read-only
-// connection of their own, while the window is built: the one pass over every name that the first
-// screenful of a large list needs. A store of fewer than `largeFrom` cards is left alone.
+// connection of their own, while the window is built: those kept beside the store where they are
+// still the store's (HeadCache), otherwise the one pass over every name that the first screenful of a
+// large list needs. A store of fewer than `largeFrom` cards is left alone.
 class ListHeadRead
 {
 public:
@@ -44,6 +45,7 @@ public:
         bool ok = false;    // the store could be read
         bool large = false; // it holds `largeFrom` cards or more: the names were read
         QStringList names;  // the first `count` names in name order
+        bool kept = false;  // they are those kept beside the store, to be checked by the full read
         QString error;
     };
 

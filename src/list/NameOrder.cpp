@@ -1,5 +1,7 @@
 #include "list/NameOrder.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <vector>
 
@@ -15,6 +17,19 @@ int NameOrder::compare(QStringView a, QStringView b) const
 {
     const int byCollation = m_collator.compare(a, b);
     return byCollation != 0 ? byCollation : compareCodePoints(a, b);
+}
+
+QString NameOrder::identity() const
+{
+    QStringList probes{
+        QStringLiteral("阿"), QStringLiteral("啊"), QStringLiteral("长"),  QStringLiteral("長"),
+        QStringLiteral("重"), QStringLiteral("中"), QStringLiteral("a"),   QStringLiteral("A"),
+        QStringLiteral("ä"),  QStringLiteral("b"),  QStringLiteral("ｂ"),  QStringLiteral("9"),
+        QStringLiteral("10"), QStringLiteral("-"),  QStringLiteral("Zed"), QStringLiteral("ж")};
+    std::sort(probes.begin(), probes.end(),
+              [this](const QString& x, const QString& y) { return less(x, y); });
+    return m_collator.locale().bcp47Name() + QLatin1Char('/') + QString::fromLatin1(qVersion()) +
+           QLatin1Char('/') + probes.join(QLatin1Char(' '));
 }
 
 int NameOrder::compareCodePoints(QStringView a, QStringView b)

@@ -23,6 +23,10 @@ public:
     // A key whose comparison gives the collation's part of the order, for sorting many names.
     QCollatorSortKey sortKey(const QString& name) const { return m_collator.sortKey(name); }
 
+    // Names this collation: its locale, the library's version and the order it gives a fixed set of
+    // names. An order kept from another run holds only while this text is the same.
+    QString identity() const;
+
     // The code-point order that decides between names the collation finds equal.
     static int compareCodePoints(QStringView a, QStringView b);
 

@@ -122,8 +122,13 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
                 1);
     b.figureRow(QStringLiteral("Chinese-text window, its line laid out before it shows"),
                 QStringLiteral("paintLaidOut"), 1);
-    b.figureRow(QStringLiteral("Quillmark"), QStringLiteral("paintOurs"), 1);
+    b.figureRow(QStringLiteral("Quillmark"), QStringLiteral("paintOurs"), 1,
+                QStringLiteral("%1 ≤ 1.15").arg(growth), 1.15);
     b.ratioRow(QStringLiteral("Quillmark / Chinese-text window"), QStringLiteral("paintOurs"),
+               QStringLiteral("paintText"), startLimits, QStringLiteral("≤ 1.5 at every size"));
+    b.figureRow(QStringLiteral("Quillmark, no first names kept (the store changed elsewhere)"),
+                QStringLiteral("paintStale"), 1, growth, -1);
+    b.ratioRow(QStringLiteral("that start / Chinese-text window"), QStringLiteral("paintStale"),
                QStringLiteral("paintText"), {}, QStringLiteral("(for comparison)"));
 
     b.table().addSection(
@@ -140,6 +145,9 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
                 QStringLiteral("pageBuild"), 2);
     b.figureRow(QStringLiteral("find in the list, one keystroke (a, n, Backspace, ｎ, Escape)"),
                 QStringLiteral("search"), 2, QStringLiteral("≤ 16.7 (a frame) at 10,000"), -1);
+    b.figureRow(QStringLiteral("find in the list, the slowest of the five keystrokes"),
+                QStringLiteral("searchWorst"), 2, QStringLiteral("≤ 16.7 (a frame) at %1").arg(largeName),
+                -1);
     b.figureRow(QStringLiteral("list refresh, first screenful (RefreshList returns)"),
                 QStringLiteral("refreshHead"), 2, growth, -1);
     b.figureRow(QStringLiteral("list refresh, longest slice from the event loop"), QStringLiteral("fillStep"),

@@ -207,6 +207,8 @@ bool round(Subject& s, const card::Sheet& newCard, Results* results)
     (*results)[QStringLiteral("fillStep.") + key].add(longestStep);
     for (double k : keystrokes)
         (*results)[QStringLiteral("search.") + key].add(k);
+    (*results)[QStringLiteral("searchWorst.") + key].add(
+        *std::max_element(keystrokes.begin(), keystrokes.end()));
     (*results)[QStringLiteral("prepare.") + key].add(prepare);
     (*results)[QStringLiteral("bareList.") + key].add(bareList);
     (*results)[QStringLiteral("bareSave.") + key].add(bareSave);

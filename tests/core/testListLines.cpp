@@ -43,6 +43,7 @@ private slots:
     void namesSurviveEveryMode();
     void nameOrderIsChineseCollation();
     void searchIgnoresCaseAndWidth();
+    void searchFindsWhatTheNormalisedLineHolds();
 };
 
 void TestListLines::modeFunctionsGiveComboTexts()
@@ -205,6 +206,43 @@ void TestListLines::searchIgnoresCaseAndWidth()
                                 list::searchForm(QStringLiteral("bob"))));
     QVERIFY(
         list::matchesSearch(QStringLiteral("\uff76\uff72-Lv.---"), list::searchForm(QStringLiteral("カイ"))));
+}
+
+void TestListLines::searchFindsWhatTheNormalisedLineHolds()
+{
+    // Lines of plain characters are matched as they are, the others through their normal form: both
+    // find exactly what the normalised, case-folded line contains.
+    const QStringList lines{QStringLiteral("Ann-Lv.12-精灵-法师-守序善良"),
+                            QStringLiteral("ANNA-Lv.3-人类---"),
+                            QStringLiteral("Cafe\u0301-Lv.1---"), // e + combining acute: é
+                            QStringLiteral("Café-Lv.1---"),
+                            QStringLiteral("\uff21\uff4e\uff4e-Lv.---"), // Ａｎｎ
+                            QStringLiteral("Stra\u00dfe-Lv.---"),        // ß
+                            QStringLiteral("\u212Aai-Lv.---"),           // Kelvin sign
+                            QStringLiteral("㐀阿\u9fff-Lv.---"),
+                            QStringLiteral("阿尔·米 Ka-Lv.5---"),
+                            QStringLiteral("\u0387\u00b7-Lv.---"), // Greek ano teleia: a middle dot
+                            QStringLiteral("ΟΔΥΣΣΕΑΣ Ὀδυσσεύς-Lv.-Ωρα-Ζεύς-"),
+                            QStringLiteral("ΣΟΦΟΣ σοφος σοφός-Lv.---"),
+                            QStringLiteral("ΣΟΦΟΣ σοφος ΩΡΑ-Lv.---"),
+                            QStringLiteral("Иван Грозный ЁЖ-Lv.-Русь--"),
+                            QString()};
+    const QStringList typed{QStringLiteral("a"),       QStringLiteral("an"),        QStringLiteral("ANN"),
+                            QStringLiteral("nna-"),    QStringLiteral("café"),      QStringLiteral("cafe"),
+                            QStringLiteral("e"),       QStringLiteral("ss"),        QStringLiteral("kai"),
+                            QStringLiteral("阿"),      QStringLiteral("lv.12"),     QStringLiteral("-lv.---"),
+                            QStringLiteral("１２"),    QStringLiteral("守序善良x"), QStringLiteral("·米 k"),
+                            QStringLiteral("··"),      QStringLiteral("οδυσσ"),     QStringLiteral("σοφος"),
+                            QStringLiteral("ΣΟΦΟΣ Σ"), QStringLiteral("ωρα"),       QStringLiteral("грозн"),
+                            QStringLiteral("ёж"),      QStringLiteral("ИВАН")};
+    for (const QString& line : lines) {
+        const QString normal = line.normalized(QString::NormalizationForm_KC).toCaseFolded();
+        for (const QString& text : typed) {
+            const QString form = list::searchForm(text);
+            QVERIFY2(list::matchesSearch(line, form) == normal.contains(form),
+                     qPrintable(line + QLatin1String(" / ") + text));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestListLines)

@@ -4,6 +4,7 @@
 #include "list/ListSearch.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace app {
 
@@ -16,6 +17,7 @@ CardListModel::Line CardListModel::lineOf(const QString& mode, const card::ListE
 void CardListModel::setLines(QList<Line> lines)
 {
     beginResetModel();
+    m_wider.clear();
     m_lines = std::move(lines);
     m_lines.squeeze();
     m_shown.clear();
@@ -33,6 +35,7 @@ void CardListModel::extendLines(QList<Line> lines)
     const qsizetype first = m_lines.size();
     if (lines.size() <= first)
         return;
+    m_wider.clear();
     if (!m_filtered) {
         beginInsertRows({}, static_cast<int>(first), static_cast<int>(lines.size() - 1));
         m_lines = std::move(lines);
@@ -86,6 +89,7 @@ bool CardListModel::shows(const Line& l) const
 void CardListModel::putEntry(const QString& mode, const card::ListEntry& entry)
 {
     Line l = lineOf(mode, entry);
+    m_wider.clear();
     bool found = false;
     const qsizetype at = place(entry.nam, &found);
     if (!m_filtered) {
@@ -137,6 +141,7 @@ void CardListModel::removeName(const QString& name)
     const qsizetype at = place(name, &found);
     if (!found)
         return;
+    m_wider.clear();
     if (!m_filtered) {
         beginRemoveRows({}, static_cast<int>(at), static_cast<int>(at));
         m_lines.remove(at);
@@ -168,17 +173,23 @@ void CardListModel::setFilter(const QString& typed)
     for (const QModelIndex& i : before)
         at.push_back(m_filtered ? m_shown[size_t(i.row())] : i.row());
 
-    // A longer text can only match lines that matched the shorter one it contains.
-    const bool narrowing = m_filtered && filtered && form.contains(m_searchForm);
-    std::vector<int> candidates;
-    if (narrowing)
-        candidates.swap(m_shown);
+    // A longer text can only match lines that matched a shorter one it contains; the lines found for
+    // the shorter texts typed before it are kept while the text grows, so that a text shortened again
+    // (Backspace) finds its lines again at once.
+    if (m_filtered)
+        m_wider.push_back({m_searchForm, std::exchange(m_shown, {})});
+    while (!m_wider.empty() && !(filtered && form.contains(m_wider.back().form)))
+        m_wider.pop_back();
+    const bool again = !m_wider.empty() && m_wider.back().form == form;
     m_shown.clear();
     m_filtered = filtered;
     m_searchForm = form;
-    if (filtered) {
-        if (narrowing) {
-            for (int i : candidates) {
+    if (again) {
+        m_shown = std::move(m_wider.back().shown);
+        m_wider.pop_back();
+    } else if (filtered) {
+        if (!m_wider.empty()) {
+            for (int i : m_wider.back().shown) {
                 if (shows(m_lines[i]))
                     m_shown.push_back(i);
             }

@@ -71,6 +71,14 @@ private:
     bool m_filtered = false;
     QString m_searchForm;
     std::vector<int> m_shown; // the lines shown while filtered, by their place in m_lines
+    // The lines found for the shorter texts the one searched for grew from, the shortest first; gone
+    // with any change of the lines.
+    struct Found
+    {
+        QString form;
+        std::vector<int> shown;
+    };
+    std::vector<Found> m_wider;
 };
 
 // The selection of List1: one line or none. Picking a line replaces the selection and a rebuild

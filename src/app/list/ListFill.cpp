@@ -1,5 +1,7 @@
 #include "app/list/ListFill.h"
 
+#include "list/HeadCache.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -29,6 +31,7 @@ void ListFill::stop()
     m_order = {};
     m_headSize = 0;
     m_differs = false;
+    m_headKept = false;
 }
 
 bool ListFill::start(const QString& mode, bool later, QString* error)
@@ -80,7 +83,13 @@ bool ListFill::readHead(QString* error)
     const list::ListHeadRead::Result ahead = m_ahead ? m_ahead->take() : list::ListHeadRead::Result{};
     m_ahead.reset();
     QStringList first = ahead.names;
-    if (!ahead.ok || !ahead.large) {
+    m_headKept = ahead.ok && ahead.large && ahead.kept;
+    std::optional<QStringList> kept;
+    if ((!ahead.ok || !ahead.large) && m_keepHead &&
+        (kept = list::cachedHead(m_cards.database().filePath(), HeadLines, m_model.order()))) {
+        first = std::move(*kept);
+        m_headKept = true;
+    } else if (!ahead.ok || !ahead.large) {
         list::SmallestNames smallest(m_model.order(), HeadLines);
         store::ListScan names;
         names.namesOnly = true;
@@ -213,6 +222,7 @@ void ListFill::complete()
     // line is replaced, as a new refresh would.
     const bool shownBefore = m_headSize > 0;
     const bool replace = !shownBefore || m_differs || m_table.size() < m_headSize;
+    const bool keep = m_keepHead && shownBefore && (replace || !m_headKept);
     QList<CardListModel::Line> lines = std::move(m_table);
     stop();
     if (replace)
@@ -221,6 +231,19 @@ void ListFill::complete()
         m_model.extendLines(std::move(lines));
     if (replace && shownBefore)
         emit replaced();
+    if (keep)
+        keepHeadNow();
+}
+
+void ListFill::keepHeadNow()
+{
+    const QList<CardListModel::Line>& lines = m_model.lines();
+    if (!m_keepHead || isBusy() || lines.size() < SliceRows)
+        return;
+    QStringList names;
+    for (qsizetype i = 0; i < HeadLines && i < lines.size(); ++i)
+        names << lines[i].name().toString();
+    list::keepHead(m_cards.database().filePath(), names, m_model.order());
 }
 
 void ListFill::tick()

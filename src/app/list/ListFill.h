@@ -38,6 +38,11 @@ public:
     // The first names of a large store, read beside the window's building for the start that waits
     // for it; any other start reads them itself.
     void readHeadAhead(std::unique_ptr<list::ListHeadRead> read);
+    // Keeps the first names of a large list beside the store once it is read whole (HeadCache), and
+    // reads them from there at the next start. Only where the store may be read beside the driver.
+    void keepHeadBeside(bool on) { m_keepHead = on; }
+    // Keeps the first names of the list as it is now, when the list is whole and large (at the end).
+    void keepHeadNow();
     // Reads whatever is still missing, now.
     bool finish(QString* error);
     bool isBusy() const { return m_phase != Phase::Idle; }
@@ -45,7 +50,8 @@ public:
 signals:
     // A slice read from the event loop failed: the list is empty again.
     void failed(const QString& error);
-    // The store changed while it was read: every line was replaced, nothing is selected.
+    // The lines shown first were not the first of the store (it changed while it was read, or the
+    // names kept beside it were wrong): every line was replaced, nothing is selected.
     void replaced();
 
 private:
@@ -90,6 +96,8 @@ private:
     std::vector<qint32> m_order;        // the places in the table, in name order, as the merge gives them
     qsizetype m_headSize = 0;           // lines shown before the merge began
     bool m_differs = false;             // the merge did not give the lines shown first: the store changed
+    bool m_keepHead = false;
+    bool m_headKept = false; // the lines shown first are those of the names kept beside the store
 };
 
 } // namespace app
