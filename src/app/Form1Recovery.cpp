@@ -46,12 +46,12 @@ QString sessionDraftStore(const QString& storePath)
 }
 
 // Watches the input that can change the sheet: every key, input-method commit, drop and click inside
-// it starts the wait for the typing to pause again.
+// it starts the wait for the typing to pause again; the focus leaving a field ends the wait at once.
 class EditWatcher : public QObject
 {
 public:
-    EditWatcher(QWidget* sheet, std::function<void()> edited)
-        : QObject(sheet), m_sheet(sheet), m_edited(std::move(edited))
+    EditWatcher(QWidget* sheet, std::function<void()> edited, std::function<void()> left)
+        : QObject(sheet), m_sheet(sheet), m_edited(std::move(edited)), m_left(std::move(left))
     {
     }
 
@@ -66,6 +66,10 @@ protected:
             if (watched->isWidgetType() && m_sheet->isAncestorOf(static_cast<QWidget*>(watched)))
                 m_edited();
             break;
+        case QEvent::FocusOut:
+            if (watched->isWidgetType() && m_sheet->isAncestorOf(static_cast<QWidget*>(watched)))
+                m_left();
+            break;
         default:
             break;
         }
@@ -75,6 +79,7 @@ protected:
 private:
     QWidget* m_sheet;
     std::function<void()> m_edited;
+    std::function<void()> m_left;
 };
 
 } // namespace
@@ -86,7 +91,12 @@ void Form1::setUpRecovery()
     m_draftTimer->setSingleShot(true);
     m_draftTimer->setInterval(DraftDelayMs);
     connect(m_draftTimer, &QTimer::timeout, this, &Form1::flushDraft);
-    qApp->installEventFilter(new EditWatcher(centralWidget(), [this] { m_draftTimer->start(); }));
+    qApp->installEventFilter(new EditWatcher(
+        centralWidget(), [this] { m_draftTimer->start(); },
+        [this] {
+            if (m_draftTimer->isActive())
+                flushDraft();
+        }));
     // The session ending closes no window first: the draft is written while the program still runs.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::keepDraftAtSessionEnd);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::keepDraftAtSessionEnd);
