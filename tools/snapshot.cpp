@@ -1,9 +1,12 @@
 // snapshot DIR: builds the window offscreen and writes one picture per sheet page into DIR
-// (page-1.png .. page-5.png), then one of the narrowed window (narrow.png).
+// (page-1.png .. page-5.png), then one of the narrowed window (narrow.png) and one of the window
+// with a notice over its footer line (notice.png).
 #include "app/Form1.h"
+#include "app/dialogs/Notice.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QListView>
 #include <QPixmap>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -68,5 +71,10 @@ int main(int argc, char* argv[])
     form.LabelLR_Click();
     if (!save(form, dir, QStringLiteral("narrow.png")))
         return fail(QStringLiteral("cannot write ") + dir.filePath(QStringLiteral("narrow.png")));
+
+    form.LabelLR_Click();
+    app::Notice::show(form.widgets().list1, QStringLiteral("已保存：艾琳"));
+    if (!save(form, dir, QStringLiteral("notice.png")))
+        return fail(QStringLiteral("cannot write ") + dir.filePath(QStringLiteral("notice.png")));
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "app/FieldWidgets.h"
 #include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
+#include "app/dialogs/WorkProgress.h"
+#include "app/dialogs/Notice.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
@@ -40,11 +42,12 @@ namespace {
 constexpr int TwipsPerPixel = 15;
 constexpr int ClientWidthTwips = 15975;
 constexpr int ClientHeightTwips = 11040;
+constexpr int NoticeGap = 4;
 } // namespace
 
 QString Form1::messageTitle()
 {
-    return QStringLiteral("qlmk-Orz");
+    return MessageBox::informTitle();
 }
 
 Form1::Form1(const QString& programDir, QWidget* parent)
@@ -58,7 +61,12 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     // reads it. Then a large list's first names are read on a thread of their own while the window
     // is built.
     const store::StartUpNotice storeNotice = store::prepareStoreAtStartUp(
-        *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")));
+        *m_db, store::helperProgram(m_programDir, QStringLiteral("quillmark-mdbread")),
+        [](const std::function<void()>& step) {
+            // Before the window shows: the dialog stands alone. Stopping would leave no store.
+            WorkProgress::runAside(nullptr, QStringLiteral("导入旧版数据库"),
+                                   QStringLiteral("正在把旧版数据库中的角色卡转入新的数据库，请稍候…"), step);
+        });
     std::unique_ptr<list::ListHeadRead> headAhead;
     if (!storeNotice.isError && m_cards.canScanAlone())
         headAhead =
@@ -75,6 +83,8 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_values.text[card::ReferenceField] = card::referenceText();
     buildPage(0); // the page shown at start; the others when their tab is first chosen
     resize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
+    // Notices stand over the footer line, which the narrowed window shows too, left of "<".
+    Notice::setPlace(m_w.labelAbout, m_w.labelLR->x() - m_w.labelAbout->x() - NoticeGap);
 
     m_listModel = new CardListModel(this);
     m_w.list1->setModel(m_listModel);
@@ -142,6 +152,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
     // Where the window opens, and whether its content scrolls on a small screen.
     m_fit = new WindowFit(this, client);
+    m_fit->keepAtTop(m_w.tabStrip);
     m_fit->place();
     setUpRecovery();
 }

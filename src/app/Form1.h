@@ -32,6 +32,7 @@ class CardListModel;
 class ListFill;
 class ListSearchLine;
 class ListMenu;
+class EdgeClaims;
 class Shortcuts;
 class WindowFit;
 
@@ -93,6 +94,7 @@ public:
     // the typing pauses, when the focus leaves a field, and at once before the sheet is cleared or
     // replaced; and the dialog "恢复".
     static constexpr int DraftDelayMs = 500;
+    static constexpr int TellDraftsAfterMs = 250;
     // Writes the draft of unsaved edits, if any: whether they are kept (or there are none).
     bool flushDraft();
     // The desktop session ends, or the program quits: no question can be answered now. A draft the
@@ -163,6 +165,7 @@ private:
     // Before the window closes: whether the edits are kept, saved, or given up by the user's choice.
     bool editsSettledForClose();
     void takeBackSessionDrafts();
+    void tellUnsavedDrafts();
     void reportBackupFailure(const QString& notice);
 
     QString m_programDir;
@@ -186,6 +189,7 @@ private:
     QPoint m_lastCursor;  // where Timer1 last saw the mouse
     int m_stillTicks = 0; // ticks since the mouse last moved
     QTimer* m_timer1 = nullptr;
+    EdgeClaims* m_edgeClaims = nullptr; // what the window hidden at an edge claims of the screen
     QMenu* m_mumTray = nullptr;
     std::unique_ptr<tray::Module2> m_tray;
     // What the sheet holds: a stored card (by name) or a new sheet, as loaded or last stored.

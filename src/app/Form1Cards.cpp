@@ -97,7 +97,7 @@ bool Form1::saveSheet()
 void Form1::Command4_Click()
 {
     const QString name = selectedListName();
-    if (MessageBox::question(this, QStringLiteral("Qlmk"), QStringLiteral("确定要删除本条信息吗？")) !=
+    if (MessageBox::question(this, MessageBox::questionTitle(), QStringLiteral("确定要删除本条信息吗？")) !=
         MessageBox::Yes)
         return;
     const store::Outcome outcome = m_cards.remove(name);

@@ -5,6 +5,7 @@
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
 #include "app/dialogs/RecoveryDialog.h"
+#include "app/dialogs/WorkProgress.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListMenu.h"
 #include "store/recovery/Recovery.h"
@@ -101,6 +102,9 @@ void Form1::setUpRecovery()
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::keepDraftAtSessionEnd);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::keepDraftAtSessionEnd);
     takeBackSessionDrafts();
+    // Edits the last run left unsaved (it was killed, or closed with them) are told of once, as soon
+    // as the window stands.
+    QTimer::singleShot(TellDraftsAfterMs, this, &Form1::tellUnsavedDrafts);
     m_listMenu->addSeparator();
     m_listMenu->addItem(QStringLiteral("恢复…"), false, [this](const QString&) { openRecovery(); });
     sheetReplaced(QString(), true);
@@ -195,7 +199,7 @@ bool Form1::editsSettledForClose()
     choices.append({MessageBox::Discard, QStringLiteral("不保留并关闭")});
     const QString text =
         QStringLiteral("未能记下未保存的修改：%1\n\n现在关闭，这些修改将会丢失。").arg(m_draftError);
-    switch (MessageBox::choose(this, QStringLiteral("Qlmk"), text, choices)) {
+    switch (MessageBox::choose(this, MessageBox::questionTitle(), text, choices)) {
     case MessageBox::Save:
         return canSave && saveSheet();
     case MessageBox::Discard:
@@ -224,6 +228,19 @@ void Form1::keepDraftAtSessionEnd()
 
 // What an earlier session put aside goes back into the recovery store, where "恢复" finds it. A
 // draft stays aside until the recovery store has taken it.
+void Form1::tellUnsavedDrafts()
+{
+    QString error;
+    const QList<store::Draft> drafts = m_recovery->drafts().untold(&error);
+    if (drafts.isEmpty())
+        return;
+    const QString name = drafts.first().name.isEmpty() ? QStringLiteral("新角色") : drafts.first().name;
+    const QString text = drafts.size() == 1
+                             ? QStringLiteral("上次有未保存的修改：%1。").arg(name)
+                             : QStringLiteral("上次有 %1 份未保存的修改。").arg(drafts.size());
+    Notice::showAction(m_w.list1, text, QStringLiteral("恢复…"), [this] { openRecovery(); });
+}
+
 void Form1::takeBackSessionDrafts()
 {
     const QString path = sessionDraftStore(m_recovery->storePath());
@@ -257,7 +274,10 @@ void Form1::reportBackupFailure(const QString& notice)
     m_backupReported = true;
     // Said together with the notice of the operation itself, which it would otherwise replace.
     const QLabel* shown = Notice::current();
-    Notice::show(m_w.list1, shown ? shown->text() + QLatin1Char('\n') + notice : notice, ReportShownMs);
+    QString text = shown ? shown->text() : QString();
+    if (!text.isEmpty() && !text.endsWith(QStringLiteral("。")))
+        text += QStringLiteral("。");
+    Notice::show(m_w.list1, text + notice, ReportShownMs);
 }
 
 void Form1::openRecovery()
@@ -307,13 +327,17 @@ void Form1::restoreEntry(const store::RecoveryEntry& entry)
             showFailure(outcome.error);
         } else {
             RefreshList();
-            Notice::show(m_w.list1, QStringLiteral("已恢复角色卡“%1”。").arg(entry.deleted.name));
+            Notice::show(m_w.list1, QStringLiteral("已恢复：%1").arg(entry.deleted.name));
         }
         return;
     }
     case store::RecoveryEntry::Kind::Backup:
     case store::RecoveryEntry::Kind::BeforeRestore: {
-        const store::BackupOutcome outcome = m_recovery->backups().restore(entry.backup.path);
+        // The restore cannot stop halfway: its dialog has no "取消".
+        store::BackupOutcome outcome;
+        WorkProgress::runAside(this, QStringLiteral("恢复备份"),
+                               QStringLiteral("正在用备份替换数据库，请稍候…"),
+                               [&] { outcome = m_recovery->backups().restore(entry.backup.path); });
         if (!outcome.ok) {
             showFailure(outcome.error);
             return;

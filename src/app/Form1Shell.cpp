@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/window/AutoHide.h"
+#include "app/window/EdgeClaims.h"
 #include "app/window/WindowFit.h"
 #include "lang/LanguagePacks.h"
 #include "store/SettingsRow.h"
@@ -139,8 +140,15 @@ void Form1::Timer1_Timer()
     // A hidden window's twips rarely fall on whole pixels, so the tick keeps asking for the position
     // the window already has: only a real change goes to the window system.
     const QPoint target = area.topLeft() + QPoint(twipsToPixels(after.left), twipsToPixels(after.top));
-    if (target != outer.topLeft())
-        move(target);
+    if (target == outer.topLeft())
+        return;
+    // A window manager lets the window stand off the screen only at an edge it claims: the strip it
+    // leaves there is claimed first, and given up once the window is back.
+    if (!m_edgeClaims)
+        m_edgeClaims = new EdgeClaims(this);
+    const int strip = static_cast<int>(std::ceil(AutoHideStripTwips / AutoHideTwipsPerPixel));
+    m_edgeClaims->update(QRect(target, outer.size()), area, screen->virtualGeometry(), strip);
+    move(target);
 }
 
 void Form1::CheckSet_Click()

@@ -1,5 +1,6 @@
 #include "app/SheetBuilder.h"
 
+#include "app/AccessibleNames.h"
 #include "app/FieldWidgets.h"
 #include "app/list/CardListView.h"
 #include "app/list/ListSearchLine.h"
@@ -124,7 +125,7 @@ QCheckBox* tickBox(const Item& item, QWidget* parent)
 
 QComboBox* comboBox(const Item& item, QWidget* parent)
 {
-    auto* combo = new QComboBox(parent);
+    auto* combo = new NamedComboBox(parent);
     combo->addItems(item.choices);
     combo->setCurrentIndex(-1);
     return combo;
@@ -212,6 +213,7 @@ SheetBuilder::SheetBuilder(QWidget* client, SheetWidgets& widgets)
 {
     // One face for the whole window, frames and fields included.
     client->setFont(interfaceFont());
+    keepAccessibleNames();
     const std::vector<Item>& table = layout::items();
     for (size_t i = 0; i < table.size(); ++i) {
         if (table[i].page < 0 || table[i].kind == Kind::Page)

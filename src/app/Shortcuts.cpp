@@ -1,6 +1,7 @@
 #include "app/Shortcuts.h"
 
 #include "app/SheetBuilder.h"
+#include "app/dialogs/Notice.h"
 
 #include <QListView>
 #include <QPushButton>
@@ -91,6 +92,22 @@ Shortcuts::Shortcuts(QWidget* window, const SheetWidgets& widgets) : QObject(win
     }
 }
 
+QString Shortcuts::whyOff(Action action, bool addOn)
+{
+    switch (action) {
+    case Action::Add:
+        return QStringLiteral("现在不能新增：请先按“准备新增”，填写名字后再按“新增”。");
+    case Action::Save:
+        if (addOn)
+            return QStringLiteral("新的角色卡还没有存入：请按“新增”。");
+        return QStringLiteral("没有选中的角色卡：在列表中点选角色卡后再保存。");
+    case Action::Delete:
+        return QStringLiteral("没有选中的角色卡：在列表中点选角色卡后再删除。");
+    default:
+        return {};
+    }
+}
+
 QShortcut* Shortcuts::key(Action action) const
 {
     const auto found = m_elsewhere.find(action);
@@ -102,6 +119,8 @@ void Shortcuts::trigger(Action action)
     if (QPushButton* button = buttonOf(m_w, action)) {
         if (button->isEnabled())
             button->click();
+        else if (const QString why = whyOff(action, m_w.command2()->isEnabled()); !why.isEmpty())
+            Notice::show(button, why);
         return;
     }
     QTabBar* tabs = m_w.tabStrip;

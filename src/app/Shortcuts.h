@@ -15,7 +15,8 @@ namespace app {
 struct SheetWidgets;
 
 // The window's keyboard shortcuts, every one of them. Each does exactly what its button or control
-// does, and only while that is enabled; they work wherever the focus is in the window, inside the
+// does, and only while that is enabled (a card key pressed while its button is off says why in a
+// notice); they work wherever the focus is in the window, inside the
 // fields too. Find, Export and Print are answered by the capability they belong to (the search line,
 // the card transfer), which takes their key from here.
 class Shortcuts : public QObject
@@ -36,6 +37,10 @@ public:
     // Wires the table to the window's controls and writes each button's shortcut into its
     // accessible description.
     Shortcuts(QWidget* window, const SheetWidgets& widgets);
+
+    // What a card key says while its button is off: why nothing happened and what to do instead.
+    // addOn tells whether "新增" is on (the sheet holds a new card). Empty for the other actions.
+    static QString whyOff(Action action, bool addOn);
 
     // The key of an action answered elsewhere (Find, Export, Print), to connect to and to enable;
     // null for the others.

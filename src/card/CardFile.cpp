@@ -290,23 +290,6 @@ CardFileResult readCardFile(const QString& path)
     return parseCardFile(bytes);
 }
 
-QString refusedCharacterError(const Sheet& sheet)
-{
-    for (int i = 0; i < FieldCount; ++i) {
-        if (!isStoredField(i))
-            continue;
-        for (const QChar c : sheet.text[i]) {
-            if (isRefusedCharacter(i, c)) {
-                return QStringLiteral("字段 %1（%2）中含有“%3”，它在存储格式中是分隔符。")
-                    .arg(i)
-                    .arg(fieldCaption(i))
-                    .arg(c);
-            }
-        }
-    }
-    return {};
-}
-
 QString numberedName(const QString& name, int n)
 {
     return n <= 1 ? name : QStringLiteral("%1 (%2)").arg(name).arg(n);

@@ -31,10 +31,6 @@ CardFileResult parseCardFile(const QByteArray& bytes);
 // Reads the file at path, at most MaxCardFileBytes of it, then parses it.
 CardFileResult readCardFile(const QString& path);
 
-// Why this card cannot be stored as it is (a character the record format uses as a separator),
-// naming the field; empty when it can.
-QString refusedCharacterError(const Sheet& sheet);
-
 // The caption a card file writes beside field i, or beside box i of CheckF or CheckWN.
 QString fieldCaption(int field);
 QString checkFCaption(int box);

@@ -2,22 +2,14 @@
 
 #include "play/PlaySheet.h"
 
+#include <QHash>
+
 #include <algorithm>
-#include <optional>
-#include <vector>
+#include <numeric>
 
 namespace play {
 
 using list::NameOrder;
-
-// What an entry is sorted by: the level's value (levels only), the column's text, the name.
-struct RosterOrder::Key
-{
-    const card::ListEntry* entry;
-    std::optional<int> level;
-    QCollatorSortKey text;
-    QCollatorSortKey name;
-};
 
 const QString& RosterOrder::columnText(const card::ListEntry& entry, RosterColumn column)
 {
@@ -36,51 +28,81 @@ const QString& RosterOrder::columnText(const card::ListEntry& entry, RosterColum
     return entry.nam;
 }
 
-RosterOrder::Key RosterOrder::key(const card::ListEntry& entry, RosterColumn column) const
+RosterOrder::ValueKey RosterOrder::valueKey(const QString& text, RosterColumn column) const
 {
-    const QString& text = columnText(entry, column);
-    return {&entry, column == RosterColumn::Level ? plainWholeNumber(text) : std::nullopt,
-            m_names.sortKey(text), m_names.sortKey(entry.nam)};
+    return {&text, column == RosterColumn::Level ? plainWholeNumber(text) : std::nullopt,
+            m_names.sortKey(text)};
 }
 
-int RosterOrder::compare(const Key& x, const Key& y, RosterColumn column)
+int RosterOrder::compareValues(const ValueKey& x, const ValueKey& y)
 {
     int c = 0;
     if (x.level || y.level) // levels by value, before the levels that are no whole numbers
         c = x.level && y.level ? (*x.level > *y.level) - (*x.level < *y.level) : (y.level ? 1 : -1);
-    else if (column != RosterColumn::Name)
-        c = x.text.compare(y.text);
-    if (c == 0 && !x.level && column != RosterColumn::Name)
-        c = NameOrder::compareCodePoints(columnText(*x.entry, column), columnText(*y.entry, column));
-    if (c == 0)
-        c = x.name.compare(y.name);
-    if (c == 0)
-        c = NameOrder::compareCodePoints(x.entry->nam, y.entry->nam);
+    else if ((c = x.key.compare(y.key)) == 0)
+        c = NameOrder::compareCodePoints(*x.text, *y.text);
     return c == 0 ? 0 : (c < 0 ? -1 : 1);
 }
 
 int RosterOrder::compare(const card::ListEntry& a, const card::ListEntry& b, RosterColumn column) const
 {
-    return compare(key(a, column), key(b, column), column);
+    int c = 0;
+    if (column != RosterColumn::Name)
+        c = compareValues(valueKey(columnText(a, column), column), valueKey(columnText(b, column), column));
+    if (c == 0)
+        c = m_names.compare(a.nam, b.nam);
+    return c == 0 ? 0 : (c < 0 ? -1 : 1);
 }
 
 void RosterOrder::sort(QList<card::ListEntry>& entries, RosterColumn column) const
 {
-    if (column == RosterColumn::Name) {
-        list::sortByName(entries, m_names);
+    list::sortByName(entries, m_names);
+    if (column == RosterColumn::Name)
         return;
-    }
-    std::vector<Key> keys;
-    keys.reserve(static_cast<size_t>(entries.size()));
-    for (const card::ListEntry& entry : entries)
-        keys.push_back(key(entry, column));
-    std::sort(keys.begin(), keys.end(),
-              [column](const Key& x, const Key& y) { return compare(x, y, column) < 0; });
     QList<card::ListEntry> sorted;
     sorted.reserve(entries.size());
-    for (const Key& k : keys)
-        sorted.append(*k.entry);
+    for (int row : rowsInOrder(entries, column))
+        sorted.append(std::move(entries[row]));
     entries = std::move(sorted);
+}
+
+std::vector<int> RosterOrder::rowsInOrder(const QList<card::ListEntry>& byName, RosterColumn column) const
+{
+    std::vector<int> rows(static_cast<size_t>(byName.size()));
+    std::iota(rows.begin(), rows.end(), 0);
+    if (column == RosterColumn::Name)
+        return rows;
+    // The distinct values, and each row's value among them.
+    QHash<QString, int> seen;
+    std::vector<QString> values;
+    std::vector<int> valueOfRow(rows.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const QString& text = columnText(byName[qsizetype(row)], column);
+        auto it = seen.constFind(text);
+        if (it == seen.cend()) {
+            it = seen.insert(text, int(values.size()));
+            values.push_back(text);
+        }
+        valueOfRow[row] = *it;
+    }
+    // The values ranked once; equal levels ("3", "＋３") share a rank.
+    std::vector<ValueKey> keys;
+    keys.reserve(values.size());
+    for (const QString& value : values)
+        keys.push_back(valueKey(value, column));
+    std::vector<int> byValue(values.size());
+    std::iota(byValue.begin(), byValue.end(), 0);
+    std::sort(byValue.begin(), byValue.end(),
+              [&keys](int x, int y) { return compareValues(keys[size_t(x)], keys[size_t(y)]) < 0; });
+    std::vector<int> rank(values.size());
+    for (size_t i = 0; i < byValue.size(); ++i) {
+        const bool tied = i > 0 && compareValues(keys[size_t(byValue[i - 1])], keys[size_t(byValue[i])]) == 0;
+        rank[size_t(byValue[i])] = tied ? rank[size_t(byValue[i - 1])] : int(i);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](int x, int y) {
+        return rank[size_t(valueOfRow[size_t(x)])] < rank[size_t(valueOfRow[size_t(y)])];
+    });
+    return rows;
 }
 
 } // namespace play

@@ -6,6 +6,9 @@
 
 #include <QList>
 
+#include <optional>
+#include <vector>
+
 namespace play {
 
 enum class RosterColumn { Name, Level, Race, Class, Alignment };
@@ -21,15 +24,24 @@ public:
 
     // Negative, zero or positive as a stands before, with or after b.
     int compare(const card::ListEntry& a, const card::ListEntry& b, RosterColumn column) const;
-    // The same order for many entries, with each entry's keys made once.
+    // The same order for many entries.
     void sort(QList<card::ListEntry>& entries, RosterColumn column) const;
+    // The positions of entries that stand in name order, in the column's order. Each distinct value
+    // of the column is keyed once (a roster holds few races, classes or levels among many cards),
+    // and the positions are sorted stably by their value's rank, so equal values keep the name order.
+    std::vector<int> rowsInOrder(const QList<card::ListEntry>& byName, RosterColumn column) const;
 
     static const QString& columnText(const card::ListEntry& entry, RosterColumn column);
 
 private:
-    struct Key;
-    Key key(const card::ListEntry& entry, RosterColumn column) const;
-    static int compare(const Key& x, const Key& y, RosterColumn column);
+    struct ValueKey
+    {
+        const QString* text;
+        std::optional<int> level;
+        QCollatorSortKey key;
+    };
+    ValueKey valueKey(const QString& text, RosterColumn column) const;
+    static int compareValues(const ValueKey& x, const ValueKey& y);
 
     const list::NameOrder& m_names;
 };

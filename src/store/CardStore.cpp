@@ -50,6 +50,25 @@ bool CardStore::insertListEntry(const card::ListEntry& entry, QString* error)
     return false;
 }
 
+bool CardStore::insertRows(const card::CardRecord& record, const card::ListEntry& entry, QString* error)
+{
+    QSqlQuery q(m_db.DbConnection());
+    if (!q.prepare(schema::insertStatement(schema::cardTable()))) {
+        *error = m_db.describeFailure(q.lastError());
+        return false;
+    }
+    bindText(q, record.nae);
+    bindText(q, record.info);
+    bindText(q, record.chk);
+    for (const QString& note : record.notes)
+        bindText(q, note);
+    if (!q.exec() || q.numRowsAffected() != 1) {
+        *error = m_db.describeFailure(q.lastError());
+        return false;
+    }
+    return m_connection->betweenRows(error) && insertListEntry(entry, error);
+}
+
 Outcome CardStore::commit()
 {
     QString error;
@@ -127,21 +146,7 @@ Outcome CardStore::add(const card::Sheet& sheet)
             return {OpStatus::Duplicate, {}};
         }
     }
-    {
-        QSqlQuery q(m_db.DbConnection());
-        if (!q.prepare(schema::insertStatement(schema::cardTable())))
-            return fail(m_db.describeFailure(q.lastError()));
-        bindText(q, record.nae);
-        bindText(q, record.info);
-        bindText(q, record.chk);
-        for (const QString& note : record.notes)
-            bindText(q, note);
-        if (!q.exec() || q.numRowsAffected() != 1)
-            return fail(m_db.describeFailure(q.lastError()));
-    }
-    if (!m_connection->betweenRows(&error))
-        return fail(error);
-    if (!insertListEntry(entry, &error))
+    if (!insertRows(record, entry, &error))
         return fail(error);
     Outcome done = commit();
     done.notice = notice;

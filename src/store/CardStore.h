@@ -74,6 +74,10 @@ public:
     Outcome add(const card::Sheet& sheet);
     Outcome save(const QString& selectedName, const card::Sheet& sheet);
     Outcome remove(const QString& name);
+    // Puts the sheet in place of the stored card of its name, in one transaction: the stored card is
+    // first kept among the deleted cards (so "恢复…" brings it back); where it cannot be kept, or
+    // without a recovery, nothing is changed. With no stored card of that name it is an add.
+    Outcome replace(const card::Sheet& sheet);
     ListResult list();
     // The same rows in the same order, each handed to visit as it is read, without a list of them
     // all. After a failure some rows may have been handed over already; error says why.
@@ -102,6 +106,8 @@ private:
                          const std::function<void(const card::ListEntry&)>& visit, QString* error);
     bool begin(QString* error);
     bool insertListEntry(const card::ListEntry& entry, QString* error);
+    // Both rows of a new card, inside the transaction begun.
+    bool insertRows(const card::CardRecord& record, const card::ListEntry& entry, QString* error);
     Outcome removeRows(const QString& name);
     Outcome commit();
     Outcome fail(const QString& error);

@@ -5,11 +5,17 @@
 
 namespace store {
 
-StartUpNotice prepareStoreAtStartUp(Module1& db, const QString& readerExecutable)
+StartUpNotice prepareStoreAtStartUp(Module1& db, const QString& readerExecutable, const LongStep& runLong)
 {
     StartUpNotice notice;
     if (inspectStoreFile(db.filePath()).kind == StoreFileKind::Jet) {
-        const LegacyImportResult imported = importLegacyStore(db.filePath(), readerExecutable);
+        // Files and a child process only: no connection of db is opened on the way.
+        LegacyImportResult imported;
+        const auto import = [&] { imported = importLegacyStore(db.filePath(), readerExecutable); };
+        if (runLong)
+            runLong(import);
+        else
+            import();
         notice.text = legacyImportMessage(imported);
         notice.isError = imported.status != LegacyImportResult::Imported &&
                          imported.status != LegacyImportResult::NotNeeded;

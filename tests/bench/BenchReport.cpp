@@ -176,6 +176,27 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
     b.singleRatio(QStringLiteral("whole-table save / our save"), whole, ours,
                   QStringLiteral("visibly slower (> 1)"), 1.0, true);
 
+    b.table().addSection(
+        QStringLiteral("The roster (“角色卡总览”), %1 cards, ms (%2 runs)").arg(largeName).arg(opsReps));
+    const auto rosterRow = [&](const QString& label, const QString& figure) {
+        b.table().addRow({label, formatSamples(r.get(b.key(figure, large)), 2)});
+    };
+    rosterRow(QStringLiteral("open: every card read, sorted by name, shown"), QStringLiteral("rosterOpen"));
+    rosterRow(QStringLiteral("bare floor: read 5 columns + sort by the names' collation keys"),
+              QStringLiteral("bareRosterName"));
+    b.singleRatio(QStringLiteral("open / its floor"), b.key(QStringLiteral("rosterOpen"), large),
+                  b.key(QStringLiteral("bareRosterName"), large), QStringLiteral("≤ 1.5"), 1.5);
+    rosterRow(QStringLiteral("sort by 等级, shown"), QStringLiteral("rosterLevel"));
+    rosterRow(QStringLiteral("bare floor: read 5 columns + sort by the levels' values"),
+              QStringLiteral("bareRosterLevel"));
+    b.singleRatio(QStringLiteral("sort by 等级 / its floor"), b.key(QStringLiteral("rosterLevel"), large),
+                  b.key(QStringLiteral("bareRosterLevel"), large), QStringLiteral("≤ 1.5"), 1.5);
+    rosterRow(QStringLiteral("sort by 种族, shown"), QStringLiteral("rosterRace"));
+    rosterRow(QStringLiteral("bare floor: read 5 columns + sort by the races' collation keys"),
+              QStringLiteral("bareRosterRace"));
+    b.singleRatio(QStringLiteral("sort by 种族 / its floor"), b.key(QStringLiteral("rosterRace"), large),
+                  b.key(QStringLiteral("bareRosterRace"), large), QStringLiteral("≤ 1.5"), 1.5);
+
     b.table().addSection(QStringLiteral("Peak resident memory, MB"));
     b.figureRow(QStringLiteral("Quillmark, start-up and first paint"), QStringLiteral("rssOurs"), 1,
                 QStringLiteral("%1 ≤ 1.3").arg(growth), 1.3);

@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace bench {
@@ -66,6 +67,49 @@ int bareListRead(const QString& storePath, const QString& mode)
     std::sort(lines.begin(), lines.end(),
               [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
     return static_cast<int>(lines.size());
+}
+
+int bareRosterRead(const QString& storePath, int column)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(storePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return -1;
+    }
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::vector<card::ListEntry> rows;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT Nam, lv, race, tra, cmp FROM lstt", -1, &statement, nullptr) ==
+        SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            rows.push_back({columnText(statement, 0), columnText(statement, 1), columnText(statement, 2),
+                            columnText(statement, 3), columnText(statement, 4)});
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    // Levels by value, the rows without a number after them; texts by their collation keys.
+    struct Keyed
+    {
+        int level;
+        QCollatorSortKey text;
+        size_t row;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(rows.size());
+    const QCollatorSortKey none = collator.sortKey(QString()); // levels need no text key
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const card::ListEntry& e = rows[i];
+        bool number = false;
+        const int level = column == 1 ? e.lv.toInt(&number) : 0;
+        keyed.push_back({number ? level : INT_MAX,
+                         column == 1 ? none : collator.sortKey(column == 2 ? e.race : e.nam), i});
+    }
+    std::sort(keyed.begin(), keyed.end(), [column](const Keyed& a, const Keyed& b) {
+        return column == 1 ? a.level < b.level : a.text.compare(b.text) < 0;
+    });
+    return static_cast<int>(keyed.size());
 }
 
 BareWriter::BareWriter(const QString& storePath)

@@ -13,6 +13,12 @@ namespace bench {
 // names, close. Returns the number of texts.
 int bareListRead(const QString& storePath, const QString& mode);
 
+// The bare floor of the roster sorted by one of its five columns (0 name, 1 level, 2 race): read the
+// five columns of every list row with the SQLite library itself, then sort the rows by that
+// column's keys made once per row (the level's value, the zh_CN collator's key of a text). Returns
+// the number of rows.
+int bareRosterRead(const QString& storePath, int column);
+
 // A plain SQLite connection, held open, that writes the two rows of one save in one durable
 // transaction (the same journal and sync settings as the program's own connection: the default
 // rollback journal, synchronous=EXTRA).

@@ -6,6 +6,7 @@
 #include "BenchReport.h"
 #include "BenchStats.h"
 #include "OpsBench.h"
+#include "RosterBench.h"
 #include "StoreMaker.h"
 #include "XWatch.h"
 
@@ -140,15 +141,18 @@ int main(int argc, char* argv[])
             out << QString::fromLocal8Bit(argv[i]);
         return out;
     }();
-    // Child modes: --ops REPS DIR CARDS [DIR CARDS ...] and --saves REPS DIR CARDS.
+    // Child modes: --ops REPS DIR CARDS [DIR CARDS ...], --saves REPS DIR CARDS, --roster REPS DIR CARDS.
     if (args.size() >= 4 && args.size() % 2 == 0 &&
-        (args[0] == QLatin1String("--ops") || args[0] == QLatin1String("--saves"))) {
+        (args[0] == QLatin1String("--ops") || args[0] == QLatin1String("--saves") ||
+         args[0] == QLatin1String("--roster"))) {
         const int reps = args[1].toInt();
         QList<QPair<QString, int>> stores;
         for (qsizetype i = 2; i + 1 < args.size(); i += 2)
             stores.append({args[i], args[i + 1].toInt()});
         if (args[0] == QLatin1String("--ops"))
             return bench::runOperations(stores, reps);
+        if (args[0] == QLatin1String("--roster"))
+            return bench::runRoster(stores.first().first, stores.first().second, reps);
         return bench::runSaves(stores.first().first, stores.first().second, reps);
     }
     QCoreApplication application(argc, argv);
@@ -194,6 +198,9 @@ int main(int argc, char* argv[])
     const int largest = sizes.last();
     say(QStringLiteral("whole-table save on %1 cards ...").arg(largest));
     if (!runChild(results, QStringLiteral("--saves"), {{stores[largest], largest}}, saveReps))
+        return 1;
+    say(QStringLiteral("the roster on %1 cards ...").arg(largest));
+    if (!runChild(results, QStringLiteral("--roster"), {{stores[largest], largest}}, opsReps))
         return 1;
     say(QStringLiteral("idle CPU with the edge auto-hide on ..."));
     if (!measureIdle(results, cacheRoot, stores[sizes.first()], idleReps, idleSeconds))

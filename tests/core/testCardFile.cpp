@@ -1,6 +1,7 @@
 // Card files: what leaves the program comes back exactly, and whatever else is offered is refused
 // with a reason.
 #include "card/CardFile.h"
+#include "card/CardImport.h"
 #include "card/CardRecord.h"
 
 #include <QDir>
@@ -196,18 +197,66 @@ private slots:
         }
     }
 
-    void separatorsInAFileNameTheirField()
+    void aCardThatCannotBeStoredIsRefusedInThePlayersWords()
     {
-        Sheet s;
-        s.text[0] = QStringLiteral("Ann");
-        s.text[3] = QStringLiteral("Sehanine-Moon"); // "-" is fine outside the list-entry fields
-        QCOMPARE(card::refusedCharacterError(s), QString());
-        s.text[300] = QStringLiteral("a@b");
-        QVERIFY(
-            card::refusedCharacterError(s).contains(QStringLiteral("字段 300（战役及跑团笔记）中含有“@”")));
-        s.text[300].clear();
-        s.text[6] = QStringLiteral("3-4");
-        QVERIFY(card::refusedCharacterError(s).contains(QStringLiteral("字段 6（等级）中含有“-”")));
+        card::CardFileResult read{true, Sheet(), {}};
+        QCOMPARE(card::importRefusal(read), QStringLiteral("卡上没有填名字"));
+        read.sheet.text[0] = QStringLiteral("Ann");
+        read.sheet.text[3] = QStringLiteral("Sehanine-Moon"); // "-" is fine outside the list-entry fields
+        QCOMPARE(card::importRefusal(read), QString());
+        read.sheet.text[300] = QStringLiteral("a@b");
+        QCOMPARE(card::importRefusal(read), QStringLiteral("“战役及跑团笔记”里不能有“@”"));
+        read.sheet.text[300].clear();
+        read.sheet.text[6] = QStringLiteral("3-4");
+        QCOMPARE(card::importRefusal(read), QStringLiteral("“等级”里不能有“-”"));
+        read.sheet.text[0] = QStringLiteral("Ann-Marie");
+        QCOMPARE(card::importRefusal(read), QStringLiteral("名字里不能有“-”"));
+        read = card::readCardFile(QStringLiteral("/nowhere/gone.json"));
+        QCOMPARE(card::importRefusal(read), read.error);
+        QVERIFY(!read.error.isEmpty());
+    }
+
+    void aTakenNameIsRenamedReplacedOrSkippedAndTheSummaryNamesEachFile()
+    {
+        const QStringList stored = {QStringLiteral("Ann"), QStringLiteral("Ann (2)"), QStringLiteral("Bob")};
+        const auto isTaken = [&stored](const QString& n) { return stored.contains(n); };
+        using card::ImportAction;
+        using card::TakenChoice;
+        QCOMPARE(card::planImport(QStringLiteral("Cy"), false, TakenChoice::Skip, isTaken).action,
+                 ImportAction::Add);
+        const card::ImportStep renamed =
+            card::planImport(QStringLiteral("Ann"), true, TakenChoice::Rename, isTaken);
+        QCOMPARE(renamed.action, ImportAction::Rename);
+        QCOMPARE(renamed.name, QStringLiteral("Ann (3)"));
+        const card::ImportStep replaced =
+            card::planImport(QStringLiteral("Bob"), true, TakenChoice::Replace, isTaken);
+        QCOMPARE(replaced.action, ImportAction::Replace);
+        QCOMPARE(replaced.name, QStringLiteral("Bob"));
+        const card::ImportStep skipped =
+            card::planImport(QStringLiteral("Bob"), true, TakenChoice::Skip, isTaken);
+        QCOMPARE(skipped.action, ImportAction::Skip);
+
+        card::ImportReport report;
+        report.lines = {{QStringLiteral("cy.json"), {ImportAction::Add, QStringLiteral("Cy"), {}}}};
+        QVERIFY(report.plain());
+        QCOMPARE(card::importSummary(report), QStringLiteral("已导入 1 张角色卡"));
+        report.lines +=
+            {{QStringLiteral("ann.json"), renamed},
+             {QStringLiteral("bob.json"), replaced},
+             {QStringLiteral("bob2.json"), skipped},
+             {QStringLiteral("dash.json"), {ImportAction::Refuse, {}, QStringLiteral("名字里不能有“-”")}}};
+        report.notReached = 2;
+        report.cancelled = true;
+        QVERIFY(!report.plain());
+        QCOMPARE(report.added(), 3);
+        QCOMPARE(card::importSummary(report),
+                 QStringLiteral("已导入 3 张角色卡\n\n其中：\n"
+                                "ann.json：改名为“Ann (3)”\n"
+                                "bob.json：替换了“Bob”，原来的那张可用“恢复…”找回\n\n"
+                                "以下 2 个文件没有导入：\n"
+                                "bob2.json：已有“Bob”，按你的选择跳过\n"
+                                "dash.json：名字里不能有“-”\n\n"
+                                "导入已取消，其余 2 个文件没有导入。"));
     }
 
     void namesForFilesAndFreeNames()

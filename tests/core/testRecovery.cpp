@@ -174,6 +174,41 @@ private slots:
         QCOMPARE(m_recovery->deleted().list(&error).size(), 1);
     }
 
+    void aReplacedCardIsKeptAmongTheDeletedOrNothingChanges()
+    {
+        QVERIFY(m_cards->add(namedSheet(QStringLiteral("Ann"), QStringLiteral("3"))).ok());
+        const probe::Dump before = probe::dump(m_path);
+        // A failure after the old card was kept and removed takes all of it back.
+        store::CardStoreSeam::failBetweenRows(*m_cards, true);
+        QCOMPARE(m_cards->replace(namedSheet(QStringLiteral("Ann"), QStringLiteral("9"))).status,
+                 OpStatus::Failed);
+        store::CardStoreSeam::failBetweenRows(*m_cards, false);
+        QString error;
+        QVERIFY(m_recovery->deletedCards(&error).isEmpty());
+        QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
+        // Where the old card cannot be kept, it is not replaced.
+        QVERIFY(
+            QFile::rename(m_recovery->recoveryFile(), m_recovery->recoveryFile() + QStringLiteral(".x")) ||
+            !QFile::exists(m_recovery->recoveryFile()));
+        QVERIFY(QDir().mkdir(m_recovery->recoveryFile()));
+        const store::Outcome unkept =
+            m_cards->replace(namedSheet(QStringLiteral("Ann"), QStringLiteral("9")));
+        QCOMPARE(unkept.status, OpStatus::Failed);
+        QVERIFY2(unkept.error.contains(QStringLiteral("没有替换")), qPrintable(unkept.error));
+        QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
+        QVERIFY(QDir().rmdir(m_recovery->recoveryFile()));
+
+        QVERIFY(m_cards->replace(namedSheet(QStringLiteral("Ann"), QStringLiteral("9"))).ok());
+        card::Sheet stored;
+        card::applyCardRecord(m_cards->load(QStringLiteral("Ann")).record, stored);
+        QCOMPARE(stored.text[6], QStringLiteral("9"));
+        const QList<store::DeletedCard> deleted = m_recovery->deletedCards(&error);
+        QCOMPARE(deleted.size(), 1);
+        QVERIFY(m_cards->remove(QStringLiteral("Ann")).ok());
+        QVERIFY(m_recovery->restoreDeleted(*m_db, deleted.first().id).ok());
+        QCOMPARE(probe::difference(probe::dump(m_path), before), QString());
+    }
+
     void aRenameCarriesBothRowsAndTheCardsRecoveryEntriesOrChangesNothing()
     {
         const card::Sheet ann = namedSheet(QStringLiteral("Ann"), QStringLiteral("3"));

@@ -24,6 +24,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import cards  # noqa: E402
 import shell  # noqa: E402
+import table  # noqa: E402
 from desktop import Desktop, Ended, Program, StepFailed  # noqa: E402
 
 SCENARIOS = {
@@ -37,6 +38,7 @@ SCENARIOS = {
     "auto-hide": shell.auto_hide,
     "restart-magw": shell.restart_magw,
     "second-start": shell.second_start,
+    "extended-rest": table.extended_rest,
 }
 
 

@@ -1,4 +1,5 @@
 #include "app/window/AutoHide.h"
+#include "app/window/EdgeClaims.h"
 
 #include <QRectF>
 #include <QTest>
@@ -25,6 +26,8 @@ private slots:
     void tick_data();
     void tick();
     void showingNeedsTheMovedTopForTheLeftRule();
+    void edgeClaim_data();
+    void edgeClaim();
 };
 
 void TestAutoHide::tick_data()
@@ -193,6 +196,55 @@ void TestAutoHide::showingNeedsTheMovedTopForTheLeftRule()
     QCOMPARE(first, (app::TwipsRect{50 - W, 0, W, H}));
     const app::TwipsRect second = app::autoHideTick(first, QPoint(0, 1), screen);
     QCOMPARE(second, (app::TwipsRect{0, 0, W, H}));
+}
+
+// What the hidden window claims of the screen so that a window manager lets it stand there, in pixels:
+// a 1073 × 785 frame on 1280 × 1024, with a strip of 4 pixels at most.
+void TestAutoHide::edgeClaim_data()
+{
+    QTest::addColumn<QRect>("outer");
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("desktop");
+    QTest::addColumn<QList<int>>("claim"); // left, right, top, bottom, then their first and last lines
+
+    const QSize frame(1073, 785);
+    const QRect one(0, 0, 1280, 1024);
+    const QList<int> none(12, 0);
+    QTest::newRow("shown: nothing") << QRect(QPoint(100, 0), frame) << one << one << none;
+    QTest::newRow("dragged partly past the left edge: nothing")
+        << QRect(QPoint(-5, 200), frame) << one << one << none;
+    QTest::newRow("hidden at the top: its 3 rows, over its columns")
+        << QRect(QPoint(100, 3 - 785), frame) << one << one
+        << QList<int>{0, 0, 3, 0, 0, 0, 0, 0, 100, 1172, 0, 0};
+    QTest::newRow("hidden in the top-left corner: both edges")
+        << QRect(QPoint(3 - 1073, 3 - 785), frame) << one << one
+        << QList<int>{3, 0, 3, 0, 0, 2, 0, 0, 0, 2, 0, 0};
+    QTest::newRow("hidden at the right: its 3 columns, over its rows")
+        << QRect(QPoint(1277, 150), frame) << one << one
+        << QList<int>{0, 3, 0, 0, 0, 0, 150, 934, 0, 0, 0, 0};
+    QTest::newRow("parked below the screen: the last row")
+        << QRect(QPoint(100, 1027), frame) << one << one
+        << QList<int>{0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 100, 1172};
+    // Two screens side by side: the edge between them is never claimed; the right screen's top is
+    // the desktop's, counted from the desktop's left.
+    const QRect left(0, 0, 1280, 1024);
+    const QRect right(1280, 0, 1920, 1080);
+    const QRect desktop = left.united(right);
+    QTest::newRow("hidden at the edge between two screens: nothing")
+        << QRect(QPoint(1277, 150), frame) << left << desktop << none;
+    QTest::newRow("hidden at the top of the right screen")
+        << QRect(QPoint(1400, 3 - 785), frame) << right << desktop
+        << QList<int>{0, 0, 3, 0, 0, 0, 0, 0, 1400, 2472, 0, 0};
+}
+
+void TestAutoHide::edgeClaim()
+{
+    QFETCH(QRect, outer);
+    QFETCH(QRect, screen);
+    QFETCH(QRect, desktop);
+    QFETCH(QList<int>, claim);
+    const app::EdgeClaim got = app::edgeClaim(outer, screen, desktop, 4);
+    QCOMPARE(QList<int>(got.begin(), got.end()), claim);
 }
 
 QTEST_GUILESS_MAIN(TestAutoHide)

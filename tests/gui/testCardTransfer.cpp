@@ -1,5 +1,6 @@
 // Cards leaving the window and coming back: card files out and in, PDF and print, "复制为新角色", and
 // the shortcuts of the selected card, driven through the list's context menu offscreen.
+#include "Form1Seam.h"
 #include "StoreProbe.h"
 #include "WindowDriver.h"
 #include "app/Form1.h"
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
@@ -60,14 +62,16 @@ QList<QStringList> storedBytes(const QString& storePath)
     return rows;
 }
 
-// The text pdftotext finds on one page of a PDF.
-QString pdfText(const QString& pdf, int page)
+// The text pdftotext finds on one page of a PDF; what it says of a damaged file goes to errors.
+QString pdfText(const QString& pdf, int page, QString* errors = nullptr)
 {
     QProcess p;
     const QString n = QString::number(page);
     p.start(QStringLiteral("pdftotext"),
             {QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf, QStringLiteral("-")});
     p.waitForFinished(60000);
+    if (errors)
+        *errors += QString::fromUtf8(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -211,64 +215,68 @@ private slots:
         QVERIFY(before.contains(after[1]));
     }
 
-    void aTakenNameIsOfferedAFreeNameOrSkipped()
+    void oneSummaryNamesEveryFileRefusedRenamedReplacedOrSkipped()
     {
-        addCard(named(QStringLiteral("Ann")));
-        addCard(named(QStringLiteral("Ann (2)")));
-        card::Sheet other = named(QStringLiteral("Ann"));
-        other.text[3] = QStringLiteral("from the file");
-        writeFile(QStringLiteral("ann.json"), card::writeCardFile(other));
-        const QString store = storePath();
-        const QList<QStringList> before = storedBytes(store);
-
-        MessageBox::setNextAnswer(MessageBox::No);
-        QCOMPARE(transfer().importFiles({path(QStringLiteral("ann.json"))}), 0);
-        QVERIFY(lastText().contains(QStringLiteral("“Ann (3)”")));
-        QCOMPARE(storedBytes(store), before);
-
-        MessageBox::setNextAnswer(MessageBox::Yes);
-        QCOMPARE(transfer().importFiles({path(QStringLiteral("ann.json"))}), 1);
-        QCOMPARE(probe::rows(store, QStringLiteral("SELECT Nae FROM card ORDER BY Nae")),
-                 (QList<QStringList>{{"Ann"}, {"Ann (2)"}, {"Ann (3)"}}));
-        // The imported card's line stands where a full refresh puts it.
-        QAbstractItemModel* model = form().widgets().list1->model();
-        QStringList shown;
-        for (int r = 0; r < model->rowCount(); ++r)
-            shown << model->index(r, 0).data().toString();
-        QCOMPARE(shown.size(), 3);
-        form().RefreshList();
-        for (int r = 0; r < model->rowCount(); ++r)
-            QCOMPARE(model->index(r, 0).data().toString(), shown[r]);
-        pick(QStringLiteral("Ann (3)"));
-        QCOMPARE(form().readSheet().text[3], QStringLiteral("from the file"));
-        pick(QStringLiteral("Ann"));
-        QCOMPARE(form().readSheet().text[3], QString()); // never overwritten
-    }
-
-    void refusedFilesWriteNothing()
-    {
-        card::Sheet at = named(QStringLiteral("Ann"));
+        card::Sheet bob = named(QStringLiteral("Bob"));
+        bob.text[3] = QStringLiteral("stored");
+        for (const card::Sheet& sheet : {named(QStringLiteral("Ann")), named(QStringLiteral("Ann (2)")), bob})
+            addCard(sheet);
+        card::Sheet at = named(QStringLiteral("Cy"));
         at.text[300] = QStringLiteral("a@b");
-        card::Sheet dash = named(QStringLiteral("Bob"));
+        card::Sheet dash = named(QStringLiteral("Dee"));
         dash.text[8] = QStringLiteral("half-elf");
+        card::Sheet ann = named(QStringLiteral("Ann"));
+        ann.text[3] = QStringLiteral("from the file");
+        bob.text[3] = QStringLiteral("from the file");
         writeFile(QStringLiteral("at.json"), card::writeCardFile(at));
         writeFile(QStringLiteral("dash.json"), card::writeCardFile(dash));
         writeFile(QStringLiteral("noname.json"), card::writeCardFile(card::Sheet()));
         writeFile(QStringLiteral("cut.json"), card::writeCardFile(named(QStringLiteral("Cy"))).left(900));
-        const QStringList files = {path("at.json"), path("dash.json"), path("noname.json"), path("cut.json"),
-                                   path("gone.json")};
-        QCOMPARE(transfer().importFiles(files), 0);
+        writeFile(QStringLiteral("bob.json"), card::writeCardFile(bob));
+        writeFile(QStringLiteral("ann.json"), card::writeCardFile(ann));
+        writeFile(QStringLiteral("eve.json"), card::writeCardFile(named(QStringLiteral("Eve"))));
+        const QStringList files = {path("at.json"),  path("dash.json"), path("noname.json"),
+                                   path("cut.json"), path("gone.json"), path("bob.json"),
+                                   path("ann.json"), path("eve.json")};
+        // bob.json is asked about first: replace it; ann.json takes the offered free name.
+        MessageBox::setNextAnswer(MessageBox::Save);
+        QCOMPARE(transfer().importFiles(files), 3);
         QStringList texts;
         for (const MessageBox::Shown& shown : MessageBox::history())
             texts << shown.text;
-        QCOMPARE(texts.size(), 5);
-        QVERIFY(texts[0].contains(QStringLiteral("字段 300（战役及跑团笔记）中含有“@”")));
-        QVERIFY(texts[1].contains(QStringLiteral("字段 8（种族）中含有“-”")));
-        QVERIFY(texts[2].contains(QStringLiteral("没有名字")));
-        QVERIFY(texts[3].contains(QStringLiteral("“cut.json”没有导入")));
-        QVERIFY(texts[4].contains(QStringLiteral("找不到文件")));
-        QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT COUNT(*) FROM card")),
-                 QList<QStringList>{{"0"}});
+        QCOMPARE(texts.size(), 3); // two questions, then the one summary
+        QVERIFY2(texts[0].contains(QStringLiteral("“Bob”")) && texts[1].contains(QStringLiteral("“Ann”")),
+                 qPrintable(texts.join(QLatin1Char('|'))));
+        QVERIFY(MessageBox::history()[1].choices.value(0).text == QStringLiteral("改名为“Ann (3)”"));
+        const QString summary = texts[2];
+        for (const char* line :
+             {"已导入 3 张角色卡", "ann.json：改名为“Ann (3)”", "bob.json：替换了“Bob”",
+              "以下 5 个文件没有导入", "at.json：“战役及跑团笔记”里不能有“@”", "dash.json：“种族”里不能有“-”",
+              "noname.json：卡上没有填名字", "cut.json：", "gone.json：找不到文件"})
+            QVERIFY2(summary.contains(QString::fromUtf8(line)), qPrintable(summary));
+        QVERIFY(!summary.contains(QStringLiteral("eve.json")) && !summary.contains(QStringLiteral("分隔符")));
+        QCOMPARE(probe::rows(storePath(), QStringLiteral("SELECT Nae FROM card ORDER BY Nae")),
+                 (QList<QStringList>{{"Ann"}, {"Ann (2)"}, {"Ann (3)"}, {"Bob"}, {"Eve"}}));
+        pick(QStringLiteral("Bob"));
+        QCOMPARE(form().readSheet().text[3], QStringLiteral("from the file"));
+        pick(QStringLiteral("Ann"));
+        QCOMPARE(form().readSheet().text[3], QString()); // renamed, never overwritten
+        // The card bob.json replaced is among the deleted cards, as it was.
+        QString error;
+        const QList<store::DeletedCard> deleted = app::Form1Seam::recovery(form()).deletedCards(&error);
+        QCOMPARE(deleted.size(), 1);
+        card::Sheet kept;
+        card::applyCardRecord(deleted.first().record, kept);
+        QCOMPARE(kept.text[3], QStringLiteral("stored"));
+
+        // Skipping leaves the store as it was, and the summary says so.
+        const QList<QStringList> before = storedBytes(storePath());
+        MessageBox::clearHistory();
+        MessageBox::setNextAnswer(MessageBox::Cancel);
+        QCOMPARE(transfer().importFiles({path(QStringLiteral("ann.json"))}), 0);
+        QVERIFY2(kit::lastBoxText().contains(QStringLiteral("ann.json：已有“Ann”，按你的选择跳过")),
+                 qPrintable(kit::lastBoxText()));
+        QCOMPARE(storedBytes(storePath()), before);
     }
 
     void copyAsNewStartsANewCardFromAStoredOne()
@@ -315,6 +323,11 @@ private slots:
             words << QStringLiteral("W%1").arg(w, 4, 10, QLatin1Char('0'));
         s.text[300] = words.join(QLatin1Char(' '));
         s.text[5] = QStringLiteral("Long%1End").arg(QString(200, QLatin1Char('y'))); // one line, too wide
+        // In the side panel, whose card sections are printed beside the first page only. The faces
+        // draw these characters with the glyphs of radicals (⽣ ⼒ ⾏ ⻓): the text layer names the
+        // characters typed.
+        const QString typed = QStringLiteral("长剑的力量与生命，行动点");
+        s.text[126] = typed + QString(150, QLatin1Char('z'));
         addCard(s);
         addCard(named(QStringLiteral("Bob")));
         pick(QStringLiteral("Bob"));
@@ -330,8 +343,11 @@ private slots:
                  "pdftotext (poppler-utils) is needed");
         const int pages = pdfPages(pdf);
         QVERIFY2(pages > 5, qPrintable(QString::number(pages)));
+        QString errors;
         for (int p = 0; p < 5; ++p) {
-            const QString text = pdfText(pdf, p + 1);
+            const QString text = pdfText(pdf, p + 1, &errors);
+            QCOMPARE(text.contains(typed.left(4)), p == 0);
+            QCOMPARE(text.contains(QStringLiteral("属性值")), p == 0);
             QVERIFY2(text.contains(QStringLiteral("Ann")), qPrintable(text.left(200)));
             QVERIFY2(text.contains(app::SheetPrint::pageTitles()[p].left(1)), qPrintable(text.left(200)));
             QVERIFY2(text.contains(s.text[onPage[p]]), qPrintable(QStringLiteral("page %1").arg(p + 1)));
@@ -339,11 +355,19 @@ private slots:
         }
         QString rest;
         for (int p = 6; p <= pages; ++p)
-            rest += pdfText(pdf, p);
+            rest += pdfText(pdf, p, &errors);
         rest.remove(QLatin1Char('\n'));
         for (const QString& word : words)
             QVERIFY2(rest.contains(word), qPrintable(word));
         QVERIFY(rest.contains(s.text[5]));
+        QCOMPARE(rest.count(s.text[126]), 1);
+        QVERIFY2(errors.isEmpty(), qPrintable(errors)); // a whole file: no table to repair
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        fonts.waitForFinished(60000);
+        const QString faces = QString::fromUtf8(fonts.readAllStandardOutput());
+        QVERIFY2(faces.contains(QStringLiteral("Sans")) && !faces.contains(QStringLiteral("Serif")),
+                 qPrintable(faces));
 
         QVERIFY(form().readSheet() == sheetBefore);
         QCOMPARE((QList<bool>{enabled(0), enabled(1), enabled(2), enabled(3)}), buttonsBefore);
@@ -408,7 +432,7 @@ private slots:
                                {QStringLiteral("INSERT INTO lstt VALUES ('Dee', '1', '', '', '')")}));
         answerFileDialog(path(QStringLiteral("out")));
         menuItem({}, QStringLiteral("导出全部角色卡…"));
-        QVERIFY2(lastText().contains(QStringLiteral("已导出 3 张")) &&
+        QVERIFY2(lastText().contains(QStringLiteral("已导出：3 张")) &&
                      lastText().contains(QStringLiteral("“Dee”")),
                  qPrintable(lastText()));
         QStringList written = QDir(path(QStringLiteral("out"))).entryList(QDir::Files);
@@ -419,6 +443,39 @@ private slots:
             names << card::readCardFile(path(QStringLiteral("out/") + QString::fromUtf8(f))).sheet.text[0];
         names.sort();
         QCOMPARE(names, (QStringList{"Cy", "a/b", "a_b"}));
+    }
+
+    void exportAllCancelledMidwayLeavesOnlyWholeFiles()
+    {
+        for (int i = 0; i < 8; ++i)
+            addCard(named(QStringLiteral("Card %1").arg(i)));
+        const QString out = path(QStringLiteral("out"));
+        QDir(m_dir->path()).mkdir(QStringLiteral("out"));
+        const auto written = [&out] {
+            return QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        };
+        // Between two cards the window runs its events: cancel there, once two files are written.
+        QTimer canceller;
+        connect(&canceller, &QTimer::timeout, this, [&] {
+            if (written().size() >= 2)
+                if (auto* progress = form().findChild<QProgressDialog*>(QStringLiteral("WorkProgress")))
+                    progress->cancel();
+        });
+        canceller.start(0);
+        answerFileDialog(out);
+        menuItem({}, QStringLiteral("导出全部角色卡…"));
+        canceller.stop();
+        const QStringList files = written();
+        QVERIFY2(files.size() >= 2 && files.size() < 8, qPrintable(files.join(QLatin1Char(' '))));
+        for (const QString& file : files) {
+            QVERIFY2(file.endsWith(QStringLiteral(".json")), qPrintable(file)); // no temporary left
+            QVERIFY(card::readCardFile(out + QLatin1Char('/') + file).ok);
+        }
+        QVERIFY2(lastText().contains(QStringLiteral("已导出：%1 张").arg(files.size())) &&
+                     lastText().contains(QStringLiteral("导出已取消")) &&
+                     lastText().contains(QStringLiteral("其余 %1 张没有导出").arg(8 - files.size())),
+                 qPrintable(lastText()));
+        QVERIFY(!form().findChild<QProgressDialog*>(QStringLiteral("WorkProgress")));
     }
 };
 

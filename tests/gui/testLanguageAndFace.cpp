@@ -7,11 +7,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileIconProvider>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -47,6 +49,28 @@ private slots:
         for (QAction* action : menu->actions())
             items << action->text();
         QVERIFY2(items.join(u' ').contains(QStringLiteral("全选")), qPrintable(items.join(u' ')));
+    }
+
+    void boxesShowTheirWholeTitleAndFoldersReadInChinese()
+    {
+        QVERIFY(app::loadQtTranslations(qApp));
+        // The program's shortest message: the box is still wide enough for its title.
+        int width = 0;
+        QTimer::singleShot(0, this, [&width] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            width = box->width();
+            box->button(QMessageBox::Ok)->click();
+        });
+        MessageBox::inform(nullptr, MessageBox::informTitle(), QStringLiteral("请输入人物名称！"));
+        const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+        const int needed = MessageBox::widthForTitle(title.horizontalAdvance(MessageBox::informTitle()));
+        QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
+
+        // The file dialog's "Type" column names a folder in Chinese.
+        QTemporaryDir folder;
+        QCOMPARE(QFileIconProvider().type(QFileInfo(folder.path())), QStringLiteral("文件夹"));
     }
 
     void oneFaceForChineseLatinAndDigits()

@@ -17,12 +17,15 @@
 #include "store/recovery/RecoveryEntries.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -224,6 +227,28 @@ private slots:
         QCOMPARE(text, play::cardText(stored(QStringLiteral("Ann"))));
         QVERIFY(text != play::cardText(edited));
         QVERIFY(app::Notice::current() && app::Notice::current()->text().contains(QStringLiteral("Ann")));
+    }
+
+    void printPreviewShowsTheFivePagesOfTheStoredCard()
+    {
+        addCard(fighter(QStringLiteral("Ann")));
+        // The preview is modal: it is looked at, and closed, from inside its own event loop.
+        QString title;
+        int pages = -1;
+        QTimer::singleShot(0, this, [&title, &pages] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
+                title = preview->windowTitle();
+                if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
+                    pages = widget->pageCount();
+            }
+            if (modal)
+                modal->close();
+        });
+        menuAction(QStringLiteral("Ann"), QStringLiteral("打印预览…"))->trigger();
+        QCOMPARE(title, QStringLiteral("打印预览：Ann"));
+        QCOMPARE(pages, 5); // one page per tab page, nothing too long for its box
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void renameRefusesTakenAndRefusedNamesAndKeepsTheCardLoaded()

@@ -1,13 +1,26 @@
 // The window's shell offscreen: tab pages, side panel, tray icon and menu, and the edge auto-hide tick.
 #include "Form1Seam.h"
 #include "Module2Seam.h"
+#include "WindowDriver.h"
 #include "app/FieldWidgets.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
+#include "app/dialogs/Notice.h"
+#include "app/list/ListSearchLine.h"
 #include "tray/Module2.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -75,6 +88,10 @@ private slots:
     void exitRemovesTheIconBeforeClosing();
     void closeButtonRemovesTheIcon();
     void timerTickDocksAndHidesTheWindow();
+    void noticesStandOverTheFooterInsideTheWindow();
+    void anActionNoticeStaysUntilClickedOrDismissed();
+    void everyControlHasItsOwnStableName();
+    void theSearchLineStaysClearOfTheScrollBar();
 };
 
 void TestShell::exactlyOnePageAfterEveryTabChange()
@@ -243,6 +260,189 @@ void TestShell::timerTickDocksAndHidesTheWindow()
     QCursor::setPos(screen, bottom.center().x(), area.bottom());
     f.Timer1_Timer();
     QCOMPARE(f.frameGeometry(), bottom);
+}
+
+namespace {
+
+// A widget's rectangle in screen coordinates.
+QRect globalRect(const QWidget* w)
+{
+    return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+// What a screen reader is told of each control the window shows, page by page: buttons, boxes,
+// fields, lists, the tab strip, frames and the labels that stand for something (not the captions,
+// nor the parts Qt builds inside the controls).
+QMap<QWidget*, QString> shownNames(Form1& f)
+{
+    QMap<QWidget*, QString> names;
+    QTabBar* tabs = f.widgets().tabStrip;
+    const int page = tabs->currentIndex();
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        tabs->setCurrentIndex(tab);
+        for (QWidget* w : f.findChildren<QWidget*>()) {
+            QWidget* parent = w->parentWidget();
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                                 qobject_cast<QAbstractItemView*>(w) || qobject_cast<QTabBar*>(w) ||
+                                 qobject_cast<QGroupBox*>(w) || qobject_cast<QLabel*>(w);
+            const bool inner = qobject_cast<QLineEdit*>(parent) || qobject_cast<QComboBox*>(parent) ||
+                               qobject_cast<QTabBar*>(parent) ||
+                               w->objectName().startsWith(QLatin1String("qt_"));
+            // A caption is text read beside its control, not a control of its own.
+            const bool caption = qobject_cast<QLabel*>(w) && w->accessibleName().isEmpty();
+            if (!control || inner || caption || !w->isVisible())
+                continue;
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+            names[w] = face ? face->text(QAccessible::Name) : QString();
+        }
+    }
+    tabs->setCurrentIndex(page);
+    return names;
+}
+
+} // namespace
+
+void TestShell::everyControlHasItsOwnStableName()
+{
+    Form1 f(m_dir->path());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.buildAllPages();
+    const QMap<QWidget*, QString> before = shownNames(f);
+    QVERIFY(before.size() > 300);
+    QMap<QString, QWidget*> owner;
+    QStringList faults;
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        const QString what = it.key()->metaObject()->className() + QLatin1Char(' ') + it.key()->objectName();
+        if (it.value().trimmed().isEmpty())
+            faults << QStringLiteral("no name: ") + what;
+        else if (owner.contains(it.value()))
+            faults << QStringLiteral("twice \"%1\": %2, %3")
+                          .arg(it.value(), what, owner[it.value()]->metaObject()->className());
+        owner.insert(it.value(), it.key());
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+
+    // A card loaded and the side panel narrowed change what the controls show, never their names.
+    kit::addCard(f, QList<std::pair<int, QString>>{{0, QStringLiteral("艾琳")}, {1, QStringLiteral("12")}});
+    kit::pickLine(f, 0);
+    f.widgets().combo1->setCurrentIndex(2);
+    f.Combo1_Click();
+    f.LabelLR_Click();
+    QCOMPARE(f.widgets().labelLR->text(), QStringLiteral(">"));
+    QMap<QWidget*, QString> after = shownNames(f);
+    for (auto it = before.begin(); it != before.end(); ++it)
+        QVERIFY2(after.value(it.key(), it.value()) == it.value(),
+                 qPrintable(it.key()->objectName() + QLatin1Char(' ') + after.value(it.key())));
+}
+
+void TestShell::noticesStandOverTheFooterInsideTheWindow()
+{
+    Form1 f(m_dir->path());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const QRect screen = f.screen()->availableGeometry();
+    f.move(screen.topLeft()); // at the top of the screen, where a bubble over the window had no room
+    QTRY_COMPARE(f.frameGeometry().top(), screen.top());
+    const QLabel* footer = f.widgets().labelAbout;
+    const QPoint footerBottomLeft = footer->mapTo(&f, QPoint(0, footer->height()));
+
+    app::Notice::show(f.widgets().list1, QStringLiteral("已保存：艾琳"));
+    const QLabel* text = app::Notice::current();
+    QVERIFY(text);
+    const QWidget* bubble = text->parentWidget();
+    QCOMPARE(bubble->window(), &f); // inside the window, not a window of its own
+    QVERIFY(f.geometry().contains(globalRect(bubble)));
+    QVERIFY(screen.contains(globalRect(bubble)));
+    QCOMPARE(bubble->geometry().bottomLeft() + QPoint(0, 1), footerBottomLeft);
+    QVERIFY(!text->wordWrap()); // a short name stays on one line
+
+    // A long notice wraps left of "<", which stays free to click.
+    app::Notice::show(f.widgets().list1,
+                      QStringLiteral("“艾琳”有未保存的修改，可在列表的右键菜单“恢复…”中找回。"
+                                     "另有一段很长的说明，一行放不下，只能折成两行或更多行。"));
+    bubble = app::Notice::current()->parentWidget();
+    QVERIFY(app::Notice::current()->wordWrap());
+    QVERIFY(bubble->geometry().right() < f.widgets().labelLR->mapTo(&f, QPoint(0, 0)).x());
+    QVERIFY(f.rect().contains(bubble->geometry()));
+
+    // Narrowed, the window shows the side panel alone: the notice is still all in it.
+    f.LabelLR_Click();
+    QCOMPARE(f.widgets().labelLR->text(), QStringLiteral(">"));
+    QVERIFY(f.rect().contains(bubble->geometry()));
+    QVERIFY(screen.contains(globalRect(bubble)));
+
+    // Only the content's area is used: a window cut shorter than its content keeps the notice in it.
+    f.resize(f.width(), footerBottomLeft.y() / 2);
+    QVERIFY(f.rect().contains(bubble->geometry()) && bubble->isVisible());
+}
+
+void TestShell::anActionNoticeStaysUntilClickedOrDismissed()
+{
+    Form1 f(m_dir->path());
+    f.show();
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    int runs = 0;
+    app::Notice::showAction(f.widgets().list1, QStringLiteral("上次关闭时有未保存的修改。"),
+                            QStringLiteral("恢复…"), [&runs] { ++runs; });
+    QLabel* action = app::Notice::currentAction();
+    QVERIFY(action);
+
+    // A plain notice comes and goes over it; the action notice stays.
+    app::Notice::show(f.widgets().list1, QStringLiteral("已保存：艾琳"), 10);
+    QLabel* plain = app::Notice::current();
+    QVERIFY(plain != action);
+    QVERIFY(plain->parentWidget()->geometry().bottom() < action->parentWidget()->geometry().top());
+    QTRY_VERIFY_WITH_TIMEOUT(app::Notice::current() == action, 5000);
+    QCOMPARE(app::Notice::currentAction(), action);
+    QVERIFY(action->isVisible());
+
+    // Escape dismisses it without running the action; the field keeps the focus.
+    QWidget* field = f.widgets().text[0];
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(!app::Notice::currentAction());
+    QCOMPARE(runs, 0);
+
+    // Its ×, too.
+    app::Notice::showAction(f.widgets().list1, QStringLiteral("上次关闭时有未保存的修改。"),
+                            QStringLiteral("恢复…"), [&runs] { ++runs; });
+    auto* close = app::Notice::currentAction()->parentWidget()->findChild<QAbstractButton*>(
+        QStringLiteral("NoticeClose"));
+    QVERIFY(close);
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!app::Notice::currentAction());
+    QCOMPARE(runs, 0);
+
+    // A click on its text runs the action, once, and takes it away.
+    app::Notice::showAction(f.widgets().list1, QStringLiteral("上次关闭时有未保存的修改。"),
+                            QStringLiteral("恢复…"), [&runs] { ++runs; });
+    QTest::mouseClick(app::Notice::currentAction(), Qt::LeftButton);
+    QCOMPARE(runs, 1);
+    QVERIFY(!app::Notice::currentAction());
+}
+
+void TestShell::theSearchLineStaysClearOfTheScrollBar()
+{
+    Form1 f(m_dir->path());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    for (int i = 0; i < 9; ++i)
+        kit::addCard(f, kit::namedSheet(QStringLiteral("Card%1").arg(i)));
+    QListView* list = f.widgets().list1;
+    app::ListSearchLine* line = f.searchLine();
+    line->open();
+    QWidget* bar = list->verticalScrollBar()->parentWidget();
+    QTRY_VERIFY(bar->isVisible()); // more lines than the list shows
+    QVERIFY(!line->geometry().intersects(bar->geometry()));
+    QVERIFY(list->contentsRect().contains(line->geometry()));
+
+    // Found lines that fit: the scroll bar goes and the line takes the whole width again.
+    QTest::keyClicks(line, QStringLiteral("Card1"));
+    QTRY_VERIFY(!bar->isVisible());
+    QCOMPARE(line->width(), list->contentsRect().width());
 }
 
 QTEST_MAIN(TestShell)

@@ -57,12 +57,15 @@ private slots:
 
     void cardKeysDoWhatTheirButtonsDoOnlyWhenEnabled()
     {
-        // At start only "准备新增" is enabled: Ctrl+Return and Ctrl+S do nothing.
+        // At start only "准备新增" is enabled: Ctrl+Return and Ctrl+S change nothing, and say why.
         app::setFieldText(text(0), QStringLiteral("Ann"));
         press(text(0), Qt::Key_Return);
+        QCOMPARE(notice(), QStringLiteral("现在不能新增：请先按“准备新增”，填写名字后再按“新增”。"));
         press(text(0), Qt::Key_S);
+        QCOMPARE(notice(), QStringLiteral("没有选中的角色卡：在列表中点选角色卡后再保存。"));
         QCOMPARE(rows(), 0);
         QCOMPARE(app::fieldText(text(0)), QStringLiteral("Ann"));
+        QVERIFY(enabled(0) && !enabled(1) && !enabled(2) && !enabled(3));
 
         // Ctrl+N from a multi-line field: the sheet empties and the name field has the focus.
         app::setFieldText(text(25), QStringLiteral("x"));
@@ -70,6 +73,10 @@ private slots:
         QCOMPARE(app::fieldText(text(0)), QString());
         QVERIFY(text(0)->hasFocus());
         QVERIFY(enabled(1) && !enabled(2) && !enabled(3));
+        // A new card is added, not saved.
+        press(text(0), Qt::Key_S);
+        QCOMPARE(notice(), QStringLiteral("新的角色卡还没有存入：请按“新增”。"));
+        QVERIFY(enabled(0) && enabled(1) && !enabled(2) && !enabled(3));
 
         // Ctrl+Return from inside a multi-line field adds the card, with a quiet notice.
         QTest::keyClicks(text(0), QStringLiteral("Ann"));
@@ -86,6 +93,8 @@ private slots:
         QVERIFY(!enabled(2));
         app::setFieldText(text(3), QStringLiteral("not saved"));
         press(text(3), Qt::Key_S);
+        QCOMPARE(notice(), QStringLiteral("没有选中的角色卡：在列表中点选角色卡后再保存。"));
+        QVERIFY(!enabled(1) && !enabled(2) && !enabled(3));
         pick(0);
         QCOMPARE(app::fieldText(text(3)), QStringLiteral("god"));
         QVERIFY(MessageBox::history().isEmpty()); // never a message box on success
@@ -102,6 +111,7 @@ private slots:
         press(text(0), Qt::Key_N); // "删除" off
         press(list, Qt::Key_Delete, Qt::NoModifier);
         QCOMPARE(MessageBox::history().size(), 1);
+        QCOMPARE(notice(), QStringLiteral("没有选中的角色卡：在列表中点选角色卡后再删除。"));
         pick(0);
         MessageBox::setNextAnswer(MessageBox::Yes);
         press(list, Qt::Key_Delete, Qt::NoModifier);

@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,6 +48,7 @@ private slots:
     void placement();
     void theWindowScrollsOnlyWhereItDoesNotFit();
     void thePlaceIsRememberedAndBroughtBackOntoAScreen();
+    void theTabStripStaysInViewWhileTheContentScrolls();
 };
 
 void TestWindowPlace::placement_data()
@@ -59,20 +61,32 @@ void TestWindowPlace::placement_data()
 
     const QSize full = Client.grownBy(Frame);
     const QList<QRect> two{Wide, Laptop};
-    QRect centred(QPoint(), full);
-    centred.moveCenter(Wide.center());
+    const auto centred = [](QSize size, const QRect& area) {
+        QRect r(QPoint(), size);
+        r.moveCenter(area.center());
+        return r;
+    };
     QTest::newRow("first start: centred on the primary screen")
-        << QList<QRect>{Laptop, Wide} << 1 << QPoint(-1, -1) << centred << false;
+        << QList<QRect>{Laptop, Wide} << 1 << QPoint(-1, -1) << centred(full, Wide) << false;
     QTest::newRow("where it was closed")
         << two << 0 << QPoint(300, 200) << QRect(QPoint(300, 200), full) << false;
-    // Closed while hidden at the top edge: it comes back docked, whole.
-    QTest::newRow("hidden at the top edge")
-        << two << 0 << QPoint(300, 3 - full.height()) << QRect(QPoint(300, 0), full) << false;
-    QTest::newRow("its screen is gone") << QList<QRect>{Wide} << 0 << QPoint(2500, 100)
-                                        << QRect(QPoint(Wide.width() - full.width(), 100), full) << false;
+    const QPoint corner = Wide.bottomRight() - QPoint(full.width(), full.height()) + QPoint(1, 1);
+    QTest::newRow("where it was closed, in the area's corner")
+        << two << 0 << corner << QRect(corner, full) << false;
+    // A place that would have to move to fit is not kept at all: the window opens centred.
+    QTest::newRow("closed hidden at the top edge")
+        << two << 0 << QPoint(300, 3 - full.height()) << centred(full, Wide) << false;
+    QTest::newRow("its screen is gone")
+        << QList<QRect>{Wide} << 0 << QPoint(2500, 100) << centred(full, Wide) << false;
+    QTest::newRow("reaching past the right edge")
+        << two << 0 << QPoint(Wide.width() - full.width() + 200, 100) << centred(full, Wide) << false;
     // Too low for the laptop's area: cut to its height, a vertical scroll bar beside the content.
-    QTest::newRow("taskbar on 1366×768")
-        << two << 0 << QPoint(2000, 50) << QRect(2000, 0, full.width() + Bar, 738) << true;
+    const QSize cut(full.width() + Bar, 738);
+    QTest::newRow("taskbar on 1366×768") << two << 0 << QPoint(2000, 50) << centred(cut, Laptop) << true;
+    // Closed on the right half of a 1920 screen, opened where only 1366×768 is left.
+    QTest::newRow("1366×768 now, placed on a wider screen before")
+        << QList<QRect>{QRect(0, 0, 1366, 738)} << 0 << QPoint(1000, 150)
+        << centred(cut, QRect(0, 0, 1366, 738)) << true;
     QTest::newRow("1920×1080 at 150 %")
         << QList<QRect>{QRect(0, 0, 1280, 720)} << 0 << QPoint(-1, -1)
         << QRect((1280 - full.width() - Bar) / 2, 0, full.width() + Bar, 720) << true;
@@ -105,6 +119,7 @@ void TestWindowPlace::theWindowScrollsOnlyWhereItDoesNotFit()
         QVERIFY(!app::Form1Seam::windowFit(f)->scrolls());
         QCOMPARE(f.centralWidget()->objectName(), QStringLiteral("Form1Client"));
         QCOMPARE(f.size(), Client);
+        QCOMPARE(f.widgets().tabStrip->height(), 10935 / 15); // the strip's whole area, as built
         QVERIFY(screenArea(0).contains(f.frameGeometry()));
         QVERIFY(qAbs(f.frameGeometry().center().x() - screenArea(0).center().x()) <= 1);
     }
@@ -155,6 +170,36 @@ void TestWindowPlace::thePlaceIsRememberedAndBroughtBackOntoAScreen()
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QVERIFY(screenArea(0).contains(f.frameGeometry()));
     QVERIFY(!app::Form1Seam::windowFit(f)->scrolls());
+}
+
+void TestWindowPlace::theTabStripStaysInViewWhileTheContentScrolls()
+{
+    QSettings().setValue(app::WindowFit::positionKey(), screenArea(1).topLeft());
+    Form1 f(m_dir->path());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QScrollArea* area = app::Form1Seam::windowFit(f)->scrollArea();
+    QVERIFY(area);
+    QTabBar* tabs = f.widgets().tabStrip;
+    QScrollBar* bar = area->verticalScrollBar();
+    const QPoint builtAt = tabs->mapTo(area->viewport(), QPoint());
+    QVERIFY(bar->maximum() > tabs->tabRect(0).height()); // it scrolls further than the tabs are high
+
+    for (const int offset : {bar->maximum() / 2, bar->maximum()}) {
+        bar->setValue(offset);
+        // The strip stands at the top of the view, on top of the page it passes over: a click on the
+        // third tab reaches the strip and shows the third page.
+        QCOMPARE(tabs->mapTo(area->viewport(), QPoint()), builtAt);
+        const QPoint third = tabs->mapTo(area->viewport(), tabs->tabRect(2).center());
+        QCOMPARE(area->viewport()->childAt(third), tabs);
+        QTest::mouseClick(area->viewport()->childAt(third), Qt::LeftButton, {}, tabs->tabRect(2).center());
+        QCOMPARE(tabs->currentIndex(), 2);
+        QVERIFY(f.widgets().frameA[2]->isVisible());
+        tabs->setCurrentIndex(0);
+    }
+    // Back at the top, the strip stands where it was built.
+    bar->setValue(0);
+    QCOMPARE(tabs->mapTo(area->widget(), QPoint()), QPoint(6120 / 15, 0));
 }
 
 QTEST_MAIN(TestWindowPlace)

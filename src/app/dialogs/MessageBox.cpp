@@ -2,12 +2,38 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 
 namespace {
 MessageBox::Button g_nextAnswer = MessageBox::NoButton;
 bool g_autoAnswer = false;
 QList<MessageBox::Shown> g_history;
+// The window system's icon and its buttons (minimize, maximize, close) beside the title, and a
+// narrowest box that still reads as a box.
+constexpr int TitleBarRoom = 160;
+constexpr int NarrowestBox = 240;
+
 } // namespace
+
+int MessageBox::widthForTitle(int titleTextWidth)
+{
+    return qMax(NarrowestBox, titleTextWidth + TitleBarRoom);
+}
+
+void MessageBox::fitTitle(QMessageBox& box)
+{
+    const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+    // The box sets its own fixed size from its layout: a strut across the layout widens it.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const int width = widthForTitle(title.horizontalAdvance(box.windowTitle()));
+    const QMargins margins = grid->contentsMargins();
+    grid->addItem(new QSpacerItem(width - margins.left() - margins.right(), 0, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 void MessageBox::inform(QWidget* parent, const QString& title, const QString& text)
 {
@@ -73,5 +99,6 @@ MessageBox::Button MessageBox::show(QWidget* parent, const Shown& box)
     dialog.setDefaultButton(box.defaultButton);
     for (const Choice& choice : box.choices)
         dialog.button(static_cast<QMessageBox::StandardButton>(choice.button))->setText(choice.text);
+    fitTitle(dialog);
     return static_cast<Button>(dialog.exec());
 }

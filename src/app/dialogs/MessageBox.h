@@ -37,6 +37,16 @@ public:
         QList<Choice> choices; // the buttons' own words, where they have them
     };
 
+    // The program's two titles: of information and errors, and of questions.
+    static QString informTitle() { return QStringLiteral("qlmk-Orz"); }
+    static QString questionTitle() { return QStringLiteral("Qlmk"); }
+
+    // The width a box needs to show its whole title beside the window system's buttons, given the
+    // width of the title's text in the title bar's font.
+    static int widthForTitle(int titleTextWidth);
+    // Widens a box to at least widthForTitle of its title.
+    static void fitTitle(QMessageBox& box);
+
     // OK only, no icon.
     static void inform(QWidget* parent, const QString& title, const QString& text);
     // An error the user must know of: OK only, warning icon.

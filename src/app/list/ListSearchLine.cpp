@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 namespace app {
 
@@ -14,6 +15,8 @@ ListSearchLine::ListSearchLine(QListView* list) : QLineEdit(list), m_list(list)
     setPlaceholderText(QStringLiteral("查找（Esc 关闭）"));
     hide();
     list->installEventFilter(this);
+    if (QWidget* bar = list->verticalScrollBar()->parentWidget(); bar && bar != list)
+        bar->installEventFilter(this);
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (isOpen())
             emit searchChanged(text);
@@ -22,8 +25,11 @@ ListSearchLine::ListSearchLine(QListView* list) : QLineEdit(list), m_list(list)
 
 void ListSearchLine::place()
 {
+    // Left of the scroll bar where it shows, which runs up beside the line: its clear button stays whole.
     const int frame = m_list->frameWidth();
-    setGeometry(frame, frame, m_list->width() - 2 * frame, sizeHint().height());
+    const QWidget* bar = m_list->verticalScrollBar()->parentWidget();
+    const int right = bar && !bar->isHidden() ? bar->x() : m_list->width() - frame;
+    setGeometry(frame, frame, right - frame, sizeHint().height());
 }
 
 void ListSearchLine::open(const QString& typed)
@@ -76,6 +82,9 @@ void ListSearchLine::keyPressEvent(QKeyEvent* event)
 
 bool ListSearchLine::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched != m_list && isOpen() &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide || event->type() == QEvent::Move))
+        place(); // the scroll bar came, went or moved
     if (watched == m_list) {
         if (event->type() == QEvent::Resize && isOpen()) {
             place();

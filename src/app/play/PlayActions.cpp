@@ -132,7 +132,7 @@ void PlayActions::copyAsText(const QString& name)
     if (!sheet)
         return;
     QGuiApplication::clipboard()->setText(play::cardText(*sheet));
-    notice(QStringLiteral("已将“%1”复制为文字").arg(name));
+    notice(QStringLiteral("已复制为文字：%1").arg(name));
 }
 
 void PlayActions::printPreview(const QString& name)
@@ -218,7 +218,7 @@ bool PlayActions::renameTo(const QString& from, const QString& to)
     m_form.cards().scanList(
         scan, [&entry](const card::ListEntry& e) { entry = e; }, &error);
     m_form.cardRenamed(from, entry);
-    notice(QStringLiteral("已将“%1”改名为“%2”").arg(from, to));
+    notice(QStringLiteral("已改名：%1 → %2").arg(from, to));
     if (m_roster)
         m_roster->reload(&error);
     return true;

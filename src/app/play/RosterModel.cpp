@@ -12,6 +12,7 @@ void RosterModel::setEntries(QList<card::ListEntry> entries)
 {
     beginResetModel();
     m_entries = std::move(entries);
+    list::sortByName(m_entries, m_names);
     sortEntries();
     filterEntries();
     endResetModel();
@@ -77,17 +78,21 @@ void RosterModel::sort(int column, Qt::SortOrder order)
 
 void RosterModel::sortEntries()
 {
-    m_order.sort(m_entries, m_column);
+    m_sorted = m_order.rowsInOrder(m_entries, m_column);
     if (m_direction == Qt::DescendingOrder)
-        std::reverse(m_entries.begin(), m_entries.end());
+        std::reverse(m_sorted.begin(), m_sorted.end());
 }
 
 void RosterModel::filterEntries()
 {
+    if (m_searchForm.isEmpty()) {
+        m_shown = m_sorted;
+        return;
+    }
     m_shown.clear();
-    for (int i = 0; i < m_entries.size(); ++i) {
+    for (int i : m_sorted) {
         const card::ListEntry& e = m_entries.at(i);
-        bool shown = m_searchForm.isEmpty();
+        bool shown = false;
         for (int c = 0; c < ColumnCount && !shown; ++c)
             shown =
                 list::matchesSearch(play::RosterOrder::columnText(e, play::RosterColumn(c)), m_searchForm);

@@ -43,8 +43,9 @@ private:
 
     list::NameOrder m_names;
     play::RosterOrder m_order{m_names};
-    QList<card::ListEntry> m_entries;
-    std::vector<int> m_shown;
+    QList<card::ListEntry> m_entries; // in name order; the other orders are orders of positions
+    std::vector<int> m_sorted;        // positions in m_entries, in the shown order
+    std::vector<int> m_shown;         // those the search finds
     QString m_searchForm;
     play::RosterColumn m_column = play::RosterColumn::Name;
     Qt::SortOrder m_direction = Qt::AscendingOrder;

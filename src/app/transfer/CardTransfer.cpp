@@ -3,8 +3,10 @@
 #include "app/dialogs/FileChooser.h"
 #include "app/dialogs/MessageBox.h"
 #include "app/dialogs/Notice.h"
+#include "app/dialogs/WorkProgress.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListMenu.h"
+#include "app/transfer/CardExport.h"
 #include "app/transfer/SheetPrint.h"
 #include "card/CardFile.h"
 #include "store/CardStore.h"
@@ -13,9 +15,9 @@
 #include <QFileInfo>
 #include <QListView>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSet>
 #include <QShortcut>
 #include <QStandardPaths>
 
@@ -110,7 +112,7 @@ void CardTransfer::exportCard(const QString& name)
         MessageBox::warn(m_window, m_title, error);
         return;
     }
-    notice(QStringLiteral("已导出“%1”到 %2").arg(name, QDir::toNativeSeparators(path)));
+    notice(QStringLiteral("已导出：%1（%2）").arg(name, QDir::toNativeSeparators(path)));
 }
 
 void CardTransfer::exportPdf(const QString& name)
@@ -125,18 +127,14 @@ void CardTransfer::exportPdf(const QString& name)
         return;
     m_lastFolder = QFileInfo(path).absolutePath();
     const auto fill = [&sheet, &name](QIODevice& out) {
-        QPdfWriter pdf(&out);
-        pdf.setTitle(name);
-        pdf.setCreator(QStringLiteral("羽笔卷宗(Quillmark)"));
-        SheetPrint::setUpPage(pdf);
-        return SheetPrint::render(pdf, *sheet, QDate::currentDate()) > 0;
+        return SheetPrint::writePdf(out, *sheet, name, QDate::currentDate());
     };
     QString error;
     if (!files::writeNewFile(path, fill, &error)) {
         MessageBox::warn(m_window, m_title, error);
         return;
     }
-    notice(QStringLiteral("已导出“%1”的PDF到 %2").arg(name, QDir::toNativeSeparators(path)));
+    notice(QStringLiteral("已导出 PDF：%1（%2）").arg(name, QDir::toNativeSeparators(path)));
 }
 
 void CardTransfer::printCard(const QString& name)
@@ -157,7 +155,7 @@ void CardTransfer::printCard(const QString& name)
         MessageBox::warn(m_window, m_title, QStringLiteral("无法打印，请检查打印机。"));
         return;
     }
-    notice(QStringLiteral("已送出“%1”的打印").arg(name));
+    notice(QStringLiteral("已送去打印：%1").arg(name));
 }
 
 void CardTransfer::copyAsNew(const QString& name)
@@ -181,65 +179,77 @@ void CardTransfer::importCards()
 
 int CardTransfer::importFiles(const QStringList& paths)
 {
-    int added = 0;
-    for (const QString& path : paths) {
-        const QString shown = QFileInfo(path).fileName();
-        const card::CardFileResult read = card::readCardFile(path);
-        if (!read.ok) {
-            MessageBox::warn(m_window, m_title, QStringLiteral("“%1”没有导入：%2").arg(shown, read.error));
-            continue;
+    card::ImportReport report;
+    {
+        WorkProgress progress(m_window, QStringLiteral("导入角色卡"), static_cast<int>(paths.size()), true);
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const QString shown = QFileInfo(paths[i]).fileName();
+            // Each card is its own transaction: the ones added before a cancel stay.
+            report.cancelled = !progress.step(static_cast<int>(i), QStringLiteral("导入角色卡"), shown);
+            if (!report.cancelled)
+                report.lines.append({shown, importOne(shown, card::readCardFile(paths[i]))});
+            if (report.cancelled || report.lines.last().step.action == card::ImportAction::Fail) {
+                report.notReached = static_cast<int>(paths.size() - i - (report.cancelled ? 0 : 1));
+                break;
+            }
         }
-        bool stop = false;
-        added += importOne(shown, read.sheet, &stop) ? 1 : 0;
-        if (stop)
-            break;
     }
-    notice(QStringLiteral("已导入 %1 张角色卡").arg(added));
-    return added;
+    if (report.plain())
+        notice(QStringLiteral("已导入：%1 张角色卡").arg(report.added()));
+    else
+        MessageBox::inform(m_window, m_title, card::importSummary(report));
+    return report.added();
 }
 
-bool CardTransfer::importOne(const QString& fileName, card::Sheet sheet, bool* stop)
+card::ImportStep CardTransfer::importOne(const QString& fileName, const card::CardFileResult& read)
 {
-    const QString name = sheet.text[0];
-    if (name.isEmpty()) {
-        MessageBox::inform(m_window, m_title,
-                           QStringLiteral("“%1”中的角色卡没有名字，没有导入。").arg(fileName));
-        return false;
-    }
-    const QString refused = card::refusedCharacterError(sheet);
-    if (!refused.isEmpty()) {
-        MessageBox::inform(m_window, m_title,
-                           QStringLiteral("“%1”中的角色卡没有导入：%2").arg(fileName, refused));
-        return false;
-    }
-    bool asked = false;
-    for (int n = 1;;) {
-        sheet.text[0] = card::numberedName(name, n);
-        const store::Outcome outcome = m_cards.add(sheet);
+    const QString refusal = card::importRefusal(read);
+    if (!refusal.isEmpty())
+        return {card::ImportAction::Refuse, {}, refusal};
+    card::Sheet sheet = read.sheet;
+    const QString name = sheet.text[card::NameField];
+    QSet<QString> tried; // names that turned out taken when the card was added under them
+    const auto isTaken = [this, &tried](const QString& n) {
+        const store::LoadResult stored = m_cards.load(n);
+        return tried.contains(n) || (stored.ok && stored.found);
+    };
+    card::ImportStep step{card::ImportAction::Add, name, {}};
+    for (;;) {
+        sheet.text[card::NameField] = step.name;
+        const store::Outcome outcome =
+            step.action == card::ImportAction::Replace ? m_cards.replace(sheet) : m_cards.add(sheet);
         if (outcome.ok()) {
             emit cardAdded(card::toListEntry(sheet));
-            return true;
+            return step;
         }
-        if (outcome.status != store::OpStatus::Duplicate) {
-            MessageBox::warn(m_window, m_title, outcome.error);
-            *stop = true;
-            return false;
+        if (outcome.status != store::OpStatus::Duplicate)
+            return {card::ImportAction::Fail, step.name, outcome.error};
+        tried.insert(step.name);
+        if (step.action == card::ImportAction::Add) {
+            const card::TakenChoice choice = askTaken(fileName, name, card::firstFreeName(name, isTaken));
+            step = card::planImport(name, true, choice, isTaken);
+            if (step.action == card::ImportAction::Skip)
+                return step;
+        } else {
+            step.name = card::firstFreeName(name, isTaken); // the free name was taken meanwhile
         }
-        ++n;
-        if (asked)
-            continue; // the free name offered was taken meanwhile: the next one
-        // The name is taken: never overwrite; offer the first free name, or skipping the card.
-        for (store::LoadResult taken = m_cards.load(card::numberedName(name, n)); taken.ok && taken.found;
-             taken = m_cards.load(card::numberedName(name, n)))
-            ++n;
-        const auto answer = MessageBox::question(
-            m_window, m_title,
-            QStringLiteral("已有名为“%1”的角色卡。\n要以“%2”为名导入“%3”中的这张卡吗？\n选“否”则跳过这张卡。")
-                .arg(name, card::numberedName(name, n), fileName));
-        if (answer != MessageBox::Yes)
-            return false;
-        asked = true;
     }
+}
+
+card::TakenChoice CardTransfer::askTaken(const QString& fileName, const QString& name,
+                                         const QString& freeName)
+{
+    const MessageBox::Button answer =
+        MessageBox::choose(m_window, MessageBox::questionTitle(),
+                           QStringLiteral("已有名为“%1”的角色卡。“%2”中的这张卡要怎样导入？\n"
+                                          "选“替换”时，原有的那张放进已删除的角色卡，可用“恢复…”找回。")
+                               .arg(name, fileName),
+                           {{MessageBox::Yes, QStringLiteral("改名为“%1”").arg(freeName)},
+                            {MessageBox::Save, QStringLiteral("替换")},
+                            {MessageBox::Cancel, QStringLiteral("跳过")}});
+    if (answer == MessageBox::Yes)
+        return card::TakenChoice::Rename;
+    return answer == MessageBox::Save ? card::TakenChoice::Replace : card::TakenChoice::Skip;
 }
 
 void CardTransfer::exportAll()
@@ -258,43 +268,22 @@ void CardTransfer::exportAll()
     if (folder.isEmpty())
         return;
     m_lastFolder = folder;
-    int written = 0;
-    QStringList missed;   // every card not written, with the reason
-    bool stopped = false; // a file could not be written: no other card is tried
-    for (const card::ListEntry& entry : listed.entries) {
-        const QString quoted = QStringLiteral("“%1”").arg(entry.nam);
-        if (stopped) {
-            missed << quoted + QStringLiteral("：导出已在出错处停止");
-            continue;
-        }
-        const store::LoadResult loaded = m_cards.load(entry.nam);
-        if (!loaded.ok || !loaded.found) {
-            missed << quoted + QStringLiteral("：") +
-                          (loaded.ok ? QStringLiteral("列表中有它的名字，但找不到这张角色卡") : loaded.error);
-            continue;
-        }
-        card::Sheet sheet;
-        card::applyCardRecord(loaded.record, sheet);
-        const QByteArray bytes = card::writeCardFile(sheet);
-        QString error;
-        const QString path = files::freePath(folder, card::cardFileBaseName(entry.nam));
-        if (files::writeNewFile(
-                path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, &error)) {
-            ++written;
-        } else {
-            stopped = true;
-            missed << quoted + QStringLiteral("：") + error;
-        }
+    ExportAllResult result;
+    {
+        WorkProgress progress(m_window, QStringLiteral("导出全部角色卡"),
+                              static_cast<int>(listed.entries.size()), true);
+        result = exportAllCards(m_cards, listed.entries, folder, [&progress](int done, const QString& name) {
+            return progress.step(done, QStringLiteral("导出角色卡"), name);
+        });
     }
-    const QString done =
-        QStringLiteral("已导出 %1 张角色卡到 %2").arg(written).arg(QDir::toNativeSeparators(folder));
-    if (missed.isEmpty()) {
-        notice(done);
-        return;
-    }
-    MessageBox::warn(m_window, m_title,
-                     QStringLiteral("%1。\n以下 %2 张没有导出：\n%3")
-                         .arg(done, QString::number(missed.size()), missed.join(QLatin1Char('\n'))));
+    bool plain = false;
+    const QString summary = exportAllSummary(result, folder, &plain);
+    if (plain)
+        notice(summary);
+    else if (result.missed.isEmpty())
+        MessageBox::inform(m_window, m_title, summary);
+    else
+        MessageBox::warn(m_window, m_title, summary);
 }
 
 } // namespace app

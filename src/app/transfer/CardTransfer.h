@@ -1,5 +1,6 @@
 #pragma once
 
+#include "card/CardImport.h"
 #include "card/CardRecord.h"
 #include "card/Sheet.h"
 
@@ -50,8 +51,8 @@ public:
     void importCards();
     void exportAll();
 
-    // Imports the card files at these paths, as the import does after its dialog. Returns how many
-    // cards were added.
+    // Imports the card files at these paths, as the import does after its dialog, then says in one
+    // summary what became of each. Returns how many cards were added.
     int importFiles(const QStringList& paths);
 
 signals:
@@ -65,9 +66,10 @@ private:
     std::optional<card::Sheet> storedCard(const QString& name);
     QString selectedName() const;
     void updateShortcuts();
-    // Adds one card read from a file, asking for a free name when the name is taken. Returns whether
-    // it was added; stop is set when the store failed and the import should end.
-    bool importOne(const QString& fileName, card::Sheet sheet, bool* stop);
+    // Adds one card read from a file, asking what to do when its name is taken: a free name, replacing
+    // the stored card, or skipping it.
+    card::ImportStep importOne(const QString& fileName, const card::CardFileResult& read);
+    card::TakenChoice askTaken(const QString& fileName, const QString& name, const QString& freeName);
     void notice(const QString& text);
 
     QWidget* m_window;

@@ -1,12 +1,16 @@
 #include "app/transfer/SheetPrint.h"
 
+#include "app/window/LanguageAndFace.h"
+#include "card/PdfText.h"
 #include "card/layout/Layout.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPdfWriter>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -26,11 +30,13 @@ constexpr int SheetFontSize = 180; // 9 pt, in twips
 constexpr int HeaderFontSize = 220;
 constexpr int NoteFontSize = 200;
 
+// The window's sans face, with Latin letters and digits from a Latin sans face first: in a run
+// without Chinese, Qt's PDF writer leaves the CJK face's digits out of the text layer ("58 kg" reads
+// "kg").
 QFont printFont(int twips, bool bold = false)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Serif"), QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    QFont font = interfaceFont();
+    font.setFamilies(QStringList{QStringLiteral("DejaVu Sans")} + font.families());
     font.setPixelSize(twips); // the painter works in twips
     font.setBold(bold);
     font.setHintingPreference(QFont::PreferNoHinting);
@@ -87,6 +93,18 @@ public:
         markSidePanelSections();
     }
 
+    // The side panel's card sections moved up by this much: from under the list and the buttons,
+    // which are no part of a card, to the top of the page beside them.
+    int panelLift() const
+    {
+        int top = layout::ClientHeight;
+        for (const Item& item : layout::items()) {
+            if (item.kind == Kind::Frame && m_sidePanelCard[static_cast<size_t>(layout::positionOf(item))])
+                top = std::min(top, layout::absoluteRect(item).top);
+        }
+        return std::max(0, top - layout::absoluteRect(*layout::find(Kind::Page, 0)).top);
+    }
+
     int run()
     {
         if (!m_painter.begin(&m_device))
@@ -119,8 +137,9 @@ private:
         m_painter.drawLine(QPointF(0, HeaderHeight - 90), QPointF(m_width, HeaderHeight - 90));
     }
 
-    // Whether an item is drawn on sheet page p: the page's own contents, and the side panel's sections
-    // that hold card fields (the list, the buttons and the settings are no part of a card).
+    // Whether an item is drawn on sheet page p: the page's own contents, and on the first page the side
+    // panel's sections that hold card fields (the list, the buttons and the settings are no part of a
+    // card).
     bool drawnOn(const Item& item, int p) const
     {
         switch (item.kind) {
@@ -136,7 +155,7 @@ private:
         }
         if (item.page >= 0)
             return item.page == p;
-        return m_sidePanelCard[static_cast<size_t>(layout::positionOf(item))];
+        return p == 0 && m_sidePanelCard[static_cast<size_t>(layout::positionOf(item))];
     }
 
     // Marks the side-panel items that belong to a section holding card fields.
@@ -163,17 +182,23 @@ private:
         }
     }
 
+    // The first page beside the side panel, as the window shows them; the others alone, in the middle.
     void sheetPage(int p)
     {
+        const layout::Rect page = layout::absoluteRect(*layout::find(Kind::Page, p));
+        const int left = p == 0 ? 0 : page.left;
+        const int width = p == 0 ? layout::ClientWidth : page.width;
+        const int lift = panelLift();
         m_painter.resetTransform();
         m_painter.scale(m_scale, m_scale);
-        m_painter.translate(std::max(0.0, (m_width - layout::ClientWidth * m_fit) / 2), HeaderHeight);
+        m_painter.translate(std::max(0.0, (m_width - width * m_fit) / 2), HeaderHeight);
         m_painter.scale(m_fit, m_fit);
+        m_painter.translate(-left, 0);
         for (const Item& item : layout::items()) {
             if (!drawnOn(item, p))
                 continue;
             const layout::Rect r = layout::absoluteRect(item);
-            const QRectF rect(r.left, r.top, r.width, r.height);
+            const QRectF rect(r.left, r.top - (item.page < 0 ? lift : 0), r.width, r.height);
             switch (item.kind) {
             case Kind::Frame:
                 frame(rect, item.text);
@@ -371,6 +396,22 @@ QStringList SheetPrint::pageTitles()
 int SheetPrint::render(QPagedPaintDevice& device, const card::Sheet& sheet, const QDate& date)
 {
     return Renderer(device, sheet, date).run();
+}
+
+bool SheetPrint::writePdf(QIODevice& out, const card::Sheet& sheet, const QString& title, const QDate& date)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(title);
+        pdf.setCreator(QStringLiteral("羽笔卷宗(Quillmark)"));
+        setUpPage(pdf);
+        if (render(pdf, sheet, date) == 0)
+            return false;
+    }
+    const QByteArray bytes = card::withDrawnCharacters(buffer.data());
+    return out.write(bytes) == bytes.size();
 }
 
 } // namespace app

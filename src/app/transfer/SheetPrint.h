@@ -5,20 +5,26 @@
 #include <QDate>
 #include <QString>
 
+class QIODevice;
 class QPagedPaintDevice;
 
 namespace app {
 
 // A card on paper or in a PDF: one page per tab page in the order of the tabs, each headed by the
 // card's name, the page's title and the date, with the sheet drawn from the layout table as the window
-// shows it (the side panel's card sections beside the page). Text that does not fit its box is marked
-// there and printed in full on continuation pages after the sheet. All text stays text.
+// shows it, in the window's face (the side panel's card sections beside the first page). Text that
+// does not fit its box is marked there and printed in full on continuation pages after the sheet. All
+// text stays text.
 class SheetPrint
 {
 public:
     // Draws the card on device, which is set up already (paper, orientation, margins). Returns the
     // number of pages, or 0 when the device could not be painted on.
     static int render(QPagedPaintDevice& device, const card::Sheet& sheet, const QDate& date);
+
+    // The card as a PDF file's bytes written to out, on the paper of setUpPage, its text layer naming
+    // the characters drawn. Returns false when nothing could be drawn or written.
+    static bool writePdf(QIODevice& out, const card::Sheet& sheet, const QString& title, const QDate& date);
 
     // The paper a card is printed on: landscape A4 with a small margin, unless the printer's own
     // paper is chosen later.

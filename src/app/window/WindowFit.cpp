@@ -91,6 +91,20 @@ void WindowFit::startScrolling()
     m_scroll->setWidget(m_client);
     m_window->setCentralWidget(m_scroll);
     setNarrowed(m_narrowed);
+    if (m_header) {
+        m_headerTop = m_header->y();
+        // Only the header's own row goes along: the rest of its area lies under the pages.
+        m_header->resize(m_header->width(), m_header->sizeHint().height());
+        connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &WindowFit::followScroll);
+    }
+}
+
+void WindowFit::followScroll(int offset)
+{
+    m_header->move(m_header->x(), m_headerTop + offset);
+    // Scrolled, it stands over the page's content: drawn on the window's background, above it.
+    m_header->setAutoFillBackground(offset > 0);
+    m_header->raise();
 }
 
 int WindowFit::outerWidth(bool narrowed, int fixedWidth)

@@ -24,6 +24,11 @@ public:
     // Sizes and moves the window before it is first shown.
     void place();
 
+    // A widget of the content (the tab strip) that stays in view at the top while the content scrolls
+    // up and down: it follows the scrolling, cut to its own height and drawn over what it passes.
+    // Call before place(). Where nothing scrolls, it stays exactly as built.
+    void keepAtTop(QWidget* header) { m_header = header; }
+
     bool scrolls() const { return m_scroll != nullptr; }
     QScrollArea* scrollArea() const { return m_scroll; }
 
@@ -43,12 +48,15 @@ private:
     void apply(const WindowPlacement& placement, QMargins frame);
     void startScrolling();
     void setNarrowed(bool narrowed);
+    void followScroll(int offset);
     void savePosition() const;
 
     QMainWindow* m_window;
     QWidget* m_client;
     QSize m_clientSize;
     QScrollArea* m_scroll = nullptr;
+    QWidget* m_header = nullptr;
+    int m_headerTop = 0;    // where the header stands in the content
     QMargins m_frame;       // the frame the last placement assumed
     int m_openWidth = 0;    // the outer width the last placement gave
     bool m_settled = false; // the real frame has been seen once

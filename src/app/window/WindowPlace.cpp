@@ -28,6 +28,13 @@ QRect keepInside(const QRect& rect, const QRect& area)
     return out;
 }
 
+QRect centredIn(QSize size, const QRect& area)
+{
+    QRect out(QPoint(0, 0), size);
+    out.moveCenter(area.center());
+    return keepInside(out, area);
+}
+
 WindowPlacement placeWindow(const QList<QRect>& available, int primary, std::optional<QPoint> saved,
                             QSize client, QMargins frame, int scrollBar)
 {
@@ -53,13 +60,8 @@ WindowPlacement placeWindow(const QList<QRect>& available, int primary, std::opt
         size.setWidth(std::min(area.width(), full.width() + (tall ? scrollBar : 0)));
         size.setHeight(std::min(area.height(), full.height() + (wide ? scrollBar : 0)));
     }
-    if (saved) {
-        place.outer = keepInside(QRect(*saved, size), area);
-    } else {
-        place.outer = QRect(QPoint(0, 0), size);
-        place.outer.moveCenter(area.center());
-        place.outer = keepInside(place.outer, area);
-    }
+    const QRect remembered(saved.value_or(QPoint()), size);
+    place.outer = saved && area.contains(remembered) ? remembered : centredIn(size, area);
     return place;
 }
 

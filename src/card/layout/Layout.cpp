@@ -3,6 +3,9 @@
 #include "card/Sheet.h"
 #include "card/layout/LayoutTable.h"
 
+#include <algorithm>
+#include <map>
+
 namespace layout {
 
 namespace table {
@@ -139,7 +142,13 @@ void writeGridRow(Writer& w, const Grid& g, int row)
     for (size_t c = 0; c < g.lefts.size(); ++c) {
         const QStringView column = c < g.columnCaptions.size() ? g.columnCaptions[c] : QStringView();
         const int index = g.first + g.rowStride * row + static_cast<int>(c);
-        w.field(index, {g.lefts[c], top, g.widths[c], LineHeight}, joinName(rowName, column));
+        // Columns under one caption ("其他", "其他") are told apart by their number.
+        const auto same = [column](QStringView other) { return other == column; };
+        const auto captions = g.columnCaptions.begin();
+        const auto before = std::count_if(captions, captions + std::min(c, g.columnCaptions.size()), same);
+        const bool repeated = std::count_if(g.columnCaptions.begin(), g.columnCaptions.end(), same) > 1;
+        const QString number = repeated && !column.isEmpty() ? QString::number(before + 1) : QString();
+        w.field(index, {g.lefts[c], top, g.widths[c], LineHeight}, joinName(rowName, column, number));
         if (g.sums && c + 1 < g.lefts.size()) {
             const int right = g.lefts[c] + g.widths[c];
             w.decoration(c == 0 ? u"=" : u"+", {right, top, g.lefts[c + 1] - right, LineHeight});
@@ -208,7 +217,7 @@ void writeSidePanel(Writer& w)
         Item& combo = w.add(Kind::Combo, 2, {120, 1440, 1455, 315});
         combo.choices = {QStringLiteral("简体中文(内置)")};
         combo.enabled = false;
-        combo.name = QStringLiteral("语言");
+        combo.name = QStringLiteral("界面语言");
     }
     {
         const auto initiative = w.frame(u"先攻", {120, 6600, 3975, 855});
@@ -254,13 +263,37 @@ void writeSidePanel(Writer& w)
             w.field(130 + r, {4680, top, 975, LineHeight}, joinName(row, u"伤害"));
         }
     }
-    w.add(Kind::LabelAbout, 0, {120, 10560, 4335, 255}, u"Quillmark 0.3 Alpha  © 2026 Quillmark 项目组");
-    w.add(Kind::LabelLR, 0, {5640, 10560, 255, 255}, u"<").align = Qt::AlignCenter;
+    w.add(Kind::LabelAbout, 0, {120, 10560, 4335, 255}, u"Quillmark 0.3 Alpha  © 2026 Quillmark 项目组")
+        .name = QStringLiteral("版本与版权");
+    // Named for what it does, whichever of "<" and ">" it shows.
+    Item& lr = w.add(Kind::LabelLR, 0, {5640, 10560, 255, 255}, u"<");
+    lr.align = Qt::AlignCenter;
+    lr.name = QStringLiteral("收窄或加宽窗口");
 }
 
 } // namespace table
 
 namespace {
+
+// Every frame gets a name of its own: a titled one its title with "栏", an untitled one that of the
+// frame holding it with "内框"; frames of one name are told apart by their number.
+void nameFrames(std::vector<Item>& items)
+{
+    std::map<QString, int> count;
+    for (Item& item : items) {
+        if (item.kind != Kind::Frame)
+            continue;
+        const Item* parent = item.parent < 0 ? nullptr : &items[static_cast<size_t>(item.parent)];
+        const QString holder = parent && !parent->text.isEmpty() ? parent->text : QStringLiteral("侧栏");
+        item.name = item.text.isEmpty() ? holder + QStringLiteral("内框") : item.text + QStringLiteral("栏");
+        ++count[item.name];
+    }
+    std::map<QString, int> seen;
+    for (Item& item : items) {
+        if (item.kind == Kind::Frame && count[item.name] > 1)
+            item.name = table::joinName(item.name, QString::number(++seen[item.name]));
+    }
+}
 
 std::vector<Item> buildTable()
 {
@@ -274,6 +307,7 @@ std::vector<Item> buildTable()
     table::writePowersPage(w);
     table::writeNotesPage(w);
     table::writeCombatPage(w);
+    nameFrames(items);
     return items;
 }
 

@@ -58,7 +58,7 @@ struct Item
     int page = -1;   // 0..4 inside FrameA(page), -1 in the side panel or the client area
     Rect rect;       // relative to the parent
     QString text;    // caption, label text or frame title
-    QString name;    // accessible name of a field or check box
+    QString name;    // accessible name of a control or frame
     QStringList choices;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool multiLine = false;

@@ -145,7 +145,8 @@ void writeCombatPage(Writer& w)
         w.field(289, {120, 240, 9015, 1095}, QStringLiteral("注释"));
     }
     w.add(Kind::LabelTras, 0, {120, 10080, 9255, 255},
-          u"Language Pack Created By：Quillmark 项目组(team@quillmark.example)");
+          u"Language Pack Created By：Quillmark 项目组(team@quillmark.example)")
+        .name = QStringLiteral("语言包作者");
 }
 
 } // namespace layout::table
