@@ -90,9 +90,11 @@ public:
     // The search line over List1.
     ListSearchLine* searchLine() const { return m_searchLine; }
 
-    // The safety net under the card operations: drafts of unsaved edits, written a moment after the
-    // typing pauses and at once before the sheet is cleared or replaced; and the dialog "恢复".
-    static constexpr int DraftDelayMs = 2000;
+    // The safety net under the card operations: drafts of unsaved edits, written half a second after
+    // the typing pauses, when the focus leaves a field, and at once before the sheet is cleared or
+    // replaced; and the dialog "恢复".
+    static constexpr int DraftDelayMs = 500;
+    static constexpr int TellDraftsAfterMs = 250;
     // Writes the draft of unsaved edits, if any: whether they are kept (or there are none).
     bool flushDraft();
     // The desktop session ends, or the program quits: no question can be answered now. A draft the
@@ -165,6 +167,7 @@ private:
     // Before the window closes: whether the edits are kept, saved, or given up by the user's choice.
     bool editsSettledForClose();
     void takeBackSessionDrafts();
+    void tellUnsavedDrafts();
     void reportBackupFailure(const QString& notice);
 
     QString m_programDir;

@@ -48,12 +48,12 @@ QString sessionDraftStore(const QString& storePath)
 }
 
 // Watches the input that can change the sheet: every key, input-method commit, drop and click inside
-// it starts the wait for the typing to pause again.
+// it starts the wait for the typing to pause again; the focus leaving a field ends the wait at once.
 class EditWatcher : public QObject
 {
 public:
-    EditWatcher(QWidget* sheet, std::function<void()> edited)
-        : QObject(sheet), m_sheet(sheet), m_edited(std::move(edited))
+    EditWatcher(QWidget* sheet, std::function<void()> edited, std::function<void()> left)
+        : QObject(sheet), m_sheet(sheet), m_edited(std::move(edited)), m_left(std::move(left))
     {
     }
 
@@ -68,6 +68,10 @@ protected:
             if (watched->isWidgetType() && m_sheet->isAncestorOf(static_cast<QWidget*>(watched)))
                 m_edited();
             break;
+        case QEvent::FocusOut:
+            if (watched->isWidgetType() && m_sheet->isAncestorOf(static_cast<QWidget*>(watched)))
+                m_left();
+            break;
         default:
             break;
         }
@@ -77,6 +81,7 @@ protected:
 private:
     QWidget* m_sheet;
     std::function<void()> m_edited;
+    std::function<void()> m_left;
 };
 
 } // namespace
@@ -88,11 +93,19 @@ void Form1::setUpRecovery()
     m_draftTimer->setSingleShot(true);
     m_draftTimer->setInterval(DraftDelayMs);
     connect(m_draftTimer, &QTimer::timeout, this, &Form1::flushDraft);
-    qApp->installEventFilter(new EditWatcher(centralWidget(), [this] { m_draftTimer->start(); }));
+    qApp->installEventFilter(new EditWatcher(
+        centralWidget(), [this] { m_draftTimer->start(); },
+        [this] {
+            if (m_draftTimer->isActive())
+                flushDraft();
+        }));
     // The session ending closes no window first: the draft is written while the program still runs.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::keepDraftAtSessionEnd);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::keepDraftAtSessionEnd);
     takeBackSessionDrafts();
+    // Edits the last run left unsaved (it was killed, or closed with them) are told of once, as soon
+    // as the window stands.
+    QTimer::singleShot(TellDraftsAfterMs, this, &Form1::tellUnsavedDrafts);
     m_listMenu->addSeparator();
     m_listMenu->addItem(QStringLiteral("恢复…"), false, [this](const QString&) { openRecovery(); });
     sheetReplaced(QString(), true);
@@ -216,6 +229,19 @@ void Form1::keepDraftAtSessionEnd()
 
 // What an earlier session put aside goes back into the recovery store, where "恢复" finds it. A
 // draft stays aside until the recovery store has taken it.
+void Form1::tellUnsavedDrafts()
+{
+    QString error;
+    const QList<store::Draft> drafts = m_recovery->drafts().untold(&error);
+    if (drafts.isEmpty())
+        return;
+    const QString name = drafts.first().name.isEmpty() ? QStringLiteral("新角色") : drafts.first().name;
+    const QString text = drafts.size() == 1
+                             ? QStringLiteral("上次有未保存的修改：%1。").arg(name)
+                             : QStringLiteral("上次有 %1 份未保存的修改。").arg(drafts.size());
+    Notice::showAction(m_w.list1, text, QStringLiteral("恢复…"), [this] { openRecovery(); });
+}
+
 void Form1::takeBackSessionDrafts()
 {
     const QString path = sessionDraftStore(m_recovery->storePath());

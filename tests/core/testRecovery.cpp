@@ -112,6 +112,28 @@ private slots:
         QCOMPARE(m_recovery->drafts().list(&error).size(), store::Drafts::NewKept);
     }
 
+    void aStartTellsOfEachDraftOnceUnderItsNameAndCaptions()
+    {
+        QString error;
+        card::Sheet typed = probe::blankSheet();
+        typed.text[0] = QStringLiteral("Cy");
+        typed.text[12] = QStringLiteral("1米2");
+        QVERIFY(m_recovery->drafts().write({0, QStringLiteral("Cy"), true, m_now, typed}, &error) > 0);
+        const store::RecoveryList entries = store::recoveryEntries(*m_recovery, *m_cards);
+        QCOMPARE(entries.entries.size(), 1);
+        QCOMPARE(entries.entries.first().name, QStringLiteral("Cy"));
+        QVERIFY(store::describeEntry(entries.entries.first()).contains(QStringLiteral("身高：1米2")));
+
+        QCOMPARE(m_recovery->drafts().untold(&error).size(), 1);
+        QVERIFY(m_recovery->drafts().untold(&error).isEmpty());
+        m_now = m_now.addSecs(1);
+        QVERIFY(m_recovery->drafts().write({0, QStringLiteral("Ann"), false, m_now, typed}, &error) > 0);
+        const QList<store::Draft> told = m_recovery->drafts().untold(&error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.first().name, QStringLiteral("Ann"));
+    }
+
     void deletedCardComesBackByteForByte()
     {
         // Odd values a store may hold: NULL columns, bytes that are no text.

@@ -174,6 +174,29 @@ QList<Draft> Drafts::list(QString* error)
     return result;
 }
 
+QList<Draft> Drafts::untold(QString* error)
+{
+    QList<Draft> result = list(error);
+    if (result.isEmpty())
+        return result;
+    const std::unique_ptr<RecoverySession> session = openRecovery(m_recoveryFile, m_connection, false);
+    QSqlQuery q(session->db());
+    if (!session->ok() || !q.exec(QStringLiteral("SELECT value FROM marks WHERE name = 'told'"))) {
+        *error = session->ok() ? q.lastError().text() : session->error();
+        return {};
+    }
+    const qint64 told = q.next() ? q.value(0).toLongLong() : 0;
+    result.removeIf([told](const Draft& draft) { return draft.savedAt.toMSecsSinceEpoch() <= told; });
+    if (result.isEmpty())
+        return result;
+    if (!q.prepare(QStringLiteral("INSERT OR REPLACE INTO marks (name, value) VALUES ('told', ?)")))
+        *error = q.lastError().text();
+    q.addBindValue(result.first().savedAt.toMSecsSinceEpoch());
+    if (!q.exec())
+        *error = q.lastError().text();
+    return result;
+}
+
 void Drafts::loadNames()
 {
     QSet<QString> names;

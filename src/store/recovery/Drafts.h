@@ -43,6 +43,9 @@ public:
     bool dropCard(const QString& name, QString* error);
     bool drop(qint64 id, QString* error);
     QList<Draft> list(QString* error); // newest first
+    // The drafts written since this was last asked, newest first. Asking marks them told, so that a
+    // start after a kill or a close with unsaved edits tells of them once.
+    QList<Draft> untold(QString* error);
     // Whether the card has a draft, from what this program last read or wrote.
     bool hasCard(const QString& name);
 

@@ -1,5 +1,6 @@
 #include "store/recovery/RecoveryEntries.h"
 
+#include "card/layout/Layout.h"
 #include "store/CardStore.h"
 
 #include <QLocale>
@@ -29,6 +30,13 @@ int tickCount(const card::Sheet& sheet)
                std::count(sheet.checkWN.begin(), sheet.checkWN.end(), true));
 }
 
+// The field as the sheet names it ("身高"), or by its number where it has no caption.
+QString fieldCaption(int field)
+{
+    const layout::Item* item = layout::find(layout::Kind::Field, field);
+    return item && !item->name.isEmpty() ? item->name : QStringLiteral("字段 %1").arg(field);
+}
+
 // Every field that holds something, or with a base sheet every field that differs from it.
 QStringList fieldLines(const card::Sheet& sheet, const card::Sheet* base)
 {
@@ -39,11 +47,10 @@ QStringList fieldLines(const card::Sheet& sheet, const card::Sheet* base)
         if (base ? sheet.text[i] == base->text[i] : sheet.text[i].isEmpty())
             continue;
         if (base && !base->text[i].isEmpty())
-            lines << QStringLiteral("字段 %1：%2 → %3")
-                         .arg(i)
-                         .arg(shortened(base->text[i]), shortened(sheet.text[i]));
+            lines << QStringLiteral("%1：%2 → %3")
+                         .arg(fieldCaption(i), shortened(base->text[i]), shortened(sheet.text[i]));
         else
-            lines << QStringLiteral("字段 %1：%2").arg(i).arg(shortened(sheet.text[i]));
+            lines << QStringLiteral("%1：%2").arg(fieldCaption(i), shortened(sheet.text[i]));
     }
     return lines;
 }
@@ -83,9 +90,8 @@ RecoveryList recoveryEntries(Recovery& recovery, CardStore& cards)
         for (const Draft& draft : sheets) {
             RecoveryEntry entry;
             entry.kind = kind;
-            entry.name = draft.isNew && (kind == RecoveryEntry::Kind::Draft || draft.name.isEmpty())
-                             ? QStringLiteral("新角色")
-                             : draft.name;
+            // A new sheet goes by the name typed into it, once it has one.
+            entry.name = draft.isNew && draft.name.isEmpty() ? QStringLiteral("新角色") : draft.name;
             entry.time = draft.savedAt;
             entry.draft = draft;
             if (!draft.isNew) {

@@ -86,8 +86,8 @@ bool buildRecovery(const QString& path, const QString& connection, QString* erro
 
 QStringList recoverySchema(const QString& schema)
 {
-    // The drafts, the deleted cards with both rows, and each card's sheet as it stood before a rest or
-    // a hit-point step. The card's columns are taken from the store's
+    // The drafts, the deleted cards with both rows, each card's sheet as it stood before a rest or a
+    // hit-point step, and the marks of what was told. The card's columns are taken from the store's
     // schema without a type, so every value keeps its own, byte for byte.
     const QString prefix = schema.isEmpty() ? QString() : schema + QLatin1Char('.');
     const QStringList untyped =
@@ -103,6 +103,9 @@ QStringList recoverySchema(const QString& schema)
         QStringLiteral("CREATE TABLE IF NOT EXISTS %1beforeplay (name TEXT NOT NULL, isNew INTEGER NOT NULL,"
                        " savedAt INTEGER NOT NULL, fields TEXT NOT NULL, ticks TEXT NOT NULL,"
                        " PRIMARY KEY (name, isNew))")
+            .arg(prefix),
+        // What has been told already, by name: "told" is the time of the newest draft told at start.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1marks (name TEXT PRIMARY KEY, value INTEGER NOT NULL)")
             .arg(prefix)};
 }
 
