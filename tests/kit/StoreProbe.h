@@ -186,6 +186,15 @@ inline card::Sheet blankSheet()
     return sheet;
 }
 
+// A card with a name and level 3 and nothing else, as the store tests add them.
+inline card::Sheet namedSheet(const QString& name)
+{
+    card::Sheet sheet;
+    sheet.text[0] = name;
+    sheet.text[6] = QStringLiteral("3");
+    return sheet;
+}
+
 // The first place where two sheets differ, for a readable failure; empty when they are equal.
 inline QString difference(const card::Sheet& actual, const card::Sheet& expected)
 {
