@@ -1,24 +1,18 @@
-// The card operations against a real store file: add, save, delete, load and list, names of every
-// shape, and what is left behind when a write fails (injected fault, a lock held by another
-// connection, a read-only file).
-#include "CardStoreSeam.h"
-#include "RawDb.h"
+// The card operations against a real store file: add, save, delete and load, with names of every
+// shape.
+#include "CardStoreFixture.h"
 #include "StoreProbe.h"
-#include "list/ListHead.h"
 #include "store/CardStore.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
-#include <unistd.h>
-
 using card::Sheet;
+using cardstore::cardSheet;
+using cardstore::Fixture;
+using cardstore::fullSheet;
 using probe::blankSheet;
 using probe::dump;
 using probe::Dump;
@@ -27,51 +21,7 @@ using probe::renderCard;
 using probe::renderEntry;
 using store::OpStatus;
 
-namespace {
-
-// A card whose values all tell which card and which version they belong to.
-Sheet cardSheet(const QString& name, int version = 1)
-{
-    Sheet s = blankSheet();
-    const QString v = QString::number(version);
-    s.text[0] = name;
-    s.text[1] = QStringLiteral("职业") + v;
-    s.text[2] = QStringLiteral("阵营") + v;
-    s.text[6] = v;
-    s.text[8] = QStringLiteral("种族 ") + name;
-    s.text[24] = QStringLiteral("v24 ") + v;
-    s.text[26] = QStringLiteral("v26 ") + name;
-    s.text[288] = QStringLiteral(" coins\u00a0") + v + QLatin1Char('\t');
-    s.text[25] = QStringLiteral("racial\r\n") + name + QStringLiteral("\r\n");
-    s.text[300] = QStringLiteral("blog 😀 ") + v;
-    s.checkF[(version * 7) % 30] = true;
-    s.checkWN[(version * 11) % 57] = true;
-    return s;
-}
-
-// Every field distinct, with Chinese, CR LF line breaks, blanks, NBSP, tabs and non-BMP text.
-Sheet fullSheet()
-{
-    Sheet s = blankSheet();
-    for (int i = 0; i < card::FieldCount; ++i) {
-        if (i == card::ReferenceField)
-            continue;
-        s.text[i] = card::isMultiLine(i) ? QStringLiteral(" 第%1栏\r\n\t第二行\u00a0\r\n\r\n𠀀 ").arg(i)
-                                         : QStringLiteral(" 字段\u00a0%1\t😀 ").arg(i);
-    }
-    for (int i = 0; i < card::CheckFCount; ++i)
-        s.checkF[i] = (i * i) % 7 < 3;
-    for (int i = 0; i < card::CheckWNCount; ++i)
-        s.checkWN[i] = (i * i + 1) % 5 < 2;
-    return s;
-}
-
-const QFile::Permissions ReadWrite = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                     QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-
-} // namespace
-
-class TestCardStore : public QObject
+class TestCardStore : public QObject, public Fixture
 {
     Q_OBJECT
 
@@ -93,53 +43,17 @@ private slots:
     void removeBothRows();
     void removeLoneRows();
     void removeNothing();
-    void listInNameOrder_data();
-    void listInNameOrder();
     void loadMissingOrIncomplete();
-    void faultBetweenRows_data();
-    void faultBetweenRows();
-    void lockedByAnotherConnection_data();
-    void lockedByAnotherConnection();
-    void readOnlyFile();
-    void readOnlyFolder();
-
-private:
-    store::Outcome run(const QString& op);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<store::Module1> m_db;
-    std::unique_ptr<store::CardStore> m_store;
-    QString m_path;
 };
 
 void TestCardStore::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_path = m_dir->filePath(QStringLiteral("Sav.qlk"));
-    m_db = std::make_unique<store::Module1>(m_path);
-    QCOMPARE(m_db->prepare().status, store::Module1::PrepareStatus::Created);
-    m_store = std::make_unique<store::CardStore>(*m_db);
+    Fixture::init();
 }
 
 void TestCardStore::cleanup()
 {
-    m_store.reset();
-    m_db.reset();
-    if (m_dir)
-        QFile::setPermissions(m_dir->path(), ReadWrite);
-    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
-    m_dir.reset();
-}
-
-// One write of each kind, on the cards Ann and Bob that the fault tests set up.
-store::Outcome TestCardStore::run(const QString& op)
-{
-    if (op == QLatin1String("add"))
-        return m_store->add(cardSheet(QStringLiteral("Carl")));
-    if (op == QLatin1String("save"))
-        return m_store->save(QStringLiteral("Ann"), cardSheet(QStringLiteral("Ann"), 2));
-    return m_store->remove(QStringLiteral("Ann"));
+    Fixture::cleanup();
 }
 
 void TestCardStore::addEmptyName()
@@ -393,65 +307,6 @@ void TestCardStore::removeNothing()
     }
 }
 
-void TestCardStore::listInNameOrder_data()
-{
-    QTest::addColumn<bool>("otherLibrary");
-    QTest::newRow("through the linked library") << false;
-    // Where Qt's driver brings a SQLite library of its own, the scan reads through the driver.
-    QTest::newRow("through the driver") << true;
-}
-
-void TestCardStore::listInNameOrder()
-{
-    QFETCH(bool, otherLibrary);
-    store::CardStoreSeam::takeOtherSqliteLibrary(*m_store, otherLibrary);
-    store::ListResult listed = m_store->list();
-    QVERIFY(listed.ok);
-    QVERIFY(listed.entries.isEmpty());
-
-    const QStringList added = {QStringLiteral("Carl"), QStringLiteral("Bob"), QStringLiteral("Anna"),
-                               QStringLiteral("Ann"), QStringLiteral("羽笔 🖋")};
-    for (const QString& n : added)
-        QVERIFY(m_store->add(cardSheet(n)).ok());
-    // A list entry with empty columns, and a card without an entry (it stays off the list).
-    QVERIFY(execute(m_path, {QStringLiteral("INSERT INTO lstt (Nam) VALUES ('Dora')"),
-                             QStringLiteral("INSERT INTO card (Nae, Info, Chk) VALUES ('Abe', '', '')")}));
-    listed = m_store->list();
-    QVERIFY(listed.ok);
-    const QList<card::ListEntry> expected = {card::toListEntry(cardSheet(QStringLiteral("Ann"))),
-                                             card::toListEntry(cardSheet(QStringLiteral("Anna"))),
-                                             card::toListEntry(cardSheet(QStringLiteral("Bob"))),
-                                             card::toListEntry(cardSheet(QStringLiteral("Carl"))),
-                                             card::ListEntry{QStringLiteral("Dora"), {}, {}, {}, {}},
-                                             card::toListEntry(cardSheet(QStringLiteral("羽笔 🖋")))};
-    QCOMPARE(listed.entries.size(), expected.size());
-    for (int i = 0; i < expected.size(); ++i)
-        QCOMPARE(listed.entries.at(i), expected.at(i));
-
-    // The first names in name order, read on a thread of their own beside the driver's connection:
-    // only where the driver runs on the linked library; a store with fewer names is left alone.
-    QCOMPARE(m_store->canScanAlone(), !otherLibrary);
-    if (otherLibrary)
-        return;
-    QVERIFY(execute(m_path, {QStringLiteral("INSERT INTO lstt (Nam) VALUES ('bob'), ('ｂｏｂ'), ('阿'), "
-                                            "('\uFEFFZed'), ('ann')")}));
-    QList<card::ListEntry> all = m_store->list().entries;
-    list::sortByName(all, list::NameOrder());
-    QStringList first;
-    for (int i = 0; i < 4; ++i)
-        first << all.at(i).nam;
-    list::ListHeadRead head(m_path, all.size(), 4);
-    const list::ListHeadRead::Result read = head.take();
-    QVERIFY2(read.ok, qPrintable(read.error));
-    QVERIFY(read.large);
-    QCOMPARE(read.names, first);
-    const list::ListHeadRead::Result small = list::ListHeadRead(m_path, all.size() + 1, 4).take();
-    QVERIFY(small.ok && !small.large && small.names.isEmpty());
-    const list::ListHeadRead::Result none =
-        list::ListHeadRead(m_dir->filePath(QStringLiteral("none.qlk")), 1, 4).take();
-    QVERIFY(!none.ok && !none.error.isEmpty());
-}
-
 void TestCardStore::loadMissingOrIncomplete()
 {
     QVERIFY(m_store->add(cardSheet(QStringLiteral("Ann"))).ok());
@@ -470,129 +325,6 @@ void TestCardStore::loadMissingOrIncomplete()
     Sheet expected = blankSheet();
     expected.text[0] = QStringLiteral("Lone");
     QVERIFY(sheet == expected);
-}
-
-void TestCardStore::faultBetweenRows_data()
-{
-    QTest::addColumn<QString>("op");
-    QTest::newRow("add") << QStringLiteral("add");
-    QTest::newRow("save") << QStringLiteral("save");
-    QTest::newRow("delete") << QStringLiteral("delete");
-}
-
-void TestCardStore::faultBetweenRows()
-{
-    QFETCH(QString, op);
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Ann"))).ok());
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Bob"))).ok());
-    const Dump before = dump(m_path);
-
-    store::CardStoreSeam::failBetweenRows(*m_store, true);
-    const store::Outcome outcome = run(op);
-    QCOMPARE(outcome.status, OpStatus::Failed);
-    QVERIFY(!outcome.error.isEmpty());
-    COMPARE_STORE(m_path, before);
-
-    // The failed write left nothing open or locked.
-    store::CardStoreSeam::failBetweenRows(*m_store, false);
-    QCOMPARE(run(op).status, OpStatus::Done);
-    QVERIFY(probe::difference(dump(m_path), before) != QString());
-}
-
-void TestCardStore::lockedByAnotherConnection_data()
-{
-    QTest::addColumn<QString>("lock");
-    QTest::addColumn<QString>("op");
-    for (const char* op : {"add", "save", "delete"})
-        QTest::addRow("writer, %s", op) << QStringLiteral("IMMEDIATE") << QString::fromLatin1(op);
-    QTest::newRow("exclusive, save") << QStringLiteral("EXCLUSIVE") << QStringLiteral("save");
-    QTest::newRow("exclusive, load") << QStringLiteral("EXCLUSIVE") << QStringLiteral("load");
-    QTest::newRow("exclusive, list") << QStringLiteral("EXCLUSIVE") << QStringLiteral("list");
-}
-
-void TestCardStore::lockedByAnotherConnection()
-{
-    QFETCH(QString, lock);
-    QFETCH(QString, op);
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Ann"))).ok());
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Bob"))).ok());
-    const Dump before = dump(m_path);
-
-    {
-        kit::RawDb locker(m_path);
-        QVERIFY2(locker.exec(QStringLiteral("BEGIN ") + lock), qPrintable(locker.lastError()));
-        if (lock == QLatin1String("EXCLUSIVE"))
-            QVERIFY(locker.exec(QStringLiteral("UPDATE sets SET magw = magw")));
-
-        bool refused = false;
-        QString error;
-        if (op == QLatin1String("load")) {
-            const store::LoadResult r = m_store->load(QStringLiteral("Ann"));
-            refused = !r.ok && !r.found;
-            error = r.error;
-        } else if (op == QLatin1String("list")) {
-            const store::ListResult r = m_store->list();
-            refused = !r.ok && r.entries.isEmpty();
-            error = r.error;
-        } else {
-            const store::Outcome r = run(op);
-            refused = r.status == OpStatus::Failed;
-            error = r.error;
-        }
-        QVERIFY2(locker.exec(QStringLiteral("ROLLBACK")), qPrintable(locker.lastError()));
-        QVERIFY2(refused, qPrintable(error));
-        QVERIFY2(error.contains(QLatin1String("Sav.qlk")), qPrintable(error));
-    }
-    COMPARE_STORE(m_path, before);
-    QVERIFY(!m_db->isOpen());
-
-    // Once the other program lets go, the same operation goes through.
-    if (op == QLatin1String("load"))
-        QVERIFY(m_store->load(QStringLiteral("Ann")).found);
-    else if (op == QLatin1String("list"))
-        QCOMPARE(m_store->list().entries.size(), 2);
-    else
-        QCOMPARE(run(op).status, OpStatus::Done);
-}
-
-void TestCardStore::readOnlyFile()
-{
-    if (geteuid() == 0)
-        QSKIP("file permissions do not bind root; run as an ordinary user");
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Ann"))).ok());
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Bob"))).ok());
-    const Dump before = dump(m_path);
-    QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    for (const QString& op : {QStringLiteral("add"), QStringLiteral("save"), QStringLiteral("delete")}) {
-        const store::Outcome outcome = run(op);
-        QVERIFY2(outcome.status == OpStatus::Failed, qPrintable(op));
-        QVERIFY2(outcome.error.contains(QLatin1String("Sav.qlk")), qPrintable(outcome.error));
-    }
-    // Reading goes on as usual.
-    QVERIFY(m_store->load(QStringLiteral("Ann")).found);
-    QCOMPARE(m_store->list().entries.size(), 2);
-    COMPARE_STORE(m_path, before);
-}
-
-void TestCardStore::readOnlyFolder()
-{
-    if (geteuid() == 0)
-        QSKIP("folder permissions do not bind root; run as an ordinary user");
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Ann"))).ok());
-    QVERIFY(m_store->add(cardSheet(QStringLiteral("Bob"))).ok());
-    const Dump before = dump(m_path);
-    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
-    // The rollback journal cannot be made beside the file: every write refuses, naming the folder.
-    const QString folder = QDir::toNativeSeparators(QFileInfo(m_dir->path()).absoluteFilePath());
-    for (const QString& op : {QStringLiteral("add"), QStringLiteral("save"), QStringLiteral("delete")}) {
-        const store::Outcome outcome = run(op);
-        QVERIFY2(outcome.status == OpStatus::Failed, qPrintable(op));
-        QVERIFY2(outcome.error.contains(folder), qPrintable(outcome.error));
-    }
-    QVERIFY(m_store->load(QStringLiteral("Ann")).found);
-    QCOMPARE(m_store->list().entries.size(), 2);
-    COMPARE_STORE(m_path, before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Sav.qlk")});
 }
 
 QTEST_GUILESS_MAIN(TestCardStore)
