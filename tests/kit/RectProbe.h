@@ -1,7 +1,9 @@
 #pragma once
 
-// Test-only: questions the layout tests ask of the table's rectangles.
+// Test-only: questions the layout tests ask of the table, its items and their rectangles.
 #include "card/layout/Layout.h"
+
+#include <QtGlobal>
 
 namespace layout {
 
@@ -14,6 +16,22 @@ inline bool containsLocal(const Rect& outer, const Rect& r)
 inline bool intersects(const Rect& a, const Rect& b)
 {
     return a.left < b.right() && b.left < a.right() && a.top < b.bottom() && b.top < a.bottom();
+}
+
+// The item of field index; the test stops when the table lacks it.
+inline const Item& fieldItem(int index)
+{
+    const Item* item = layout::find(Kind::Field, index);
+    if (!item)
+        qFatal("field %d is missing from the layout", index);
+    return *item;
+}
+
+// The title of the frame an item stands in.
+inline QString frameTitle(const Item& item)
+{
+    const Item* parent = layout::parentOf(item);
+    return parent ? parent->text : QString();
 }
 
 } // namespace layout
