@@ -9,8 +9,8 @@
 #include "app/list/CardListModel.h"
 #include "app/list/ListMenu.h"
 #include "list/HeadCache.h"
+#include "store/RecoveryEntries.h"
 #include "store/recovery/Recovery.h"
-#include "store/recovery/RecoveryEntries.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -236,9 +236,8 @@ void Form1::tellUnsavedDrafts()
     if (drafts.isEmpty())
         return;
     const QString name = drafts.first().name.isEmpty() ? QStringLiteral("新角色") : drafts.first().name;
-    const QString text = drafts.size() == 1
-                             ? QStringLiteral("上次有未保存的修改：%1。").arg(name)
-                             : QStringLiteral("上次有 %1 份未保存的修改。").arg(drafts.size());
+    const QString text = drafts.size() == 1 ? QStringLiteral("上次有未保存的修改：%1。").arg(name)
+                                            : QStringLiteral("上次有 %1 份未保存的修改。").arg(drafts.size());
     Notice::showAction(m_w.list1, text, QStringLiteral("恢复…"), [this] { openRecovery(); });
 }
 

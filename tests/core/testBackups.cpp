@@ -4,8 +4,8 @@
 #include "StoreProbe.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
+#include "store/RecoveryEntries.h"
 #include "store/recovery/Recovery.h"
-#include "store/recovery/RecoveryEntries.h"
 
 #include <QDir>
 #include <QFile>

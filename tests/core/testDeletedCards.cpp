@@ -6,8 +6,8 @@
 #include "store/CardRename.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
+#include "store/RecoveryEntries.h"
 #include "store/recovery/Recovery.h"
-#include "store/recovery/RecoveryEntries.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "StoreProbe.h"
 #include "store/CardStore.h"
 #include "store/Module1.h"
+#include "store/RecoveryEntries.h"
 #include "store/StartUp.h"
 #include "store/recovery/Recovery.h"
-#include "store/recovery/RecoveryEntries.h"
 
 #include <QDir>
 #include <QFile>

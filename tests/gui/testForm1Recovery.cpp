@@ -116,9 +116,12 @@ private slots:
         setField(25, QStringLiteral("笔记\r\n第二行"));
         form().close(); // closing keeps the draft, and asks nothing
         m_form = std::make_unique<Form1>(m_dir->path());
+        // The start tells of the edits left, in a notice that stays and opens "恢复…".
+        QTRY_VERIFY(app::Notice::currentAction());
+        QCOMPARE(app::Notice::currentAction()->text(), QStringLiteral("上次有未保存的修改：Cy。"));
         const std::optional<store::RecoveryEntry> draft = recoverable(store::RecoveryEntry::Kind::Draft);
         QVERIFY(draft && draft->draft.isNew);
-        QCOMPARE(draft->name, QStringLiteral("新角色"));
+        QCOMPARE(draft->name, QStringLiteral("Cy")); // a new sheet goes by the name typed into it
         form().restoreEntry(*draft);
         QCOMPARE(field(0), QStringLiteral("Cy"));
         QCOMPARE(field(25), QStringLiteral("笔记\r\n第二行"));
@@ -159,14 +162,23 @@ private slots:
         QVERIFY(MessageBox::history().isEmpty());
     }
 
-    void typingThatPausesLeavesADraft()
+    void typingThatPausesOrLeavesAFieldLeavesADraft()
     {
+        form().show();
+        form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
         form().Command1_Click();
         QWidget* name = form().widgets().text[0];
+        name->setFocus();
         QTest::keyClicks(name, QStringLiteral("Dee"));
         QVERIFY(app::Form1Seam::draftTimer(form())->isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(recoverable(store::RecoveryEntry::Kind::Draft), 10000);
+        form().widgets().text[1]->setFocus(); // leaving the field writes the draft at once
+        QVERIFY(!app::Form1Seam::draftTimer(form())->isActive());
         QCOMPARE(recoverable(store::RecoveryEntry::Kind::Draft)->draft.sheet.text[0], QStringLiteral("Dee"));
+
+        QTest::keyClicks(form().widgets().text[1], QStringLiteral("Fighter"));
+        QTRY_COMPARE_WITH_TIMEOUT(recoverable(store::RecoveryEntry::Kind::Draft)->draft.sheet.text[1],
+                                  QStringLiteral("Fighter"), 10000);
     }
 };
 

@@ -16,8 +16,8 @@
 #include "app/play/RosterDialog.h"
 #include "app/play/RosterModel.h"
 #include "play/CardText.h"
+#include "store/RecoveryEntries.h"
 #include "store/recovery/Recovery.h"
-#include "store/recovery/RecoveryEntries.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
 #include "card/Sheet.h"
-#include "store/recovery/RecoveryEntries.h"
+#include "store/RecoveryEntries.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/recovery/RecoveryEntries.h"
+#include "store/RecoveryEntries.h"
 
 #include <QDialog>
 

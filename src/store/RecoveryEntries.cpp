@@ -1,4 +1,4 @@
-#include "store/recovery/RecoveryEntries.h"
+#include "store/RecoveryEntries.h"
 
 #include "card/layout/Layout.h"
 #include "store/CardStore.h"
