@@ -51,13 +51,15 @@ void TestListFill::init()
     QList<card::ListEntry> entries;
     kit::RawDb raw(m_path);
     QVERIFY(raw.exec(QStringLiteral("BEGIN")));
+    // Names in normal form, plain or not, and one that is not (a full-width letter).
+    const QStringList kinds{QStringLiteral("hero %1"), QStringLiteral("角色%1"), QStringLiteral("Héro %1"),
+                            QStringLiteral("\uff48ERO %1")};
     for (int i = 0; i < app::ListFill::SliceRows + 300; ++i) {
-        const card::ListEntry e{
-            (i % 2 ? QStringLiteral("角色%1") : QStringLiteral("hero %1")).arg(i * 37 % 1301),
-            QString::number(i % 20),
-            QStringLiteral("精灵"),
-            {},
-            {}};
+        const card::ListEntry e{kinds[i % kinds.size()].arg(i * 37 % 1301),
+                                QString::number(i % 20),
+                                QStringLiteral("精灵"),
+                                {},
+                                {}};
         QVERIFY(raw.exec(QStringLiteral("INSERT INTO lstt VALUES (?, ?, ?, '', '')"), {e.nam, e.lv, e.race}));
         entries << e;
     }
@@ -127,14 +129,14 @@ void TestListFill::findKeystrokeByKeystrokeShowsWhatAFullMatchShows()
     };
     // Typed on, taken back, typed on again, emptied, full-width; a line removed and one added between
     // two keystrokes.
-    const QStringList typed{QStringLiteral("h"),      QStringLiteral("he"),
-                            QStringLiteral("hero 1"), QStringLiteral("hero 12"),
-                            QStringLiteral("hero 1"), QStringLiteral("he"),
-                            QStringLiteral("角"),     QStringLiteral("角色1"),
-                            QStringLiteral("角色"),   QString(),
-                            QStringLiteral("\uff48"), QStringLiteral("\uff48ero 1"),
-                            QStringLiteral("hero"),   QStringLiteral("hero 1"),
-                            QStringLiteral("h")};
+    const QStringList typed{QStringLiteral("h"),       QStringLiteral("he"),
+                            QStringLiteral("hero 1"),  QStringLiteral("hero 12"),
+                            QStringLiteral("hero 1"),  QStringLiteral("he"),
+                            QStringLiteral("角"),      QStringLiteral("角色1"),
+                            QStringLiteral("角色"),    QString(),
+                            QStringLiteral("\uff48"),  QStringLiteral("\uff48ero 1"),
+                            QStringLiteral("h\u00e9"), QStringLiteral("hero"),
+                            QStringLiteral("hero 1"),  QStringLiteral("h")};
     for (int i = 0; i < typed.size(); ++i) {
         m_model->setFilter(typed[i]);
         QCOMPARE(shown(), matching(typed[i]));

@@ -10,8 +10,10 @@ namespace app {
 
 CardListModel::Line CardListModel::lineOf(const QString& mode, const card::ListEntry& entry)
 {
-    return {list::entryText(mode, entry), static_cast<qint32>(list::nameOffset(mode, entry)),
-            static_cast<qint32>(entry.nam.size())};
+    QString text = list::entryText(mode, entry);
+    const bool normal = list::isSearchNormal(text);
+    return {std::move(text), static_cast<qint32>(list::nameOffset(mode, entry)),
+            static_cast<qint32>(entry.nam.size()), normal};
 }
 
 void CardListModel::setLines(QList<Line> lines)
@@ -83,7 +85,7 @@ void CardListModel::shiftShown(qsizetype fromRow, int by)
 
 bool CardListModel::shows(const Line& l) const
 {
-    return list::matchesSearch(l.text, m_searchForm);
+    return list::matchesSearch(l.text, l.searchNormal, m_searchForm);
 }
 
 void CardListModel::putEntry(const QString& mode, const card::ListEntry& entry)

@@ -24,10 +24,14 @@ public:
     {
         QString text;
         qint32 nameFrom = 0;
-        qint32 nameSize = 0;
+        qint32 nameSize : 31 = 0;
+        // The text is in normal form for finding (list::isSearchNormal), told apart once: a search
+        // then matches it as it is. It takes the spare bit of the name's size: no line grows.
+        bool searchNormal : 1 = false;
 
         QStringView name() const { return QStringView(text).mid(nameFrom, nameSize); }
     };
+    static_assert(sizeof(Line) == sizeof(QString) + 2 * sizeof(qint32));
     // The line of an entry, laid out for the display mode.
     static Line lineOf(const QString& mode, const card::ListEntry& entry);
 
