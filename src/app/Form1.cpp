@@ -3,8 +3,8 @@
 #include "app/FieldWidgets.h"
 #include "app/Shortcuts.h"
 #include "app/dialogs/MessageBox.h"
-#include "app/dialogs/WorkProgress.h"
 #include "app/dialogs/Notice.h"
+#include "app/dialogs/WorkProgress.h"
 #include "app/list/CardListModel.h"
 #include "app/list/ListFill.h"
 #include "app/list/ListMenu.h"
@@ -160,6 +160,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
 Form1::~Form1()
 {
+    delete m_editWatcher;
     m_listFill->keepHeadNow(); // the next start shows the first screenful of the list as it is now
     if (m_tray)
         m_tray->RemoveTrayIcon();

@@ -201,6 +201,7 @@ private:
     card::Sheet m_baseline;
     std::optional<card::Sheet> m_lastDraft;
     QTimer* m_draftTimer = nullptr;
+    QObject* m_editWatcher = nullptr; // gone before the window's widgets, whose focus moves as they go
     bool m_restoring = false;
     bool m_backupReported = false;
     bool m_draftFailureReported = false;

@@ -93,12 +93,13 @@ void Form1::setUpRecovery()
     m_draftTimer->setSingleShot(true);
     m_draftTimer->setInterval(DraftDelayMs);
     connect(m_draftTimer, &QTimer::timeout, this, &Form1::flushDraft);
-    qApp->installEventFilter(new EditWatcher(
+    m_editWatcher = new EditWatcher(
         centralWidget(), [this] { m_draftTimer->start(); },
         [this] {
             if (m_draftTimer->isActive())
                 flushDraft();
-        }));
+        });
+    qApp->installEventFilter(m_editWatcher);
     // The session ending closes no window first: the draft is written while the program still runs.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::keepDraftAtSessionEnd);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::keepDraftAtSessionEnd);
