@@ -1,9 +1,11 @@
 // The sheet on paper: a PDF with every page and every typed word while the window stays as it was,
 // and printing that follows the printer's paper, driven through the list's context menu offscreen.
 #include "CardTransferTest.h"
+#include "StoreProbe.h"
 #include "WindowDriver.h"
 #include "app/Form1.h"
 #include "app/dialogs/MessageBox.h"
+#include "app/transfer/CardPaper.h"
 #include "app/transfer/SheetPrint.h"
 
 #include <QListView>
@@ -115,19 +117,33 @@ private slots:
         QCOMPARE(form().widgets().list1->selectionModel()->selectedIndexes().first().row(), rowOf("Bob"));
     }
 
-    void printingFollowsThePrintersPaper()
+    void printingToAFileFollowsThePrintersPaperAndNamesTheCharactersDrawn()
     {
+        // As the print dialog leaves the printer when "print to file" is chosen.
         QPrinter printer(QPrinter::HighResolution);
+        app::paper::setUpPrinter(printer, QStringLiteral("Ann"));
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(path(QStringLiteral("letter.pdf")));
+        const QString pdf = path(QStringLiteral("letter.pdf"));
+        printer.setOutputFileName(pdf);
         printer.setPageSize(QPageSize(QPageSize::Letter));
-        printer.setPageOrientation(QPageLayout::Landscape);
-        QCOMPARE(app::SheetPrint::render(printer, named(QStringLiteral("Ann")), QDate(2026, 1, 2)), 5);
+        card::Sheet ann = named(QStringLiteral("Ann"));
+        ann.text[126] = QStringLiteral("长剑\n力量\n生命\n行动点");
+        QCOMPARE(app::paper::print(printer, ann, QStringLiteral("Ann"), QDate(2026, 1, 2)), QString());
         QProcess p;
-        p.start(QStringLiteral("pdfinfo"), {path(QStringLiteral("letter.pdf"))});
+        p.start(QStringLiteral("pdfinfo"), {pdf});
         p.waitForFinished(60000);
         QVERIFY(
             QString::fromUtf8(p.readAllStandardOutput()).contains(QStringLiteral("792 x 612 pts (letter)")));
+        const QString text = pdfText(pdf, 1);
+        for (const QString& word : ann.text[126].split(QLatin1Char('\n')))
+            QVERIFY2(text.contains(word), qPrintable(word));
+
+        // A file already there is left as it is.
+        const QByteArray before = probe::readAll(pdf);
+        const QString error = app::paper::print(printer, named(QStringLiteral("Bob")), QStringLiteral("Bob"),
+                                                QDate(2026, 1, 2));
+        QVERIFY2(error.contains(QStringLiteral("已经存在")), qPrintable(error));
+        QCOMPARE(probe::readAll(pdf), before);
     }
 };
 

@@ -10,6 +10,7 @@
 #include "app/list/ListSearchLine.h"
 #include "app/play/HitPointsDialog.h"
 #include "app/play/RosterDialog.h"
+#include "app/transfer/CardPaper.h"
 #include "app/transfer/SheetPrint.h"
 #include "app/transfer/StoredCard.h"
 #include "play/CardText.h"
@@ -133,8 +134,7 @@ void PlayActions::printPreview(const QString& name)
     if (!sheet)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(name);
-    SheetPrint::setUpPage(printer);
+    paper::setUpPrinter(printer, name);
     QPrintPreviewDialog dialog(&printer, m_parts.window);
     dialog.setObjectName(QStringLiteral("CardPrintPreview"));
     dialog.setWindowTitle(QStringLiteral("打印预览：%1").arg(name));

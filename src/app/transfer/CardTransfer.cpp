@@ -7,7 +7,7 @@
 #include "app/list/CardListModel.h"
 #include "app/list/ListMenu.h"
 #include "app/transfer/CardExport.h"
-#include "app/transfer/SheetPrint.h"
+#include "app/transfer/CardPaper.h"
 #include "app/transfer/StoredCard.h"
 #include "card/CardFile.h"
 #include "store/CardStore.h"
@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListView>
-#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSet>
@@ -117,7 +116,7 @@ void CardTransfer::exportPdf(const QString& name)
         return;
     m_lastFolder = QFileInfo(path).absolutePath();
     const auto fill = [&sheet, &name](QIODevice& out) {
-        return SheetPrint::writePdf(out, *sheet, name, QDate::currentDate());
+        return paper::writePdf(out, *sheet, name, QDate::currentDate());
     };
     QString error;
     if (!files::writeNewFile(path, fill, &error)) {
@@ -133,16 +132,16 @@ void CardTransfer::printCard(const QString& name)
     if (!sheet)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(name);
-    SheetPrint::setUpPage(printer);
+    paper::setUpPrinter(printer, name);
     QPrintDialog dialog(&printer, m_window);
     dialog.setObjectName(QStringLiteral("CardPrintDialog"));
     dialog.setWindowTitle(QStringLiteral("打印角色卡“%1”").arg(name));
     dialog.setAccessibleName(dialog.windowTitle());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (SheetPrint::render(printer, *sheet, QDate::currentDate()) == 0) {
-        MessageBox::warn(m_window, m_title, QStringLiteral("无法打印，请检查打印机。"));
+    const QString error = paper::print(printer, *sheet, name, QDate::currentDate());
+    if (!error.isEmpty()) {
+        MessageBox::warn(m_window, m_title, error);
         return;
     }
     notice(QStringLiteral("已送去打印：%1").arg(name));

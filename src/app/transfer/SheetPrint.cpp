@@ -1,16 +1,13 @@
 #include "app/transfer/SheetPrint.h"
 
 #include "app/window/LanguageAndFace.h"
-#include "card/PdfText.h"
 #include "card/layout/Layout.h"
 
-#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPdfWriter>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -380,13 +377,6 @@ private:
 
 } // namespace
 
-void SheetPrint::setUpPage(QPagedPaintDevice& device)
-{
-    device.setPageSize(QPageSize(QPageSize::A4));
-    device.setPageOrientation(QPageLayout::Landscape);
-    device.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-}
-
 QStringList SheetPrint::pageTitles()
 {
     const Item* strip = layout::find(Kind::TabStrip, 1);
@@ -396,22 +386,6 @@ QStringList SheetPrint::pageTitles()
 int SheetPrint::render(QPagedPaintDevice& device, const card::Sheet& sheet, const QDate& date)
 {
     return Renderer(device, sheet, date).run();
-}
-
-bool SheetPrint::writePdf(QIODevice& out, const card::Sheet& sheet, const QString& title, const QDate& date)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setTitle(title);
-        pdf.setCreator(QStringLiteral("羽笔卷宗(Quillmark)"));
-        setUpPage(pdf);
-        if (render(pdf, sheet, date) == 0)
-            return false;
-    }
-    const QByteArray bytes = card::withDrawnCharacters(buffer.data());
-    return out.write(bytes) == bytes.size();
 }
 
 } // namespace app

@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QString>
 
-class QIODevice;
 class QPagedPaintDevice;
 
 namespace app {
@@ -21,14 +20,6 @@ public:
     // Draws the card on device, which is set up already (paper, orientation, margins). Returns the
     // number of pages, or 0 when the device could not be painted on.
     static int render(QPagedPaintDevice& device, const card::Sheet& sheet, const QDate& date);
-
-    // The card as a PDF file's bytes written to out, on the paper of setUpPage, its text layer naming
-    // the characters drawn. Returns false when nothing could be drawn or written.
-    static bool writePdf(QIODevice& out, const card::Sheet& sheet, const QString& title, const QDate& date);
-
-    // The paper a card is printed on: landscape A4 with a small margin, unless the printer's own
-    // paper is chosen later.
-    static void setUpPage(QPagedPaintDevice& device);
 
     // The titles of the sheet pages, from the tab strip's captions.
     static QStringList pageTitles();
