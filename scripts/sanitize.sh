@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build-asan}
 jobs=$(nproc)
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON -DQUILLMARK_UNIT_TESTS=ON \
+    -DQUILLMARK_WERROR="${QUILLMARK_WERROR:-OFF}" >/dev/null
 
 # Only the tests that run here are built: their targets carry the tests' names.
 mapfile -t targets < <(ctest --test-dir "$build" -N -L 'unit|widget' | sed -n 's/^ *Test *#[0-9]*: *//p')
