@@ -14,8 +14,15 @@
 
 namespace cardstore {
 
+// The names every card store suite uses, brought in at once by `using namespace cardstore;`.
 using card::Sheet;
 using probe::blankSheet;
+using probe::dump;
+using probe::Dump;
+using probe::execute;
+using probe::renderCard;
+using probe::renderEntry;
+using store::OpStatus;
 
 // A card whose values all tell which card and which version they belong to.
 inline Sheet cardSheet(const QString& name, int version = 1)

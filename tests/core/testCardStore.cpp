@@ -9,17 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using card::Sheet;
-using cardstore::cardSheet;
-using cardstore::Fixture;
-using cardstore::fullSheet;
-using probe::blankSheet;
-using probe::dump;
-using probe::Dump;
-using probe::execute;
-using probe::renderCard;
-using probe::renderEntry;
-using store::OpStatus;
+using namespace cardstore;
 
 class TestCardStore : public QObject, public Fixture
 {

@@ -14,16 +14,7 @@
 
 #include <unistd.h>
 
-using card::Sheet;
-using cardstore::cardSheet;
-using cardstore::Fixture;
-using probe::blankSheet;
-using probe::dump;
-using probe::Dump;
-using probe::execute;
-using probe::renderCard;
-using probe::renderEntry;
-using store::OpStatus;
+using namespace cardstore;
 
 class TestCardStoreFaults : public QObject, public Fixture
 {

@@ -8,16 +8,7 @@
 
 #include <QTest>
 
-using card::Sheet;
-using cardstore::cardSheet;
-using cardstore::Fixture;
-using probe::blankSheet;
-using probe::dump;
-using probe::Dump;
-using probe::execute;
-using probe::renderCard;
-using probe::renderEntry;
-using store::OpStatus;
+using namespace cardstore;
 
 class TestCardStoreList : public QObject, public Fixture
 {
