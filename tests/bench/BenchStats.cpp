@@ -1,8 +1,19 @@
 #include "BenchStats.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace bench {
+
+void settle()
+{
+    const double until = nowMs() + 30;
+    do {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    } while (nowMs() < until);
+}
 
 double Samples::median() const
 {

@@ -16,6 +16,19 @@ inline double nowMs()
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Lets the event loop finish what the last step left (layouts, paints, deferred deletes), outside
+// every timed span, so that no figure carries another step's leftovers.
+void settle();
+
+// Times one step: the handler or routine itself, what it leaves for the event loop excluded.
+template <typename Work> double timed(Work work)
+{
+    settle();
+    const double start = nowMs();
+    work();
+    return nowMs() - start;
+}
+
 // The repeated measurements of one figure: reported as median with min and max.
 struct Samples
 {

@@ -28,26 +28,6 @@ namespace bench {
 
 namespace {
 
-// Lets the window finish what the last step left for the event loop (layouts, paints, deferred
-// deletes), outside every timed span, so that no figure carries another step's leftovers.
-void settle()
-{
-    const double until = nowMs() + 30;
-    do {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    } while (nowMs() < until);
-}
-
-// Times one step: the handler or routine itself, what it leaves for the event loop excluded.
-template <typename Work> double timed(Work work)
-{
-    settle();
-    const double start = nowMs();
-    work();
-    return nowMs() - start;
-}
-
 // Times a write as the player waits for it: the click, then the list laid out and painted again.
 template <typename Click> double timedUntilShown(app::Form1& form, Click click)
 {

@@ -20,24 +20,6 @@ namespace bench {
 
 namespace {
 
-// Lets the event loop finish what the last step left (paints, deferred deletes), outside the timing.
-void settle()
-{
-    const double until = nowMs() + 30;
-    do {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    } while (nowMs() < until);
-}
-
-template <typename Work> double timed(Work work)
-{
-    settle();
-    const double start = nowMs();
-    work();
-    return nowMs() - start;
-}
-
 // The table sorted by one column, laid out and painted again, as after a click on its header.
 void sortBy(app::RosterDialog& roster, int column)
 {
