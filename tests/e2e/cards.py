@@ -4,7 +4,7 @@ files; 6, a card added and saved with the shortcuts."""
 import os
 
 from checks import (CARD_COLUMNS, NEUTRAL, card_row, close_by_window_manager, expect, expect_list,
-                    info_string, insert, tick_string, wait_store_ready)
+                    info_string, insert, start_on_store, tick_string, wait_store_ready)
 from desktop import StepFailed, Store, settle, wait_for
 from pixels import grab
 
@@ -206,13 +206,7 @@ def wait_changed(store, before, what, timeout=15):
 
 
 def restart_edit(run):
-    desk = run.desktop(wm=True)
-    store = two_card_store(run, desk)
-    prog = run.program(desk)
-    with run.step("restart"):
-        prog.start()
-        desk.run(["xdotool", "windowactivate", "--sync", str(prog.win)])
-        expect_list(run, desk, prog, NAME_MODE_LINES)
+    desk, store, prog = start_on_store(run, two_card_store, NAME_MODE_LINES, "restart")
 
     before = store.dump()
     with run.step("pick the entry, change a defense field and a tick, 保存"):
@@ -256,13 +250,7 @@ def message_boxes(prog, title):
 
 
 def delete(run):
-    desk = run.desktop(wm=True)
-    store = two_card_store(run, desk)
-    prog = run.program(desk)
-    with run.step("start"):
-        prog.start()
-        desk.run(["xdotool", "windowactivate", "--sync", str(prog.win)])
-        expect_list(run, desk, prog, NAME_MODE_LINES)
+    desk, store, prog = start_on_store(run, two_card_store, NAME_MODE_LINES)
     before = store.dump()
     with run.step("删除 answered No"):
         pick_first_line(run, prog)

@@ -55,6 +55,19 @@ def expect_list(run, desk, prog, lines):
     wait_for("the list to show %r" % (lines,), lambda: grab(desk, prog.win).crop(x, y, w, h) == wanted.data)
 
 
+def start_on_store(run, make_store, lines, step="start"):
+    """A desktop with a window manager, a store made by make_store(run, desk), the program started on
+    it and in front, its list showing exactly these lines. Returns the desktop, store and program."""
+    desk = run.desktop(wm=True)
+    store = make_store(run, desk)
+    prog = run.program(desk)
+    with run.step(step):
+        prog.start()
+        desk.run(["xdotool", "windowactivate", "--sync", str(prog.win)])
+        expect_list(run, desk, prog, lines)
+    return desk, store, prog
+
+
 def close_by_window_manager(desk, prog):
     """The window's close button, as the window manager offers it (alt+F4 in openbox)."""
     def focused():

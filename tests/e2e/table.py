@@ -3,7 +3,7 @@ and hit-point fields in the store; then the roster of every card, pictured for t
 
 import os
 
-from checks import (card_row, close_by_window_manager, expect, expect_list, insert, tick_string,
+from checks import (card_row, close_by_window_manager, expect, insert, start_on_store, tick_string,
                     wait_store_ready)
 from desktop import Store, settle, wait_for
 from pixels import grab
@@ -51,13 +51,7 @@ def open_list_menu(run, desk, prog, at):
 
 
 def extended_rest(run):
-    desk = run.desktop(wm=True)
-    store = party_store(run, desk)
-    prog = run.program(desk)
-    with run.step("start"):
-        prog.start()
-        desk.run(["xdotool", "windowactivate", "--sync", str(prog.win)])
-        expect_list(run, desk, prog, LINES)
+    desk, store, prog = start_on_store(run, party_store, LINES)
 
     before = store.dump()
     with run.step("pick 艾琳 with a click, 长休 from the list's menu, 保存"):
