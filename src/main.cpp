@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/window/FontWarmUp.h"
 #include "app/window/LanguageAndFace.h"
 #include "app/window/SingleInstance.h"
 #include "app/window/WindowSystem.h"
@@ -14,6 +15,8 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
+    // Read beside the store's opening; ends before the application object does.
+    const std::jthread fontList = app::readFontList();
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationName(QStringLiteral("Quillmark"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmark.Quillmark"));

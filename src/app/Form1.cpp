@@ -22,7 +22,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QIcon>
 #include <QListView>
 #include <QPushButton>
 #include <QShortcut>
@@ -74,7 +73,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("羽笔卷宗(Quillmark)  0.3 Alpha"));
-    setWindowIcon(QIcon(QStringLiteral(":/quillmark.png")));
+    setWindowIcon(tray::programIcon());
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("Form1Client"));

@@ -2,10 +2,19 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QImageReader>
 #include <QMenu>
+#include <QPixmap>
 #include <QWidget>
 
 namespace tray {
+
+QIcon programIcon()
+{
+    QImageReader reader(QStringLiteral(":/quillmark.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
 
 Module2::Module2(QObject* parent) : QObject(parent) {}
 
@@ -21,7 +30,7 @@ void Module2::AddTrayIcon(QWidget* form, QMenu* menu)
     m_trayMenu = menu;
     // The icon is created even where no notification area is available yet: Qt shows it as soon
     // as one appears (a panel started after the program, for instance).
-    m_trayData = new QSystemTrayIcon(QIcon(QStringLiteral(":/quillmark.png")), this);
+    m_trayData = new QSystemTrayIcon(programIcon(), this);
     m_trayData->setObjectName(QStringLiteral("TrayData"));
     connect(m_trayData, &QSystemTrayIcon::activated, this, &Module2::TrayWindowProc);
     m_trayData->show();

@@ -10,6 +10,10 @@ class QWidget;
 
 namespace tray {
 
+// The program's icon, for the window and the tray: read as the PNG it is, so that no image plugin
+// is loaded to guess its format.
+QIcon programIcon();
+
 // The notification-area icon of the main window: a left click minimizes or restores the window,
 // a right click opens the tray menu at the cursor. Where the desktop has no notification area the
 // icon is simply not shown and the program runs on without it.

@@ -42,6 +42,8 @@ private slots:
     void startsWithTheEmptySheetAndOnlyPrepareEnabled()
     {
         QCOMPARE(form().windowTitle(), QStringLiteral("羽笔卷宗(Quillmark)  0.3 Alpha"));
+        // The program's icon, read as the PNG it is, at its own size.
+        QCOMPARE(form().windowIcon().availableSizes(), QList<QSize>{QSize(64, 64)});
         int texts = 0, wn = 0, f = 0;
         for (QWidget* w : form().findChildren<QWidget*>()) {
             const QString n = w->objectName();

@@ -44,7 +44,7 @@ void TestModule2::iconTipAndRemoval()
     QCOMPARE(module.trayMenu(), &menu);
     QVERIFY(module.trayTip().isEmpty());
     QVERIFY(iconOf(module));
-    QVERIFY(!iconOf(module)->icon().isNull());
+    QCOMPARE(iconOf(module)->icon().availableSizes(), QList<QSize>{QSize(64, 64)});
     QVERIFY(iconOf(module)->isVisible());
 
     module.SetTrayTip(QStringLiteral("羽笔卷宗"));
