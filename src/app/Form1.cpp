@@ -11,6 +11,7 @@
 #include "app/list/ListSearchLine.h"
 #include "app/transfer/CardTransfer.h"
 #include "app/window/WindowFit.h"
+#include "card/layout/LayoutItem.h"
 #include "lang/LanguagePacks.h"
 #include "list/ListLines.h"
 #include "store/InstallPaths.h"
@@ -37,9 +38,6 @@ static void initResources()
 namespace app {
 
 namespace {
-constexpr int TwipsPerPixel = 15;
-constexpr int ClientWidthTwips = 15975;
-constexpr int ClientHeightTwips = 11040;
 constexpr int NoticeGap = 4;
 } // namespace
 
@@ -81,7 +79,7 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     m_builder = std::make_unique<SheetBuilder>(client, m_w);
     m_values.text[card::ReferenceField] = card::referenceText();
     buildPage(0); // the page shown at start; the others when their tab is first chosen
-    resize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
+    resize(layout::ClientWidth / layout::TwipsPerPixel, layout::ClientHeight / layout::TwipsPerPixel);
     // Notices stand over the footer line, which the narrowed window shows too, left of "<".
     Notice::setPlace(m_w.labelAbout, m_w.labelLR->x() - m_w.labelAbout->x() - NoticeGap);
 

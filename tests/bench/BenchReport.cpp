@@ -130,6 +130,12 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
                 QStringLiteral("paintStale"), 1, growth, -1);
     b.ratioRow(QStringLiteral("that start / Chinese-text window"), QStringLiteral("paintStale"),
                QStringLiteral("paintText"), {}, QStringLiteral("(for comparison)"));
+    b.figureRow(QStringLiteral("the window's controls alone: no store, list lines or tray"),
+                QStringLiteral("paintSheet"), 1);
+    b.ratioRow(QStringLiteral("the controls alone / Chinese-text window"), QStringLiteral("paintSheet"),
+               QStringLiteral("paintText"), {}, QStringLiteral("(the controls' own floor)"));
+    b.ratioRow(QStringLiteral("Quillmark / the controls alone"), QStringLiteral("paintOurs"),
+               QStringLiteral("paintSheet"), {}, QStringLiteral("(the program's own work)"));
 
     b.table().addSection(
         QStringLiteral("Operations through the window's handlers, ms (%1 runs)").arg(opsReps));

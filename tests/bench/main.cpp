@@ -82,18 +82,22 @@ bool measureStartup(bench::Results& results, const QList<int>& sizes, const QMap
                 display.name(), QStringLiteral(QUILLMARK_FLOOR_TEXT), pollMs, settleMs, 0);
             const bench::StartupResult laidOut = bench::watchStartup(
                 display.name(), QStringLiteral(QUILLMARK_FLOOR_LAID_OUT), pollMs, settleMs, 0);
+            const bench::StartupResult sheet = bench::watchStartup(
+                display.name(), QStringLiteral(QUILLMARK_FLOOR_SHEET), pollMs, settleMs, 0);
             keep(n, false);
             const bench::StartupResult stale =
                 bench::watchStartup(display.name(), programs[n], pollMs, settleMs, 0);
             keep(n, true);
             const bench::StartupResult ours =
                 bench::watchStartup(display.name(), programs[n], pollMs, settleMs, 0);
-            if (!floor.mapped || !text.mapped || !laidOut.mapped || !ours.mapped || !stale.mapped) {
+            if (!floor.mapped || !text.mapped || !laidOut.mapped || !sheet.mapped || !ours.mapped ||
+                !stale.mapped) {
                 say(QStringLiteral("start-up: ") + floor.error + QLatin1Char(' ') + text.error +
-                    QLatin1Char(' ') + laidOut.error + QLatin1Char(' ') + ours.error);
+                    QLatin1Char(' ') + laidOut.error + QLatin1Char(' ') + sheet.error + QLatin1Char(' ') +
+                    ours.error);
                 return false;
             }
-            if (!text.painted || !laidOut.painted || !ours.painted || !stale.painted) {
+            if (!text.painted || !laidOut.painted || !sheet.painted || !ours.painted || !stale.painted) {
                 say(QStringLiteral("start-up: no first paint seen (the X server's DAMAGE extension?)"));
                 return false;
             }
@@ -107,6 +111,7 @@ bool measureStartup(bench::Results& results, const QList<int>& sizes, const QMap
             results[QStringLiteral("paintLaidOut.") + key].add(laidOut.msToPainted);
             results[QStringLiteral("paintOurs.") + key].add(ours.msToPainted);
             results[QStringLiteral("paintStale.") + key].add(stale.msToPainted);
+            results[QStringLiteral("paintSheet.") + key].add(sheet.msToPainted);
             results[QStringLiteral("rssFloor.") + key].add(floor.peakRssMb);
             results[QStringLiteral("rssText.") + key].add(text.peakRssMb);
             results[QStringLiteral("rssOurs.") + key].add(ours.peakRssMb);
