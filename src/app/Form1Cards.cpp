@@ -5,6 +5,7 @@
 #include "app/dialogs/Notice.h"
 #include "app/list/CardListModel.h"
 #include "app/play/PlayActions.h"
+#include "app/transfer/StoredCard.h"
 #include "store/CardRename.h"
 #include "store/recovery/Recovery.h"
 
@@ -14,10 +15,6 @@
 namespace app {
 
 namespace {
-QString emptyNameText()
-{
-    return QStringLiteral("请输入人物名称！");
-}
 QString duplicateNameText()
 {
     return QStringLiteral("对不起，您所要新建角色卡人物名已存在，无法完成本次新建。");

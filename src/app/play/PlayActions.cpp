@@ -189,7 +189,7 @@ bool PlayActions::renameTo(const QString& from, const QString& to)
     case store::OpStatus::Done:
         break;
     case store::OpStatus::EmptyName:
-        MessageBox::inform(m_parts.window, m_parts.messageTitle, QStringLiteral("请输入人物名称！"));
+        MessageBox::inform(m_parts.window, m_parts.messageTitle, emptyNameText());
         return false;
     case store::OpStatus::Duplicate:
         MessageBox::inform(m_parts.window, m_parts.messageTitle,

@@ -28,4 +28,9 @@ QString missingCardText(const QString& name)
     return QStringLiteral("找不到角色卡“%1”，它可能已被删除。").arg(name);
 }
 
+QString emptyNameText()
+{
+    return QStringLiteral("请输入人物名称！");
+}
+
 } // namespace app

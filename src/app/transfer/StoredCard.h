@@ -21,5 +21,7 @@ std::optional<card::Sheet> readStoredCard(QWidget* window, const QString& messag
 
 // What is said of a card that is no longer in the store.
 QString missingCardText(const QString& name);
+// What is said when a card would be stored, or renamed, without a name.
+QString emptyNameText();
 
 } // namespace app
