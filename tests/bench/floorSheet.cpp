@@ -1,8 +1,8 @@
-// A floor of the start-up figure of the program's own: the window's controls alone, built by the
-// program's own code (the side panel, the tab strip and the first page, in the interface face, with
-// the font list read aside as the program does) and shown at the window's size, with no store, no
-// list lines, no tray icon and no menus. What Quillmark takes beyond it is its own work at start;
-// what it takes beyond the Chinese-text window is mostly the controls themselves.
+// A floor of the start-up figure of the program's own: the window's controls alone, linked as the
+// program is and built by its own code (the side panel, the tab strip and the first page, in the
+// interface face, with the font list read aside as the program does) and shown at the window's
+// size, with no store, no list lines, no tray icon and no menus. What Quillmark takes beyond it is
+// its own work at start; what it takes beyond the Chinese-text window is mostly the controls.
 #include "app/SheetBuilder.h"
 #include "app/window/FontWarmUp.h"
 #include "app/window/LanguageAndFace.h"
