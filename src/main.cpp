@@ -1,5 +1,4 @@
 #include "app/Form1.h"
-#include "app/window/FontWarmUp.h"
 #include "app/window/LanguageAndFace.h"
 #include "app/window/SingleInstance.h"
 #include "app/window/WindowSystem.h"

@@ -4,7 +4,6 @@
 // size, with no store, no list lines, no tray icon and no menus. What Quillmark takes beyond it is
 // its own work at start; what it takes beyond the Chinese-text window is mostly the controls.
 #include "app/SheetBuilder.h"
-#include "app/window/FontWarmUp.h"
 #include "app/window/LanguageAndFace.h"
 #include "card/layout/LayoutItem.h"
 

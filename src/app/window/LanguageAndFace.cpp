@@ -1,6 +1,7 @@
 #include "app/window/LanguageAndFace.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QHash>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -59,6 +60,11 @@ QFont interfaceFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(9);
     return font;
+}
+
+std::jthread readFontList()
+{
+    return std::jthread([] { QFontDatabase::families(); });
 }
 
 } // namespace app
