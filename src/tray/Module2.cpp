@@ -29,8 +29,10 @@ void Module2::AddTrayIcon(QWidget* form, QMenu* menu)
     m_trayForm = form;
     m_trayMenu = menu;
     // The icon is created even where no notification area is available yet: Qt shows it as soon
-    // as one appears (a panel started after the program, for instance).
-    m_trayData = new QSystemTrayIcon(programIcon(), this);
+    // as one appears (a panel started after the program, for instance). It is the window's own
+    // icon, read once; a window without one gets the program's.
+    const QIcon icon = form && !form->windowIcon().isNull() ? form->windowIcon() : programIcon();
+    m_trayData = new QSystemTrayIcon(icon, this);
     m_trayData->setObjectName(QStringLiteral("TrayData"));
     connect(m_trayData, &QSystemTrayIcon::activated, this, &Module2::TrayWindowProc);
     m_trayData->show();

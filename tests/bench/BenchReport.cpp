@@ -89,7 +89,7 @@ private:
 
 } // namespace
 
-QString report(const Results& r, const QList<int>& sizes, int opsReps, int startupReps)
+QString report(const Results& r, const QList<int>& sizes, int opsReps, int startupReps, bool startupOnly)
 {
     Builder b(r, sizes);
     const int small = sizes.first();
@@ -136,6 +136,8 @@ QString report(const Results& r, const QList<int>& sizes, int opsReps, int start
                QStringLiteral("paintText"), {}, QStringLiteral("(the controls' own floor)"));
     b.ratioRow(QStringLiteral("Quillmark / the controls alone"), QStringLiteral("paintOurs"),
                QStringLiteral("paintSheet"), {}, QStringLiteral("(the program's own work)"));
+    if (startupOnly)
+        return b.table().render();
 
     b.table().addSection(
         QStringLiteral("Operations through the window's handlers, ms (%1 runs)").arg(opsReps));

@@ -220,9 +220,7 @@ int main(int argc, char* argv[])
     if (!measureStartup(results, sizes, stores, startupReps))
         return 1;
     if (args.contains(QLatin1String("--startup"))) {
-        // The table's start-up rows; those of the operations would stay empty.
-        const QString table = bench::report(results, sizes, opsReps, startupReps);
-        QTextStream(stdout) << table.left(table.indexOf(QLatin1String("| **Operations")));
+        QTextStream(stdout) << bench::report(results, sizes, opsReps, startupReps, true);
         return 0;
     }
     say(QStringLiteral("operations, every store in turn ..."));
